@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class Form1;
+class QMainWindow;
+struct AppState;
+struct Platform;
+
+// Start procedure: ends at once when another instance runs; otherwise shows the main window.
+// Returns the program's exit code.
+int runSnapwell(int argc, char** argv, Platform& platform);
+
+// AppPath and ExeName from the program file's path.
+void InitPaths(AppState& state, const QString& programFile);
+// Reads the profile into the state and the main window's option controls, creating the
+// collection directory when it is missing, and runs the main window's load handler.
+void LoadSettings(AppState& state, Form1& form1);
+// Writes the options, the separator line and the collection directory to the profile.
+void Form1_Form_Unload(AppState& state, Form1& form1);
+
+bool ShellOpen(Platform& platform, const QString& target);
+// Moves the item at the given position among the visible items of the window's menu bar,
+// and every item after it, to the right end of the bar, with the given caption.
+void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption);
+
+// The profile's location and the default collection directory: beside the program when its
+// directory is writable, else in the user's own configuration and data directories.
+QString profilePath(const AppState& state);
+QString defaultSavePath(const AppState& state);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+class Form1;
+class Form5;
+class Browser;
+
+// The state that the windows and modules share: one instance for the whole run, made by
+// the start procedure and passed by reference.
+struct AppState {
+    QPointer<Form1> form1;
+    QPointer<Form5> form5;
+    QPointer<Browser> browser;
+
+    QString AppPath; // ends in the directory separator
+    QString ExeName;
+    QString AppTitle;
+    QString IniFile;
+    QString SavePath; // ends in the directory separator
+    QString CopyPath;
+    QString Trennzeichen;
+    QString TrennBlock;
+    QString CapturedText;
+    QString LastClipText;
+    QString TextFile;
+
+    int BlinkPhase = 0;
+    quint32 BlinkColor1 = 0; // 0x00BBGGRR
+    quint32 BlinkColor2 = 0;
+    int ScreenshotPending = 0;
+    int ScreenshotTicks = 0;
+};

@@ -1,0 +1,80 @@
+#include "app/commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+QString& AddBackslash(QString& path) {
+    if (!path.endsWith(kSep)) {
+        path += kSep;
+    }
+    return path;
+}
+
+bool DirExists(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    const QFileInfo info(path);
+    return info.isDir() && info.isExecutable();
+}
+
+bool FileExists(const QString& path) {
+    if (path.isEmpty()) {
+        return false;
+    }
+    QFile f(path);
+    if (QFileInfo(path).isDir()) {
+        return false;
+    }
+    const bool ok = f.open(QIODevice::ReadOnly);
+    f.close();
+    return ok;
+}
+
+bool CreatePath(QString& path) {
+    if (DirExists(path)) {
+        return true;
+    }
+    AddBackslash(path);
+    if (!QDir::isAbsolutePath(path)) {
+        return false;
+    }
+    // Level by level, so that a file standing in the way stops us where it stands.
+    qsizetype pos = path.indexOf(kSep, 1);
+    while (pos > 0) {
+        const QString level = path.left(pos);
+        const QFileInfo info(level);
+        if (!info.exists()) {
+            if (!QDir().mkdir(level) && !QFileInfo(level).isDir()) {
+                return false;
+            }
+        } else if (!info.isDir()) {
+            return false;
+        }
+        pos = path.indexOf(kSep, pos + 1);
+    }
+    return DirExists(path);
+}
+
+QString LongPathName(const QString& path) {
+    return path;
+}
+
+void CenterForm(QWidget& window) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    const QRect avail = screen->geometry();
+    const QRect frame = window.frameGeometry();
+    const int screenH = qRound(avail.height() * 0.85);
+    int top = screenH / 2 - frame.height() / 2;
+    int left = avail.width() / 2 - frame.width() / 2;
+    top = qMax(top, 0);
+    left = qMax(left, 0);
+    window.move(avail.left() + left, avail.top() + top);
+}

@@ -1,0 +1,201 @@
+#include "app/inifile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QList>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qsizetype kMaxValue = 2047;
+
+// One line of the file as it stands on disk: its bytes and its own line end.
+struct RawLine {
+    QByteArray bytes;
+    QByteArray end;
+    QString text() const { return decodeText(bytes); }
+};
+
+QList<RawLine> splitLines(const QByteArray& content) {
+    QList<RawLine> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < content.size(); ++i) {
+        if (content[i] == '\n') {
+            qsizetype stop = i;
+            if (stop > start && content[stop - 1] == '\r') {
+                --stop;
+            }
+            lines.append({content.mid(start, stop - start), content.mid(stop, i + 1 - stop)});
+            start = i + 1;
+        }
+    }
+    if (start < content.size()) {
+        lines.append({content.mid(start), QByteArray()});
+    }
+    return lines;
+}
+
+// Section name of a "[name]" line, or a null string for any other line.
+QString sectionOf(const QString& line) {
+    const QString t = line.trimmed();
+    if (t.startsWith(u'[')) {
+        const qsizetype close = t.indexOf(u']');
+        if (close > 0) {
+            return t.mid(1, close - 1).trimmed();
+        }
+    }
+    return {};
+}
+
+bool keyMatches(const QString& line, const QString& key, QString* value) {
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq < 0) {
+        return false;
+    }
+    if (line.left(eq).trimmed().compare(key.trimmed(), Qt::CaseInsensitive) != 0) {
+        return false;
+    }
+    if (value) {
+        *value = line.mid(eq + 1);
+    }
+    return true;
+}
+
+QString unquote(QString value) {
+    value = value.trimmed();
+    if (value.size() >= 2) {
+        const QChar first = value.front();
+        if ((first == u'"' || first == u'\'') && value.back() == first) {
+            value = value.mid(1, value.size() - 2);
+        }
+    }
+    return value.left(kMaxValue);
+}
+
+QList<RawLine> readLines(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return splitLines(f.readAll());
+}
+
+} // namespace
+
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        return text;
+    }
+    // Windows-1252 is not among the decoders Qt always has; Latin-1 agrees with it but for
+    // 0x80-0x9F, which the table below fills in.
+    static const char16_t cp1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        *d++ = (u >= 0x80 && u < 0xA0) ? QChar(cp1252[u - 0x80]) : QChar(char16_t(u));
+    }
+    return out;
+}
+
+QString ReadIniString(const QString& section, const QString& key, const QString& file,
+                      const QString& defaultValue) {
+    bool inSection = false;
+    for (const RawLine& raw : readLines(file)) {
+        const QString line = raw.text();
+        const QString s = sectionOf(line);
+        if (!s.isNull()) {
+            inSection = s.compare(section.trimmed(), Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        QString value;
+        if (inSection && keyMatches(line, key, &value)) {
+            value = unquote(value);
+            return value.isEmpty() ? defaultValue : value;
+        }
+    }
+    return defaultValue;
+}
+
+bool WriteIniString(const QString& section, const QString& key, const QString& value, const QString& file) {
+    if (file.isEmpty() || section.isEmpty() || key.isEmpty()) {
+        return false;
+    }
+    QList<RawLine> lines = readLines(file);
+    const QByteArray crlf = "\r\n";
+
+    qsizetype sectionLine = -1;
+    qsizetype lastContent = -1; // last non-blank line of the section
+    bool done = false;
+    for (qsizetype i = 0; i < lines.size() && !done; ++i) {
+        const QString line = lines[i].text();
+        const QString s = sectionOf(line);
+        if (!s.isNull()) {
+            if (sectionLine >= 0) {
+                break; // the next section begins
+            }
+            if (s.compare(section.trimmed(), Qt::CaseInsensitive) == 0) {
+                sectionLine = lastContent = i;
+            }
+            continue;
+        }
+        if (sectionLine < 0) {
+            continue;
+        }
+        if (keyMatches(line, key, nullptr)) {
+            // Rewritten in place, keeping the key's spelling in the file.
+            const QByteArray spelling = lines[i].bytes.left(lines[i].bytes.indexOf('='));
+            lines[i].bytes = spelling + '=' + value.toUtf8();
+            if (lines[i].end.isEmpty()) {
+                lines[i].end = crlf;
+            }
+            done = true;
+        } else if (!line.trimmed().isEmpty()) {
+            lastContent = i;
+        }
+    }
+    if (!done) {
+        // The line before an added one must end, or the two would run together.
+        const auto terminate = [&](qsizetype i) {
+            if (i >= 0 && lines[i].end.isEmpty()) {
+                lines[i].end = crlf;
+            }
+        };
+        const RawLine entry{(key + u'=' + value).toUtf8(), crlf};
+        if (sectionLine < 0) {
+            terminate(lines.size() - 1);
+            if (!lines.isEmpty() && !lines.last().text().trimmed().isEmpty()) {
+                lines.append({QByteArray(), crlf});
+            }
+            lines.append({(u'[' + section + u']').toUtf8(), crlf});
+            lines.append(entry);
+        } else {
+            terminate(lastContent);
+            lines.insert(lastContent + 1, entry);
+        }
+    }
+
+    QByteArray bytes;
+    for (const RawLine& line : lines) {
+        bytes += line.bytes;
+        bytes += line.end;
+    }
+    QSaveFile out(file);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/instancelock.h"
+
+#include <QLockFile>
+#include <memory>
+
+// A lock file in the per-user runtime directory; a lock left by a killed instance is
+// recognised as stale (its process is gone) and taken over.
+class LockFileInstanceLock final : public InstanceLock {
+public:
+    explicit LockFileInstanceLock(const QString& name);
+    bool tryLock() override;
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};

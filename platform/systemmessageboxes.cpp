@@ -1,0 +1,41 @@
+#include "platform/systemmessageboxes.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons, const QString& text,
+                                              const QString& title) {
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    // German button captions whatever translations are installed.
+    if (buttons == Buttons::YesNo) {
+        QPushButton* yes = box.addButton(u"&Ja"_s, QMessageBox::YesRole);
+        QPushButton* no = box.addButton(u"&Nein"_s, QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+    QPushButton* ok = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Answer::Ok;
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test Snapwell.
+# Idempotent: packages already present are left alone. Works as root or through sudo.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev
+  # running
+  fonts-liberation fonts-dejavu-core
+  # headless desktop and tests
+  xvfb xauth xclip xdotool imagemagick pulseaudio pulseaudio-utils sox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+else
+  sudo=(sudo)
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

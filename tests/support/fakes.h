@@ -1,0 +1,103 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QList>
+#include <QMimeData>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+// A clipboard held in memory: a test puts formats on it and sees what the program read.
+class FakeClipboard final : public Clipboard {
+    Q_OBJECT
+public:
+    bool has(Kind kind) override;
+    bool isEmpty() override { return !m_data || m_data->formats().isEmpty(); }
+    TextResult text(qsizetype maxBytes) override;
+    QImage image(Kind kind) override;
+    void clear() override;
+    quint64 changeCount() const override { return m_count; }
+
+    // As another program would: each call replaces the content and counts as a change.
+    void setText(const QString& text);
+    void setImage(const QImage& image, const QString& format = QStringLiteral("image/png"));
+    void setFormats(std::unique_ptr<QMimeData> data);
+    QString currentText() const;
+
+    int textReads = 0;
+    int imageReads = 0;
+    int clears = 0;
+    // When set, has() answers this many queries with false, as a clipboard held open would.
+    bool lockedOpen = false;
+
+private:
+    void changed_();
+    std::unique_ptr<QMimeData> m_data;
+    quint64 m_count = 0;
+};
+
+class FakeMessageBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        Icon icon;
+        Buttons buttons;
+        QString text;
+        QString title;
+    };
+    Answer show(QWidget* parent, Icon icon, Buttons buttons, const QString& text, const QString& title) override;
+
+    QList<Shown> shown;
+    // Answers to Yes/No questions, taken in order; Yes when none is left.
+    QList<Answer> answers;
+};
+
+class FakeSound final : public SoundOutput {
+public:
+    bool playWave(const QByteArray& wave, unsigned flags) override {
+        played.append({wave, flags});
+        if (onPlay) {
+            onPlay();
+        }
+        return true;
+    }
+    struct Play {
+        QByteArray wave;
+        unsigned flags;
+    };
+    QList<Play> played;
+    std::function<void()> onPlay;
+};
+
+class FakeDesktop final : public Desktop {
+public:
+    bool shellOpen(const QString& target) override {
+        opened.append(target);
+        return true;
+    }
+    bool snapshotToClipboard() override;
+
+    QStringList opened;
+    FakeClipboard* clipboard = nullptr;
+    QImage screen;
+    bool refuse = false;
+    int snapshots = 0;
+};
+
+class FakeInstanceLock final : public InstanceLock {
+public:
+    bool tryLock() override { return free; }
+    bool free = true;
+};
+
+// A platform of fakes, with typed access to each.
+struct FakePlatform {
+    FakePlatform();
+    Platform platform;
+    FakeClipboard& clipboard;
+    FakeMessageBoxes& messages;
+    FakeSound& sound;
+    FakeDesktop& desktop;
+    FakeInstanceLock& lock;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/appstate.h"
+#include "tests/support/fakes.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class Form1;
+
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
+// A program started in a temporary directory with fakes for every platform service: the
+// main window is created and the settings are loaded as at start-up.
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates the main window and loads the settings; a test may write a profile first.
+    void start();
+    QString profile() const;
+    // The default collection directory, with its final separator.
+    QString files() const;
+    // Runs pending queued work (the change-triggered capture step among it).
+    static void settle();
+    // Switches monitoring on (through the button) and delivers what is queued.
+    void startMonitoring();
+
+    QTemporaryDir m_dir;
+    QString m_appPath;
+    std::unique_ptr<FakePlatform> m_fake;
+    AppState m_state;
+    std::unique_ptr<Form1> m_form1;
+};

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "app/filelist.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class Panel;
+class ImageBox;
+class CaptureCycle;
+struct AppState;
+struct Platform;
+
+// The main window. Controls are public members named like their handlers, because the
+// capture cycle, the settings and the other windows read and set them directly: the option
+// controls are the live settings.
+class Form1 final : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1(AppState& state, Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    AppState& state() { return m_state; }
+    Platform& platform() { return m_platform; }
+    CaptureCycle& cycle() { return *m_cycle; }
+
+    // Counters and the text-data hint from the file lists as they stand; refreshFileLists()
+    // re-reads the directory first.
+    void showCounters();
+    void refreshFileLists();
+    void setFileListPath(const QString& path);
+    void setHint(const QString& text);
+    void setIndicatorColor(quint32 bgr);
+    bool monitoring() const;
+    void focusSink();
+
+    // Menu bar
+    QAction* mnuTrenn = nullptr;
+    QAction* mnuSammel = nullptr;
+    QAction* mnuDesktopLink = nullptr;
+    QAction* mnuMini = nullptr;
+
+    Panel* Frame3D3 = nullptr;
+    QRadioButton* Option3D1 = nullptr;
+    QRadioButton* Option3D2 = nullptr;
+    Panel* Frame3D4 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Option3D8 = nullptr;
+    QCheckBox* Option3D3 = nullptr;
+    Panel* Frame3D5 = nullptr;
+    QPushButton* Command2 = nullptr;
+    Panel* Frame3D6 = nullptr;
+    QLabel* Bezeichnung1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLabel* Bezeichnung3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLabel* Label11 = nullptr;
+    Panel* Frame3D7 = nullptr;
+    QPushButton* Befehl1 = nullptr;
+    Panel* Frame3D9 = nullptr;
+    QLabel* Bezeichnung8 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Bezeichnung5 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Bezeichnung6 = nullptr;
+    Panel* Frame3D2 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+    Panel* Frame3D1 = nullptr;
+    ImageBox* Anzeige1 = nullptr;
+    Panel* Frame3D8 = nullptr;
+    QPushButton* Befehl4 = nullptr;
+    QPushButton* Befehl3 = nullptr;
+    QLabel* hinweis = nullptr;
+    QPushButton* Command1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QTimer* Zeit1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    FileList Datei1{QStringLiteral("*.txt")};
+    FileList Datei2{QStringLiteral("*.bmp")};
+    FileList Datei3{QStringLiteral("*.wmf")};
+
+    // The maker's web page, handed to the desktop by a click on Bezeichnung6.
+    static QString webAddress();
+
+public slots:
+    void Form1_Form_Load();
+    void Befehl1_Click();
+    void Befehl1_MouseMove();
+    void Zeit1_Timer();
+    void Command2_Click();
+    void Timer1_Timer();
+    void Command2_MouseMove();
+    void Option3D1_Click();
+    void Option3D2_Click();
+    void Bezeichnung5_Click();
+    void Bezeichnung6_Click();
+    void Bezeichnung5_MouseMove();
+    void Bezeichnung6_MouseMove();
+    void Frame3D9_MouseMove();
+    void Form_MouseMove();
+    void Form_Click();
+    void ColourZone_Click(QLabel* zone);
+    void Befehl4_Click();
+    void Befehl3_Click();
+    void mnuTrenn_Click();
+    void mnuSammel_Click();
+    void mnuMini_Click();
+
+signals:
+    // The main window has closed and written the settings: the program ends.
+    void unloaded();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void onHover(QWidget* widget, std::function<void()> handler);
+    void onClick(QWidget* widget, std::function<void()> handler);
+
+    AppState& m_state;
+    Platform& m_platform;
+    std::unique_ptr<CaptureCycle> m_cycle;
+    QHash<QObject*, std::function<void()>> m_hover;
+    QHash<QObject*, std::function<void()>> m_click;
+    bool m_unloaded = false;
+};
+
+// Colours are kept as 0x00BBGGRR values.
+QColor colorFromBgr(quint32 bgr);
