@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# One instance at a time; closing writes the profile; a killed instance does not block.
+. "$(dirname "$0")/lib.sh" "$@"
+start_xvfb
+
+app="$E2E_DIR/app"
+start_program "$app"
+first=$APP_PID
+win=$(wait_window "Pelloran Snapwell")
+[ -d "$app/Files" ] || fail "collection directory not created"
+
+# A second start ends at once, silently, and leaves the first running.
+start=$(date +%s%N)
+second_out=$("$app/snapwell" 2>&1 || true)
+elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+[ "$elapsed" -lt 3000 ] || fail "second start took ${elapsed} ms"
+kill -0 "$first" || fail "first instance ended"
+[ "$(xdotool search --onlyvisible --name '^Pelloran Snapwell$' | wc -l)" -eq 1 ] || fail "a second window appeared"
+echo "second start output: ${second_out:-<none>}"
+
+# Closing the window writes the profile and ends the program.
+[ ! -e "$app/snapwell.ini" ] || fail "profile written before closing"
+wm_close "$win"
+wait_until 10 bash -c "! kill -0 $first 2>/dev/null" || fail "program did not end after closing"
+ini=$(tr -d '\r' <"$app/snapwell.ini")
+expected="[Pelloran Snapwell]
+TextSammeln=1
+Trennlinie=1
+Signale=1
+Minimieren=0
+Trennzeichen=$(printf '~%.0s' $(seq 1 49))
+SavePath=$app/Files/"
+[ "$ini" = "$expected" ] || fail "profile differs: $ini"
+grep -q $'\r$' "$app/snapwell.ini" || fail "profile lines do not end in CR LF"
+
+# After kill -9 the lock is stale and the next start works.
+start_program "$app"
+killed=$APP_PID
+wait_window "Pelloran Snapwell" >/dev/null
+kill -9 "$killed"
+wait "$killed" 2>/dev/null || true
+start_program "$app"
+wait_window "Pelloran Snapwell" >/dev/null
+kill -0 "$APP_PID" || fail "start after kill -9 failed"
+pass "single instance, profile on close, stale lock"

@@ -1,0 +1,109 @@
+# Shared helpers of the end-to-end tests: a private Xvfb, the real program started from a
+# private copy (so its profile and collection directory are the test's own), and checks.
+# Source it with: . "$(dirname "$0")/lib.sh" "$@"
+set -euo pipefail
+
+SNAPWELL_BIN=$(readlink -f "$1")
+WMCLOSE_BIN=$(readlink -f "$2")
+E2E_DIR=$(mktemp -d /tmp/snapwell-e2e.XXXXXX)
+export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
+export XDG_CONFIG_HOME="$E2E_DIR/config"
+export XDG_DATA_HOME="$E2E_DIR/data"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# No sound server unless a test starts one.
+export PULSE_SERVER="unix:$E2E_DIR/no-pulse"
+E2E_PIDS=()
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    wait 2>/dev/null || true
+    if [ "${E2E_KEEP:-0}" = 1 ]; then
+        echo "kept $E2E_DIR" >&2
+    else
+        rm -rf "$E2E_DIR"
+    fi
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a free display and exports DISPLAY.
+start_xvfb() {
+    local fifo="$E2E_DIR/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    local n
+    read -r n <"$fifo"
+    export DISPLAY=":$n"
+}
+
+# Copies the program into dir ($1, created) and starts it there; sets APP_PID.
+start_program() {
+    local dir=$1
+    mkdir -p "$dir"
+    cp "$SNAPWELL_BIN" "$dir/snapwell"
+    (cd "$dir" && exec ./snapwell >>"$dir/output.log" 2>&1) &
+    APP_PID=$!
+    E2E_PIDS+=("$APP_PID")
+}
+
+# Waits until a visible window with the given name exists; prints its id.
+wait_window() {
+    local name=$1 i id
+    for i in $(seq 1 100); do
+        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "window '$name' did not appear"
+}
+
+# Waits until a condition (a shell command) holds, for up to $1 seconds.
+wait_until() {
+    local seconds=$1
+    shift
+    local i
+    for i in $(seq 1 $((seconds * 10))); do
+        if "$@"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Closes a window as a window manager would.
+wm_close() {
+    "$WMCLOSE_BIN" "$1"
+}
+
+# Clicks at window coordinates.
+click_at() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+# Puts text on the clipboard from another program; xclip keeps serving it in the background.
+clip_text() {
+    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+}
+
+clip_file() {
+    xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+}
+
+pass() {
+    echo "PASS: $*"
+}
