@@ -1,17 +1,48 @@
 #pragma once
 
+#include "ui/chooser/listboxes.h"
+
 #include <QWidget>
 
+class QKeyEvent;
+class QLineEdit;
+class QPushButton;
 struct AppState;
 struct Platform;
 
-// The collection directory chooser.
+// The collection directory chooser. It exists while it is open: closing it in any way
+// enables the main window again and discards it.
 class Browser final : public QWidget {
     Q_OBJECT
 public:
     Browser(AppState& state, Platform& platform, QWidget* parent = nullptr);
 
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+
+public slots:
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Dir1_OpenFailed(const QString& path);
+    // True when the key press is swallowed.
+    bool Text2_KeyPress(QKeyEvent* event);
+    void Command1_Click();
+    void Command2_Click();
+    void Form_Unload();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void buildControls();
+    void enableMainWindow();
+
     AppState& m_state;
     Platform& m_platform;
 };

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What the chooser's lists show: the places a collection directory can be picked from, the
+// directory tree around one directory, and the files of a directory. No widgets here.
+
+// A "drive": a mounted volume or the home directory, with the text the drive list shows.
+struct Drive {
+    QString label;
+    QString root; // without a final separator, except for the file system root itself
+};
+
+// File systems that hold no user files (kernel interfaces, memory-only scratch space).
+bool isPseudoFileSystem(const QByteArray& type);
+// The home directory first, then the mounted volumes that can hold a collection directory.
+QList<Drive> availableDrives();
+// The drive whose root contains the path (the deepest one); -1 when none does.
+int driveIndexFor(const QList<Drive>& drives, const QString& path);
+
+// The nearest directory at or above the path that exists and can be listed; the file system
+// root when nothing else can. Without a final separator, except for the root.
+QString readablePlace(const QString& path);
+
+// One row of the directory list: the directories from the root down to the shown one
+// (open), then the subdirectories of the shown one (closed).
+struct DirEntry {
+    QString path;
+    QString name;
+    int depth = 0;
+    bool open = false;
+};
+QList<DirEntry> dirListEntries(const QString& dir);
+
+// The names of the files of a directory, sorted; hidden files are left out.
+QStringList listedFiles(const QString& dir);
+
+// Characters that cannot be typed into the chooser's path box.
+bool isRefusedPathChar(QChar c);

@@ -1,0 +1,144 @@
+#include "ui/main/separatordialog.h"
+
+#include "app/appstate.h"
+#include "app/commands.h"
+#include "platform/platform.h"
+#include "ui/main/form1.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The profile keeps at most this many characters of a value.
+constexpr int kMaxLine = 2047;
+
+QFont sansFont(qreal points, bool bold) {
+    QFont f;
+    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
+}
+
+} // namespace
+
+bool hasLineBreak(const QString& line) {
+    for (const QChar c : line) {
+        if (c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void SetSeparatorLine(AppState& state, const QString& line) {
+    state.Trennzeichen = line;
+    state.TrennBlock = u"\r\n"_s + line + u"\r\n"_s;
+}
+
+SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* parent)
+    : QWidget(parent), m_state(state), m_platform(platform) {
+    setObjectName(u"SeparatorDialog"_s);
+    setWindowTitle(u"Trennlinie definieren"_s);
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFont(sansFont(8.25, false));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFixedSize(tw(5055), tw(1515));
+
+    Label1 = new QLabel(u"Linie zwischen den gesammelten Texten in CLIPBRD.DAT:"_s, this);
+    Label1->setObjectName(u"Label1"_s);
+    place(Label1, 120, 120, 4815, 255);
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(u"Text1"_s);
+    place(Text1, 120, 420, 4815, 315);
+    Text1->setMaxLength(kMaxLine);
+    QPalette textPal = Text1->palette();
+    textPal.setColor(QPalette::Text, QColor(0x00, 0x00, 0x80));
+    textPal.setColor(QPalette::Base, Qt::white);
+    Text1->setPalette(textPal);
+
+    Command1 = new QPushButton(u"OK"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    place(Command1, 2640, 960, 2295, 375);
+    Command1->setFont(sansFont(9.75, true));
+
+    Command2 = new QPushButton(u"Abbrechen"_s, this);
+    Command2->setObjectName(u"Command2"_s);
+    place(Command2, 120, 960, 2295, 375);
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    connect(Text1, &QLineEdit::returnPressed, this, &SeparatorDialog::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &SeparatorDialog::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &SeparatorDialog::Command2_Click);
+    if (m_state.form1) {
+        connect(m_state.form1, &QObject::destroyed, this, &QObject::deleteLater);
+        // The main window's close ends the program; this window goes without its own handling.
+        connect(m_state.form1, &Form1::unloaded, this, [this] {
+            hide();
+            deleteLater();
+        });
+    }
+    CenterForm(*this);
+}
+
+void SeparatorDialog::warn(const QString& text) {
+    m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::Ok, text,
+                              m_state.AppTitle);
+}
+
+void SeparatorDialog::Command1_Click() {
+    if (hasLineBreak(Text1->text())) {
+        warn(u"Die Trennlinie darf nur aus einer einzigen Zeile bestehen !   "_s);
+        return;
+    }
+    // Blanks around the line would not survive the profile, and an empty line reads back as
+    // the default line: what is used now must be what the next start reads.
+    const QString line = Text1->text().trimmed();
+    if (line.isEmpty()) {
+        warn(u"Bitte geben Sie eine Trennlinie ein !   "_s);
+        return;
+    }
+    SetSeparatorLine(m_state, line);
+    close();
+}
+
+void SeparatorDialog::Command2_Click() {
+    close();
+}
+
+void SeparatorDialog::Form_Unload() {
+    if (m_state.form1) {
+        m_state.form1->setEnabled(true);
+    }
+}
+
+void SeparatorDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        Command2_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void SeparatorDialog::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
