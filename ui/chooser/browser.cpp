@@ -166,9 +166,9 @@ void Browser::Command1_Click() {
     // The collection directory changes only once the new one exists: until then every capture
     // still has a place to go.
     if (!DirExists(path)) {
-        const auto answer = box.show(this, MessageBoxes::Icon::Question, MessageBoxes::Buttons::YesNo,
-                                     u"Der Pfad "_s + path + u" existiert nicht. Erstellen ?  "_s,
-                                     u"Pelloran's Snapwell"_s);
+        const auto answer =
+            box.show(this, MessageBoxes::Icon::Question, MessageBoxes::Buttons::YesNo,
+                     u"Der Pfad "_s + path + u" existiert nicht. Erstellen ?  "_s, u"Pelloran's Snapwell"_s);
         if (answer != MessageBoxes::Answer::Yes) {
             return;
         }
@@ -195,6 +195,10 @@ void Browser::Command2_Click() {
 
 void Browser::Form_Unload() {
     enableMainWindow();
+    // Discarded on closing: the next opening makes a new one.
+    if (m_state.browser == this) {
+        m_state.browser = nullptr;
+    }
 }
 
 void Browser::closeEvent(QCloseEvent* event) {

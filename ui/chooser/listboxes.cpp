@@ -92,7 +92,8 @@ QString DirListBox::rowPath(int row) const {
 
 int DirListBox::rowCount() const {
     int n = 0;
-    for (QTreeWidgetItem* item = topLevelItemCount() ? topLevelItem(0) : nullptr; item; item = itemBelow(item)) {
+    for (QTreeWidgetItem* item = topLevelItemCount() ? topLevelItem(0) : nullptr; item;
+         item = itemBelow(item)) {
         ++n;
     }
     return n;

@@ -42,10 +42,10 @@ bool contains(const QString& root, const QString& path) {
 
 bool isPseudoFileSystem(const QByteArray& type) {
     static const QList<QByteArray> pseudo = {
-        "proc",       "sysfs",    "devtmpfs", "devpts",     "tmpfs",   "ramfs",       "cgroup",
-        "cgroup2",    "securityfs", "debugfs", "tracefs",   "pstore",  "bpf",         "mqueue",
-        "hugetlbfs",  "configfs", "fusectl",  "autofs",     "binfmt_misc", "efivarfs", "nsfs",
-        "rpc_pipefs", "selinuxfs", "squashfs", "fuse.gvfsd-fuse", "fuse.portal"};
+        "proc",       "sysfs",      "devtmpfs", "devpts",          "tmpfs",       "ramfs",    "cgroup",
+        "cgroup2",    "securityfs", "debugfs",  "tracefs",         "pstore",      "bpf",      "mqueue",
+        "hugetlbfs",  "configfs",   "fusectl",  "autofs",          "binfmt_misc", "efivarfs", "nsfs",
+        "rpc_pipefs", "selinuxfs",  "squashfs", "fuse.gvfsd-fuse", "fuse.portal"};
     return pseudo.contains(type);
 }
 
@@ -82,7 +82,8 @@ int driveIndexFor(const QList<Drive>& drives, const QString& path) {
     const QString clean = QDir::cleanPath(path);
     int best = -1;
     for (int i = 0; i < drives.size(); ++i) {
-        if (contains(drives[i].root, clean) && (best < 0 || drives[i].root.size() > drives[best].root.size())) {
+        if (contains(drives[i].root, clean) &&
+            (best < 0 || drives[i].root.size() > drives[best].root.size())) {
             best = i;
         }
     }
@@ -117,8 +118,8 @@ QList<DirEntry> dirListEntries(const QString& dir) {
     }
     const int depth = int(entries.size());
     const QDir listed(clean);
-    const QStringList subdirs =
-        listed.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    const QStringList subdirs = listed.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
+                                                 QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QString& name : subdirs) {
         entries.append({listed.filePath(name), name, depth, false});
     }

@@ -35,7 +35,6 @@ void Form1::mnuSammel_Click() {
     }
     Browser& chooser = *m_state.browser;
     chooser.show();
-    chooser.raise();
     chooser.activateWindow();
     // Each of these fires the chooser's change handlers, which fill its path box.
     chooser.Drive1->setDrive(m_state.SavePath);

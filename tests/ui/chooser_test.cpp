@@ -1,0 +1,345 @@
+// The collection directory chooser, opened from the main window's menu, on real directories.
+#include "tests/support/fixture.h"
+#include "tests/ui/uievents.h"
+
+#include "app/commands.h"
+#include "ui/chooser/browser.h"
+#include "ui/main/form1.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Icon = MessageBoxes::Icon;
+using Buttons = MessageBoxes::Buttons;
+using Answer = MessageBoxes::Answer;
+
+class ChooserTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        m_root = m_dir.path() + u"/ablage"_s;
+        ASSERT_TRUE(QDir().mkpath(m_root));
+    }
+
+    Browser* open() {
+        m_form1->mnuSammel_Click();
+        return m_state.browser;
+    }
+
+    // Lets the closed chooser go, as the event loop would.
+    static void discardClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    static QTreeWidgetItem* row(Browser* b, const QString& name) {
+        const auto found = b->Dir1->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
+    static void openRow(Browser* b, const QString& name) {
+        QTreeWidgetItem* item = row(b, name);
+        ASSERT_NE(item, nullptr) << name.toStdString();
+        doubleClickOn(b->Dir1->viewport(), b->Dir1->visualItemRect(item).center());
+    }
+
+    static void touch(const QString& path) { writeFile(path, "x"); }
+
+    // Types a path into the chooser's box, replacing what it shows.
+    static void enter(Browser* b, const QString& path) { b->Text2->setText(path); }
+
+    QStringList shownMessages() const {
+        QStringList out;
+        for (const auto& m : m_fake->messages.shown) {
+            out.append(m.text);
+        }
+        return out;
+    }
+
+    QString m_root;
+};
+
+TEST_F(ChooserTest, OpeningShowsTheCollectionDirectoryWithItsListsAndDisablesTheMainWindow) {
+    start();
+    ASSERT_TRUE(QDir().mkpath(files() + u"Alpha"_s));
+    ASSERT_TRUE(QDir().mkpath(files() + u"beta"_s));
+    touch(files() + u"b.bmp"_s);
+    touch(files() + u"a.txt"_s);
+    touch(files() + u".versteckt"_s);
+
+    Browser* b = open();
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_EQ(b->windowTitle(), u"Sammel-Verzeichnis auswählen:"_s);
+    EXPECT_TRUE(b->windowFlags().testFlag(Qt::Tool));
+    EXPECT_FALSE(b->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_EQ(b->minimumSize(), b->maximumSize());
+    EXPECT_EQ(b->size(), QSize(tw(5055), tw(3945)));
+    EXPECT_FALSE(m_form1->isEnabled());
+
+    // The box shows SavePath with its final separator, the lists the same directory.
+    EXPECT_EQ(b->Text2->text(), files());
+    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(files()));
+    EXPECT_EQ(b->File1->names(), (QStringList{u"a.txt"_s, u"b.bmp"_s}));
+    EXPECT_TRUE(files().startsWith(b->Drive1->drive()));
+
+    // From the root down to the directory, then its subdirectories.
+    QStringList rows;
+    for (int i = 0; i < b->Dir1->rowCount(); ++i) {
+        rows.append(b->Dir1->rowPath(i));
+    }
+    QStringList expected{u"/"_s};
+    QString path;
+    for (const QString& part : QDir::cleanPath(files()).split(u'/', Qt::SkipEmptyParts)) {
+        path += u'/' + part;
+        expected.append(path);
+    }
+    expected.append(files() + u"Alpha"_s);
+    expected.append(files() + u"beta"_s);
+    EXPECT_EQ(rows, expected);
+
+    // Tab order: drive, directories, files, path box, "Übernehmen", "Abbrechen".
+    QList<QWidget*> chain{b->Drive1};
+    for (int i = 0; i < 5; ++i) {
+        QWidget* next = chain.last()->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus || !b->isAncestorOf(next)) {
+            next = next->nextInFocusChain();
+        }
+        chain.append(next);
+    }
+    EXPECT_EQ(chain, (QList<QWidget*>{b->Drive1, b->Dir1, b->File1, b->Text2, b->Command1, b->Command2}));
+}
+
+TEST_F(ChooserTest, DoubleClickOpensADirectoryAndReopeningShowsSavePathAgain) {
+    start();
+    const QString sub = files() + u"Alpha.2024"_s;
+    ASSERT_TRUE(QDir().mkpath(sub + u"/Tief"_s));
+    touch(sub + u"/notiz.txt"_s);
+
+    Browser* b = open();
+    openRow(b, u"Alpha.2024"_s);
+    EXPECT_EQ(b->Dir1->path(), sub);
+    EXPECT_EQ(b->File1->names(), QStringList{u"notiz.txt"_s});
+    // Text from the lists is not filtered: the dot stays.
+    EXPECT_EQ(b->Text2->text(), sub + u'/');
+    ASSERT_NE(row(b, u"Tief"_s), nullptr);
+
+    // Up again through an open ancestor.
+    openRow(b, u"prog"_s);
+    EXPECT_EQ(b->Text2->text(), m_appPath);
+    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(m_appPath));
+
+    // "Abbrechen" changes nothing, enables the main window and discards the chooser.
+    click(b->Command2);
+    EXPECT_FALSE(b->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.SavePath, files());
+    discardClosed();
+    EXPECT_EQ(m_state.browser, nullptr);
+
+    // The next opening is a new chooser on SavePath, not where the user had browsed.
+    b = open();
+    EXPECT_EQ(b->Text2->text(), files());
+    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(files()));
+    EXPECT_FALSE(m_form1->isEnabled());
+
+    // Closing the window by its frame enables the main window as well.
+    b->close();
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
+}
+
+TEST_F(ChooserTest, KeyFilterSwallowsPunctuationButNotTheSeparator) {
+    start();
+    Browser* b = open();
+    b->Text2->setFocus();
+    b->Text2->end(false);
+    typeText(b->Text2, u"Neu.er:Ordner/Unter,1*2;3\"4\\5"_s);
+    EXPECT_EQ(b->Text2->text(), files() + u"NeuerOrdner/Unter12345"_s);
+
+    // What was typed is a directory "Übernehmen" can create.
+    click(b->Command1);
+    EXPECT_TRUE(QFileInfo(files() + u"NeuerOrdner/Unter12345"_s).isDir());
+    EXPECT_EQ(m_state.SavePath, files() + u"NeuerOrdner/Unter12345/"_s);
+}
+
+TEST_F(ChooserTest, UebernehmenWithAnEmptyBoxDoesNothing) {
+    start();
+    Browser* b = open();
+    b->Text2->clear();
+    click(b->Command1);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_FALSE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
+}
+
+TEST_F(ChooserTest, UebernehmenWithAnExistingDirectoryTakesItAtOnceAndCapturesGoThere) {
+    start();
+    EXPECT_EQ(m_form1->Label11->text(), u"keine Textdaten vorhanden"_s);
+    const QString other = m_root + u"/Vorhanden"_s;
+    ASSERT_TRUE(QDir().mkpath(other));
+    for (const char16_t* name : {u"1.txt", u"2.txt", u"1.bmp", u"scr1.bmp", u"1.wmf", u"backup.dat"}) {
+        touch(other + u'/' + QString::fromUtf16(name));
+    }
+
+    Browser* b = open();
+    enter(b, other); // without its final separator
+    click(b->Command1);
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty()) << shownMessages().join(u'|').toStdString();
+    EXPECT_EQ(m_state.SavePath, other + u'/');
+    EXPECT_FALSE(b->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_form1->Text2->text(), u"2"_s);
+    EXPECT_EQ(m_form1->Text4->text(), u"3"_s);
+    EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
+
+    startMonitoring();
+    m_fake->clipboard.setText(u"Neues Ziel"_s);
+    settle();
+    m_form1->Zeit1_Timer();
+    EXPECT_TRUE(readFile(other + u"/clipbrd.dat"_s).startsWith("Neues Ziel"));
+    EXPECT_FALSE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
+}
+
+TEST_F(ChooserTest, MissingDirectoryAnsweredYesCreatesEveryLevel) {
+    start();
+    const QString target = m_root + u"/Neu/Zwei/Drei/"_s;
+    Browser* b = open();
+    enter(b, target);
+    click(b->Command1);
+
+    ASSERT_EQ(m_fake->messages.shown.size(), 1);
+    const auto& q = m_fake->messages.shown.first();
+    EXPECT_EQ(q.icon, Icon::Question);
+    EXPECT_EQ(q.buttons, Buttons::YesNo);
+    EXPECT_EQ(q.title, u"Pelloran's Snapwell"_s);
+    EXPECT_EQ(q.text, u"Der Pfad "_s + target + u" existiert nicht. Erstellen ?  "_s);
+    EXPECT_TRUE(QFileInfo(target).isDir());
+    EXPECT_EQ(m_state.SavePath, target);
+    EXPECT_FALSE(b->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_form1->Text2->text(), u"0"_s);
+    EXPECT_EQ(m_form1->Datei1.path(), target);
+}
+
+TEST_F(ChooserTest, MissingDirectoryAnsweredNoKeepsSavePathAndCapturesGoOnAsBefore) {
+    start();
+    touch(files() + u"1.txt"_s);
+    m_form1->refreshFileLists();
+    m_form1->showCounters();
+    const QString target = m_root + u"/Nie"_s;
+
+    Browser* b = open();
+    enter(b, target);
+    m_fake->messages.answers = {Answer::No};
+    click(b->Command1);
+    ASSERT_EQ(m_fake->messages.shown.size(), 1);
+    EXPECT_EQ(m_fake->messages.shown.first().text,
+              u"Der Pfad "_s + target + u"/ existiert nicht. Erstellen ?  "_s);
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_FALSE(m_form1->isEnabled());
+    EXPECT_EQ(m_form1->Text2->text(), u"1"_s);
+
+    // Monitoring goes on behind the chooser, into the directory that still exists.
+    startMonitoring();
+    m_fake->clipboard.setText(u"Noch hier"_s);
+    settle();
+    m_form1->Zeit1_Timer();
+    EXPECT_TRUE(readFile(files() + u"clipbrd.dat"_s).startsWith("Noch hier"));
+
+    // "Abbrechen" after No leaves SavePath as it was.
+    click(b->Command2);
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(m_form1->isEnabled());
+}
+
+TEST_F(ChooserTest, PathsThatCannotBeTakenAreReportedAndSavePathStays) {
+    start();
+    touch(m_root + u"/Datei"_s);
+    Browser* b = open();
+
+    struct Case {
+        QString typed;
+        QString message;
+        int questions;
+    };
+    const QList<Case> cases = {
+        // A file stands where a directory level should be.
+        {m_root + u"/Datei/Unter"_s,
+         u"Der Pfad "_s + m_root + u"/Datei/Unter/ konnte nicht erstellt werden !   "_s, 1},
+        // A file system that takes no directories.
+        {u"/proc/snapwell-ablage"_s, u"Der Pfad /proc/snapwell-ablage/ konnte nicht erstellt werden !   "_s,
+         1},
+        // Relative to nothing the user can see.
+        {u"ablage/unter"_s, u"Der Pfad ablage/unter ist kein vollständiger Pfad !   "_s, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        m_fake->messages.shown.clear();
+        enter(b, c.typed);
+        click(b->Command1);
+        ASSERT_EQ(m_fake->messages.shown.size(), c.questions + 1) << shownMessages().join(u'|').toStdString();
+        const auto& report = m_fake->messages.shown.last();
+        EXPECT_EQ(report.text, c.message);
+        EXPECT_EQ(report.icon, Icon::Exclamation);
+        EXPECT_EQ(report.buttons, Buttons::Ok);
+        EXPECT_EQ(report.title, u"Pelloran Snapwell"_s);
+        EXPECT_EQ(m_state.SavePath, files());
+        EXPECT_TRUE(b->isVisible());
+        EXPECT_FALSE(m_form1->isEnabled());
+    }
+    EXPECT_TRUE(QFileInfo(m_root + u"/Datei"_s).isFile());
+    EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + u"/ablage/unter"_s));
+}
+
+TEST_F(ChooserTest, UnreadablePlacesLeaveTheChooserOnAReadableOne) {
+    start();
+    // The collection directory has gone since the start.
+    touch(m_appPath + u"snapwell.ini"_s);
+    ASSERT_TRUE(QDir(files()).removeRecursively());
+    Browser* b = open();
+    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(m_appPath));
+    EXPECT_EQ(b->File1->names(), QStringList{u"snapwell.ini"_s});
+    EXPECT_EQ(b->Text2->text(), files());
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
+
+    // A directory that vanishes between listing and opening.
+    ASSERT_TRUE(QDir().mkpath(m_appPath + u"Fluechtig"_s));
+    b->Dir1->setPath(m_appPath);
+    ASSERT_NE(row(b, u"Fluechtig"_s), nullptr);
+    ASSERT_TRUE(QDir(m_appPath + u"Fluechtig"_s).removeRecursively());
+    openRow(b, u"Fluechtig"_s);
+    ASSERT_EQ(shownMessages(), QStringList{u"Das Verzeichnis "_s + m_appPath +
+                                           u"Fluechtig kann nicht geöffnet werden !   "_s});
+    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(m_appPath));
+    EXPECT_EQ(row(b, u"Fluechtig"_s), nullptr);
+
+    // A drive that is not ready: the lists go to the nearest place that can be read.
+    m_fake->messages.shown.clear();
+    QList<Drive> drives = b->Drive1->drives();
+    drives.append({u"Stick"_s, m_root + u"/stick"_s});
+    b->Drive1->setDrives(drives);
+    b->Drive1->setCurrentIndex(int(drives.size()) - 1);
+    ASSERT_EQ(shownMessages(), QStringList{u"Das Laufwerk "_s + m_root + u"/stick ist nicht bereit !   "_s});
+    EXPECT_EQ(b->Dir1->path(), m_root);
+    EXPECT_EQ(b->Text2->text(), m_root + u'/');
+    EXPECT_NE(b->Drive1->drive(), m_root + u"/stick"_s);
+
+    // Still usable: the missing collection directory is created again on request.
+    enter(b, files());
+    click(b->Command1);
+    EXPECT_TRUE(QFileInfo(files()).isDir());
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(m_form1->isEnabled());
+}
+
+} // namespace

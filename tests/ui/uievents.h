@@ -1,0 +1,61 @@
+#pragma once
+
+// Mouse and keyboard input delivered to widgets the way the window system would, through
+// the application's event dispatch (so event filters see it too).
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include <ostream>
+
+inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent ev(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
+}
+
+inline void clickOn(QWidget* w, QPoint at) {
+    sendMouse(w, QEvent::MouseButtonPress, at);
+    sendMouse(w, QEvent::MouseButtonRelease, at);
+}
+
+inline void click(QWidget* w) {
+    clickOn(w, w->rect().center());
+}
+
+inline void doubleClickOn(QWidget* w, QPoint at) {
+    clickOn(w, at);
+    sendMouse(w, QEvent::MouseButtonDblClick, at);
+    sendMouse(w, QEvent::MouseButtonRelease, at);
+}
+
+// Double-clicks the row of an item view that shows the index.
+inline void doubleClickRow(QAbstractItemView* view, const QModelIndex& index) {
+    doubleClickOn(view->viewport(), view->visualRect(index).center());
+}
+
+// Types text key by key; a key whose press was swallowed never reaches the widget.
+inline void typeText(QWidget* w, const QString& text) {
+    for (const QChar c : text) {
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+inline void pressKey(QWidget* w, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+// Readable values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
