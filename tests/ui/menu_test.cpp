@@ -1,0 +1,189 @@
+// The main window's menu bar: its items, minimising, the separator-line dialog.
+#include "tests/support/fixture.h"
+#include "tests/ui/uievents.h"
+
+#include "app/appmodul.h"
+#include "ui/main/form1.h"
+#include "ui/main/separatordialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class MenuTest : public AppFixture {
+protected:
+    SeparatorDialog* openSeparatorDialog() {
+        m_form1->mnuTrenn->trigger();
+        return shownDialog();
+    }
+
+    static SeparatorDialog* shownDialog() {
+        SeparatorDialog* found = nullptr;
+        int shown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<SeparatorDialog*>(w); d && d->isVisible()) {
+                found = d;
+                ++shown;
+            }
+        }
+        EXPECT_LE(shown, 1);
+        return found;
+    }
+
+    void capture(const QString& text) {
+        m_fake->clipboard.setText(text);
+        settle();
+    }
+
+    QString line(QChar c, int n) { return QString(n, c); }
+};
+
+TEST_F(MenuTest, MenuBarShowsItsCommandsInOrderWithMinimiseAtTheRightEnd) {
+    start();
+    m_form1->show();
+    QMenuBar* bar = m_form1->menuBar();
+    QStringList shown;
+    for (QAction* a : bar->actions()) {
+        if (a->isVisible() && !a->isSeparator()) {
+            shown.append(a->text());
+        }
+    }
+    EXPECT_EQ(shown,
+              (QStringList{u"Trennlinie definieren..."_s, u"Sammel-Verzeichnis ändern..."_s, u"\\/"_s}));
+    EXPECT_FALSE(m_form1->mnuDesktopLink->isVisible());
+    EXPECT_EQ(m_form1->mnuDesktopLink->text(), u"Desktop-Verknüpfung"_s);
+
+    const QRect trenn = bar->actionGeometry(m_form1->mnuTrenn);
+    const QRect sammel = bar->actionGeometry(m_form1->mnuSammel);
+    const QRect mini = bar->actionGeometry(m_form1->mnuMini);
+    EXPECT_LT(trenn.left(), 10);
+    EXPECT_LT(trenn.right(), sammel.left());
+    // The minimise item sits at the right end, far from the others.
+    EXPECT_GE(mini.right(), bar->width() - 10);
+    EXPECT_GT(mini.left(), sammel.right() + 50);
+    EXPECT_TRUE(bar->actionGeometry(m_form1->mnuDesktopLink).isNull());
+}
+
+TEST_F(MenuTest, MinimiseKeepsMonitoringGoing) {
+    start();
+    m_form1->show();
+    startMonitoring();
+    m_form1->mnuMini->trigger();
+    EXPECT_TRUE(m_form1->isMinimized());
+    EXPECT_TRUE(m_form1->Zeit1->isActive());
+
+    m_form1->Zeit1_Timer();
+    const QString first = m_form1->windowTitle();
+    m_form1->Zeit1_Timer();
+    EXPECT_NE(m_form1->windowTitle(), first);
+
+    capture(u"Beim Minimieren"_s);
+    EXPECT_TRUE(readFile(files() + u"clipbrd.dat"_s).startsWith("Beim Minimieren"));
+}
+
+TEST_F(MenuTest, ConfirmedSeparatorLineShapesTheVeryNextPieceAndReachesTheProfile) {
+    start();
+    startMonitoring();
+    capture(u"Eins"_s);
+
+    SeparatorDialog* dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Text1->text(), line(u'~', 49));
+    EXPECT_FALSE(m_form1->isEnabled());
+    EXPECT_TRUE(m_form1->Zeit1->isActive());
+
+    dialog->Text1->setText(u"-----"_s);
+    click(dialog->Command1);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.Trennzeichen, u"-----"_s);
+    EXPECT_EQ(m_state.TrennBlock, u"\r\n-----\r\n"_s);
+
+    capture(u"Zwei"_s);
+    const QByteArray tildes(49, '~');
+    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), "Eins\r\n" + tildes + "\r\n\r\nZwei\r\n-----\r\n\r\n");
+
+    // Reopened, the dialog shows the line now in use.
+    dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Text1->text(), u"-----"_s);
+    pressKey(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(m_form1->isEnabled());
+
+    m_form1->close();
+    EXPECT_TRUE(readFile(profile()).contains("\r\nTrennzeichen=-----\r\n"));
+    // A new start reads it back.
+    m_form1.reset();
+    m_state = AppState();
+    InitPaths(m_state, m_appPath + u"snapwell"_s);
+    start();
+    EXPECT_EQ(m_state.TrennBlock, u"\r\n-----\r\n"_s);
+}
+
+TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryWay) {
+    start();
+    SeparatorDialog* dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    const QString before = m_state.Trennzeichen;
+
+    for (const QString& bad : {u"oben\nunten"_s, u"oben\r\n"_s, u"a\u2028b"_s, u"   "_s, QString()}) {
+        SCOPED_TRACE(bad.toStdString());
+        m_fake->messages.shown.clear();
+        dialog->Text1->setText(bad);
+        click(dialog->Command1);
+        ASSERT_EQ(m_fake->messages.shown.size(), 1);
+        const auto& m = m_fake->messages.shown.first();
+        EXPECT_EQ(m.icon, MessageBoxes::Icon::Exclamation);
+        EXPECT_EQ(m.title, u"Pelloran Snapwell"_s);
+        EXPECT_EQ(m.text, bad.trimmed().isEmpty() && !hasLineBreak(bad)
+                              ? u"Bitte geben Sie eine Trennlinie ein !   "_s
+                              : u"Die Trennlinie darf nur aus einer einzigen Zeile bestehen !   "_s);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_FALSE(m_form1->isEnabled());
+        EXPECT_EQ(m_state.Trennzeichen, before);
+        EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + before + u"\r\n"_s);
+    }
+
+    // Blanks around a line are dropped, as the profile would drop them.
+    dialog->Text1->setText(u"  * * *  "_s);
+    click(dialog->Command1);
+    EXPECT_EQ(m_state.Trennzeichen, u"* * *"_s);
+
+    // "Abbrechen" and the window's own close leave the line and enable the main window.
+    dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->Text1->setText(u"verworfen"_s);
+    click(dialog->Command2);
+    EXPECT_TRUE(m_form1->isEnabled());
+    dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->Text1->setText(u"verworfen"_s);
+    dialog->close();
+    EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.Trennzeichen, u"* * *"_s);
+    EXPECT_EQ(shownDialog(), nullptr);
+}
+
+TEST_F(MenuTest, NinetyNineColonsGoIntoTheDialogsOwnField) {
+    const QString colons = line(u':', 99);
+    writeFile(profile(), "[Pelloran Snapwell]\r\nTrennzeichen=" + colons.toUtf8() + "\r\n");
+    start();
+    ASSERT_EQ(m_state.Trennzeichen, colons);
+    SeparatorDialog* dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Text1->text(), colons);
+    EXPECT_TRUE(m_form1->Text1->toPlainText().isEmpty());
+    click(dialog->Command1);
+    EXPECT_EQ(m_state.Trennzeichen, colons);
+    EXPECT_TRUE(m_form1->isEnabled());
+}
+
+} // namespace
