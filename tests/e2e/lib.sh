@@ -36,13 +36,24 @@ fail() {
 
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
-    local fifo="$E2E_DIR/displayfd"
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    local n
-    read -r n <"$fifo"
-    export DISPLAY=":$n"
+    local attempt fifo n pid
+    for attempt in 1 2 3; do
+        fifo="$E2E_DIR/displayfd$attempt"
+        mkfifo "$fifo"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        pid=$!
+        E2E_PIDS+=("$pid")
+        n=
+        read -r n <"$fifo" || true
+        # A server of a parallel run that ends at this moment can take the new server's
+        # socket with it: only a display that answers counts.
+        if [ -n "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$pid" 2>/dev/null || true
+    done
+    fail "no X server could be started"
 }
 
 # Copies the program into dir ($1, created) and starts it there; sets APP_PID.

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# A new collection directory chosen through the menu and the chooser, created on request,
+# becomes the target of the next capture and is kept in the profile.
+. "$(dirname "$0")/lib.sh" "$@"
+start_xvfb
+
+# The chooser's path box swallows dots, and the harness's own directory has one in its name:
+# the new directory goes below a dot-free one of its own.
+target_root=$(mktemp -d /tmp/snapwellXXXXXX)
+trap 'rm -rf "$target_root"; e2e_cleanup' EXIT
+target="$target_root/SammelZiel/Texte"
+
+app="$E2E_DIR/app"
+start_program "$app"
+win=$(wait_window "Pelloran Snapwell")
+sleep 0.3
+
+# Window coordinates below: there is no window manager, so a window's origin is the corner of
+# its client area. The menu bar runs along the top of the main window; the chooser's controls
+# sit where its layout puts them (path box 7,208 322x19; "Übernehmen" 176,232 153x25).
+click_at "$win" 200 8 # "Sammel-Verzeichnis ändern...", the second item of the menu bar
+chooser=$(wait_window "Sammel-Verzeichnis auswählen:")
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+[ "$WIDTH" = 337 ] && [ "$HEIGHT" = 263 ] || fail "chooser is ${WIDTH}x${HEIGHT}"
+import -window root "$E2E_DIR/chooser.png"
+
+# Replace the shown path; the dot typed into it never arrives.
+click_at "$chooser" 150 217
+xdotool key ctrl+a
+xdotool type --delay 20 "$target_root/Sammel.Ziel/Texte"
+click_at "$chooser" 252 244
+wait_window "Pelloran's Snapwell" >/dev/null
+sleep 0.3
+xdotool key Return # "Ja", the default answer to "... existiert nicht. Erstellen ?"
+wait_until 10 test -d "$target" || fail "directory not created: $(ls -R "$target_root")"
+chooser_gone() { ! xdotool search --onlyvisible --name '^Sammel-Verzeichnis auswählen:$' >/dev/null 2>&1; }
+wait_until 5 chooser_gone || fail "chooser still open"
+
+# Monitoring on ("S T A R T" in the lower left of the main window), then a text from xclip.
+click_at "$win" 89 314
+sleep 0.5
+clip_text "Gesammelt im neuen Verzeichnis"
+wait_until 10 grep -q "Gesammelt im neuen Verzeichnis" "$target/clipbrd.dat" 2>/dev/null ||
+    fail "text not stored in the new directory; output: $(cat "$app/output.log")"
+[ ! -e "$app/Files/clipbrd.dat" ] || fail "text also stored in the old directory"
+tr -d '\r' <"$target/clipbrd.dat" | head -n 2 | tail -n 1 | grep -qx "$(printf '~%.0s' $(seq 1 49))" ||
+    fail "record without its separator line"
+
+# Closing keeps the new directory in the profile.
+wm_close "$win"
+wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null" || fail "program did not end"
+grep -q "^SavePath=$target/"$'\r'"\$" "$app/snapwell.ini" || fail "profile: $(cat "$app/snapwell.ini")"
+pass "collection directory changed through the chooser, capture stored there"
