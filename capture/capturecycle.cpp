@@ -62,7 +62,7 @@ void CaptureCycle::refreshCache() {
 
 const Clipboard::TextResult& CaptureCycle::clipText() {
     if (!m_haveText) {
-        m_text = m_platform.clipboard->text(kMaxTextBytes);
+        m_text = m_platform.clipboard->text(m_maxTextBytes);
         m_haveText = true;
     }
     return m_text;
@@ -156,7 +156,7 @@ void CaptureCycle::showPicturePanel() {
 CaptureCycle::Next CaptureCycle::textBranch() {
     const Clipboard::TextResult& clip = clipText();
     if (clip.tooLarge) {
-        m_form1.setHint(u"Der Text in der Zwischenablage ist zu groß (über 256 MB) und wurde nicht gespeichert!"_s);
+        m_form1.setHint(u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(m_maxTextBytes / (1024 * 1024)));
         return Next::EndTick;
     }
     const QString& text = clip.text;

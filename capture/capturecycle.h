@@ -24,6 +24,8 @@ public:
 
     CaptureCycle(AppState& state, Platform& platform, Form1& form1);
 
+    void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
+
     void Zeit1_Timer();
     void captureStep();
     // Our own clearing of the clipboard.
@@ -69,4 +71,5 @@ private:
     // The change counter whose text Text1 shows, if it shows clipboard text at all.
     quint64 m_text1Count = ~quint64(0);
     bool m_stepPending = false;
+    qsizetype m_maxTextBytes = kMaxTextBytes;
 };
