@@ -77,8 +77,14 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
     return m_image;
 }
 
-void CaptureCycle::showInText1(const QString& text) {
-    m_form1.Text1->setPlainText(text);
+void CaptureCycle::showInText1(const QString& text, bool showEnd) {
+    if (text.size() <= kMaxShown) {
+        m_form1.Text1->setPlainText(text);
+    } else {
+        const QString note = u"[... Anzeige gekürzt: %1 Zeichen, vollständig gespeichert ...]"_s.arg(text.size());
+        m_form1.Text1->setPlainText(showEnd ? note + u'\n' + text.right(kMaxShown)
+                                            : text.left(kMaxShown) + u'\n' + note);
+    }
     m_text1Count = ~quint64(0);
 }
 
@@ -161,7 +167,7 @@ CaptureCycle::Next CaptureCycle::textBranch() {
     }
     const QString& text = clip.text;
     if (m_text1Count != m_count) {
-        m_form1.Text1->setPlainText(text);
+        showInText1(text);
         m_text1Count = m_count;
     }
     // Same data, same size: no need to compare megabytes character by character.

@@ -34,8 +34,14 @@ public:
     void Command2_Click();
     void Timer1_Timer();
 
+    // The text box shows at most this much: laying out megabytes (worst of all one long
+    // line) would freeze the window for seconds. The files always get the whole text.
+    static constexpr qsizetype kMaxShown = 100000;
+
     // What the text box shows; keeps track of whether it still shows the clipboard text.
-    void showInText1(const QString& text);
+    // Collected text that is too long is shown by its end (the newest pieces), a single
+    // piece by its beginning.
+    void showInText1(const QString& text, bool showEnd = false);
 
 private:
     enum class Next { EndTick, ClearClipboard, Counters };

@@ -284,4 +284,15 @@ TEST_F(CaptureTest, AnUnchangedClipboardIsNotReadAgain) {
     EXPECT_FALSE(m_fake->clipboard.isEmpty());
 }
 
+TEST_F(CaptureTest, HugeTextIsStoredWholeButShownShortened) {
+    const QString huge(CaptureCycle::kMaxShown * 3, u'h');
+    copy(huge);
+    EXPECT_EQ(dat().size(), huge.size() + 2 + 49 + 4);
+    EXPECT_LT(m_form1->Text1->toPlainText().size(), CaptureCycle::kMaxShown + 200);
+    copy(u"danach"_s);
+    // The collected text is shown by its end: the newest piece is visible.
+    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(u"danach"_s));
+    EXPECT_EQ(m_state.CapturedText.size(), huge.size() + 6 + 2 * (4 + 49));
+}
+
 } // namespace
