@@ -6,7 +6,8 @@ start_xvfb
 
 app="$E2E_DIR/app"
 mkdir -p "$app"
-printf '[Pelloran Snapwell]\r\nSignale=0\r\n' >"$app/snapwell.ini"
+# Sound on, with no sound server reachable: playing must fail fast and silently.
+printf '[Pelloran Snapwell]\r\nSignale=1\r\n' >"$app/snapwell.ini"
 start_program "$app"
 win=$(wait_window "Pelloran Snapwell")
 files="$app/Files"
