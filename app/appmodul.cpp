@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
 
@@ -23,9 +24,11 @@ namespace {
 
 const QString kTilde49 = QString(49, u'~');
 
+// Whether files can be created beside the program. Tried for real: permission bits alone
+// do not tell (a read-only mount, a program installed system-wide and run by root).
 bool besideProgram(const AppState& state) {
-    const QFileInfo dir(state.AppPath);
-    return dir.isDir() && dir.isWritable();
+    QTemporaryFile probe(state.AppPath + u".snapwell-probe-XXXXXX"_s);
+    return probe.open();
 }
 
 QString userDir(QStandardPaths::StandardLocation location) {

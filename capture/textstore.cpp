@@ -49,7 +49,7 @@ CaptureCycle::Next CaptureCycle::storeCollection(const QString& work) {
     }
     m_state.LastClipText = work;
     m_state.CapturedText += work + ending;
-    showInText1(m_state.CapturedText);
+    showInText1(m_state.CapturedText, true);
     m_form1.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
     PlayCaptureSignal(m_form1);
     return Next::EndTick;
