@@ -16,9 +16,11 @@ win=$(wait_window "Pelloran Snapwell")
 sleep 0.3
 
 # Window coordinates below: there is no window manager, so a window's origin is the corner of
-# its client area. The menu bar runs along the top of the main window; the chooser's controls
-# sit where its layout puts them (path box 7,208 322x19; "Übernehmen" 176,232 153x25).
-click_at "$win" 200 8 # "Sammel-Verzeichnis ändern...", the second item of the menu bar
+# its client area. The chooser's controls sit where its layout puts them (path box 7,208
+# 322x19; "Übernehmen" 176,232 153x25).
+# "Sammel-Verzeichnis ändern...", the second item of the menu bar, some 135 to 280 pixels
+# from the left with the default fonts.
+click_at "$win" 200 8
 chooser=$(wait_window "Sammel-Verzeichnis auswählen:")
 sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$chooser")"
@@ -37,8 +39,8 @@ wait_until 10 test -d "$target" || fail "directory not created: $(ls -R "$target
 chooser_gone() { ! xdotool search --onlyvisible --name '^Sammel-Verzeichnis auswählen:$' >/dev/null 2>&1; }
 wait_until 5 chooser_gone || fail "chooser still open"
 
-# Monitoring on ("S T A R T" in the lower left of the main window), then a text from xclip.
-click_at "$win" 89 314
+# Monitoring on, then a text from xclip.
+click_start_stop "$win"
 sleep 0.5
 clip_text "Gesammelt im neuen Verzeichnis"
 wait_until 10 grep -q "Gesammelt im neuen Verzeichnis" "$target/clipbrd.dat" 2>/dev/null ||
