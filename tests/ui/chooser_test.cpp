@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -81,6 +82,8 @@ TEST_F(ChooserTest, OpeningShowsTheCollectionDirectoryWithItsListsAndDisablesThe
     EXPECT_EQ(b->minimumSize(), b->maximumSize());
     EXPECT_EQ(b->size(), QSize(tw(5055), tw(3945)));
     EXPECT_FALSE(m_form1->isEnabled());
+    EXPECT_TRUE(b->isEnabled());
+    EXPECT_EQ(b->windowHandle()->transientParent(), m_form1->windowHandle());
 
     // The box shows SavePath with its final separator, the lists the same directory.
     EXPECT_EQ(b->Text2->text(), files());

@@ -6,8 +6,21 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The secondary windows are not children of the main window, or disabling it would disable
+// them too; the window system still keeps them above it.
+void keepAbove(QWidget& window, QWidget& owner) {
+    window.winId();
+    owner.winId();
+    window.windowHandle()->setTransientParent(owner.windowHandle());
+}
+
+} // namespace
 
 void Form1::mnuTrenn_Click() {
     // The main window is disabled while the dialog is open, so there is never a second one;
@@ -20,6 +33,7 @@ void Form1::mnuTrenn_Click() {
         }
     }
     auto* dialog = new SeparatorDialog(m_state, m_platform);
+    keepAbove(*dialog, *this);
     dialog->show();
     dialog->activateWindow();
     // The dialog's own field shows every line, the one of 99 colons too.
@@ -32,6 +46,7 @@ void Form1::mnuTrenn_Click() {
 void Form1::mnuSammel_Click() {
     if (!m_state.browser) {
         m_state.browser = new Browser(m_state, m_platform);
+        keepAbove(*m_state.browser, *this);
     }
     Browser& chooser = *m_state.browser;
     chooser.show();

@@ -1,0 +1,99 @@
+// The chooser's places: drives, the nearest readable directory, the directory list's rows.
+#include "tests/support/fixture.h"
+
+#include "ui/chooser/places.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+TEST(Places, DriveOfAPathIsTheDeepestRootThatHoldsIt) {
+    const QList<Drive> drives = {{u"home"_s, u"/home/anna"_s},
+                                 {u"root"_s, u"/"_s},
+                                 {u"stick"_s, u"/media/stick"_s},
+                                 {u"data"_s, u"/media/stick/data"_s}};
+    EXPECT_EQ(driveIndexFor(drives, u"/home/anna/Files/"_s), 0);
+    EXPECT_EQ(driveIndexFor(drives, u"/home/anna"_s), 0);
+    // A name that merely begins like a root is not inside it.
+    EXPECT_EQ(driveIndexFor(drives, u"/home/annabel/Files/"_s), 1);
+    EXPECT_EQ(driveIndexFor(drives, u"/media/stickx/"_s), 1);
+    EXPECT_EQ(driveIndexFor(drives, u"/media/stick/data/a/b/"_s), 3);
+    EXPECT_EQ(driveIndexFor(drives, u"/media/stick/"_s), 2);
+    EXPECT_EQ(driveIndexFor(drives, u"/"_s), 1);
+    EXPECT_EQ(driveIndexFor(drives, u"relativ/pfad"_s), -1);
+    EXPECT_EQ(driveIndexFor({{u"home"_s, u"/home/anna"_s}}, u"/etc/"_s), -1);
+}
+
+TEST(Places, DrivesAreHomeThenRealVolumes) {
+    const QList<Drive> drives = availableDrives();
+    ASSERT_GE(drives.size(), 2);
+    EXPECT_EQ(drives.first().root, QDir::cleanPath(QDir::homePath()));
+    QSet<QString> roots;
+    bool haveRoot = false;
+    for (const Drive& d : drives) {
+        SCOPED_TRACE(d.root.toStdString());
+        EXPECT_TRUE(QFileInfo(d.root).isDir());
+        EXPECT_FALSE(d.root.startsWith(u"/proc"_s) || d.root.startsWith(u"/sys"_s) ||
+                     d.root.startsWith(u"/dev"_s));
+        EXPECT_FALSE(roots.contains(d.root));
+        EXPECT_TRUE(d.label.startsWith(d.root));
+        roots.insert(d.root);
+        haveRoot = haveRoot || d.root == u"/"_s;
+    }
+    EXPECT_TRUE(haveRoot);
+    EXPECT_TRUE(isPseudoFileSystem("proc"));
+    EXPECT_TRUE(isPseudoFileSystem("tmpfs"));
+    EXPECT_FALSE(isPseudoFileSystem("ext4"));
+    EXPECT_FALSE(isPseudoFileSystem("vfat"));
+}
+
+TEST(Places, ReadablePlaceIsTheNearestListableDirectory) {
+    QTemporaryDir dir;
+    const QString base = QDir::cleanPath(dir.path());
+    ASSERT_TRUE(QDir().mkpath(base + u"/a/b"_s));
+    writeFile(base + u"/a/datei"_s, "x");
+    EXPECT_EQ(readablePlace(base + u"/a/b/"_s), base + u"/a/b"_s);
+    EXPECT_EQ(readablePlace(base + u"/a/fehlt/auch/"_s), base + u"/a"_s);
+    EXPECT_EQ(readablePlace(base + u"/a/datei/unter"_s), base + u"/a"_s);
+    EXPECT_EQ(readablePlace(u"/proc/snapwell-fehlt"_s), u"/proc"_s);
+    EXPECT_EQ(readablePlace(u"/"_s), u"/"_s);
+    EXPECT_EQ(readablePlace(u"relativ"_s), u"/"_s);
+    EXPECT_EQ(readablePlace(QString()), u"/"_s);
+}
+
+TEST(Places, DirectoryListRowsRunFromTheRootDownThenTheSubdirectories) {
+    QTemporaryDir dir;
+    const QString base = QDir::cleanPath(dir.path());
+    for (const char16_t* sub : {u"zeta", u"Alpha", u"beta", u".versteckt"}) {
+        ASSERT_TRUE(QDir(base).mkdir(QString::fromUtf16(sub)));
+    }
+    writeFile(base + u"/datei.txt"_s, "x");
+    writeFile(base + u"/.profil"_s, "x");
+    const QList<DirEntry> rows = dirListEntries(base);
+    const int depth = int(base.count(u'/')) + 1; // the root, then one row per level
+    ASSERT_EQ(rows.size(), depth + 3);
+    EXPECT_EQ(rows[0].path, u"/"_s);
+    for (int i = 0; i < depth; ++i) {
+        EXPECT_TRUE(rows[i].open);
+        EXPECT_EQ(rows[i].depth, i);
+    }
+    EXPECT_EQ(rows[depth - 1].path, base);
+    QStringList subdirs;
+    for (int i = depth; i < rows.size(); ++i) {
+        EXPECT_FALSE(rows[i].open);
+        EXPECT_EQ(rows[i].depth, depth);
+        subdirs.append(rows[i].name);
+    }
+    EXPECT_EQ(subdirs, (QStringList{u"Alpha"_s, u"beta"_s, u"zeta"_s}));
+    EXPECT_EQ(listedFiles(base), QStringList{u"datei.txt"_s});
+    EXPECT_TRUE(listedFiles(base + u"/fehlt"_s).isEmpty());
+
+    EXPECT_EQ(dirListEntries(u"/"_s).first().path, u"/"_s);
+    EXPECT_EQ(dirListEntries(u"/"_s).first().depth, 0);
+}
+
+} // namespace
