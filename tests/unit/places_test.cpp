@@ -75,7 +75,7 @@ TEST(Places, DirectoryListRowsRunFromTheRootDownThenTheSubdirectories) {
     writeFile(base + u"/.profil"_s, "x");
     const QList<DirEntry> rows = dirListEntries(base);
     const int depth = int(base.count(u'/')) + 1; // the root, then one row per level
-    ASSERT_EQ(rows.size(), depth + 3);
+    ASSERT_EQ(rows.size(), depth + 4);
     EXPECT_EQ(rows[0].path, u"/"_s);
     for (int i = 0; i < depth; ++i) {
         EXPECT_TRUE(rows[i].open);
@@ -88,7 +88,7 @@ TEST(Places, DirectoryListRowsRunFromTheRootDownThenTheSubdirectories) {
         EXPECT_EQ(rows[i].depth, depth);
         subdirs.append(rows[i].name);
     }
-    EXPECT_EQ(subdirs, (QStringList{u"Alpha"_s, u"beta"_s, u"zeta"_s}));
+    EXPECT_EQ(subdirs, (QStringList{u".versteckt"_s, u"Alpha"_s, u"beta"_s, u"zeta"_s}));
     EXPECT_EQ(listedFiles(base), QStringList{u"datei.txt"_s});
     EXPECT_TRUE(listedFiles(base + u"/fehlt"_s).isEmpty());
 

@@ -118,8 +118,10 @@ QList<DirEntry> dirListEntries(const QString& dir) {
     }
     const int depth = int(entries.size());
     const QDir listed(clean);
-    const QStringList subdirs = listed.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                 QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    // Hidden directories too: the default collection directory lies below one, and the path
+    // box takes no dots, so the list is the only way back there.
+    const QStringList subdirs =
+        listed.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : subdirs) {
         entries.append({listed.filePath(name), name, depth, false});
     }
@@ -130,7 +132,7 @@ QStringList listedFiles(const QString& dir) {
     if (!listable(dir)) {
         return {};
     }
-    return QDir(dir).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    return QDir(dir).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 bool isRefusedPathChar(QChar c) {

@@ -26,7 +26,7 @@ int driveIndexFor(const QList<Drive>& drives, const QString& path);
 QString readablePlace(const QString& path);
 
 // One row of the directory list: the directories from the root down to the shown one
-// (open), then the subdirectories of the shown one (closed).
+// (open), then the subdirectories of the shown one (closed), hidden ones included.
 struct DirEntry {
     QString path;
     QString name;
