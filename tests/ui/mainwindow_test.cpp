@@ -24,7 +24,8 @@ protected:
     QString hint() const { return m_form1->hinweis->text(); }
     // A mouse movement as the window system delivers it, through the widget's own filters.
     static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
-        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
         QCoreApplication::sendEvent(w, &ev);
     }
     static void clickOn(QWidget* w, QPoint pos = {2, 2}) {
@@ -61,8 +62,11 @@ TEST_F(MainWindowTest, StartWithoutProfileUsesDefaultsAndCloseWritesThem) {
                                    "Trennlinie=1\r\n"
                                    "Signale=1\r\n"
                                    "Minimieren=0\r\n"
-                                   "Trennzeichen=" + QByteArray(49, '~') + "\r\n"
-                                   "SavePath=" + files().toUtf8() + "\r\n");
+                                   "Trennzeichen=" +
+                                       QByteArray(49, '~') +
+                                       "\r\n"
+                                       "SavePath=" +
+                                       files().toUtf8() + "\r\n");
 }
 
 TEST_F(MainWindowTest, ProfileValuesAreReadLeniently) {
@@ -73,7 +77,8 @@ TEST_F(MainWindowTest, ProfileValuesAreReadLeniently) {
                          "Trennlinie=1\r\n"
                          "TextSammeln=0\r\n"
                          "Trennzeichen=   -- * --   \r\n"
-                         "SavePath=" + other.toUtf8() + "\r\n");
+                         "SavePath=" +
+                             other.toUtf8() + "\r\n");
     start();
     EXPECT_TRUE(m_form1->Option3D8->isChecked());
     EXPECT_FALSE(m_form1->Option3D3->isChecked());
@@ -186,7 +191,8 @@ TEST_F(MainWindowTest, MenuBarShowsTheMinimiseItemAtTheRightEnd) {
             visible << a->text();
         }
     }
-    EXPECT_EQ(visible, (QStringList{u"Trennlinie definieren..."_s, u"Sammel-Verzeichnis ändern..."_s, u"\\/"_s}));
+    EXPECT_EQ(visible,
+              (QStringList{u"Trennlinie definieren..."_s, u"Sammel-Verzeichnis ändern..."_s, u"\\/"_s}));
     const QRect mini = bar->actionGeometry(m_form1->mnuMini);
     const QRect sammel = bar->actionGeometry(m_form1->mnuSammel);
     EXPECT_GT(mini.left(), sammel.right() + 100);
