@@ -113,7 +113,8 @@ void Form1_Form_Unload(AppState& state, Form1& form1) {
     form1.Zeit1->stop();
     form1.Timer1->stop();
     // The other windows go without their own close handling.
-    for (QWidget* w : {static_cast<QWidget*>(state.form5.data()), static_cast<QWidget*>(state.browser.data())}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(state.form5.data()), static_cast<QWidget*>(state.browser.data())}) {
         if (w) {
             w->hide();
             w->deleteLater();

@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
         }
     }
     QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i"),
-                                          QStringLiteral("-quiet"), textFile});
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                          QStringLiteral("-i"), QStringLiteral("-quiet"), textFile});
     const quint64 before = platform.clipboard->changeCount();
     QElapsedTimer wait;
     wait.start();
@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
         ticks.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     const long rssMonitoring = rssKiB();
-    std::printf("store one 10 MB piece (read, compare, append, show): %.1f ms (%lld bytes written)\n", storeMs,
-                static_cast<long long>(stored));
+    std::printf("store one 10 MB piece (read, compare, append, show): %.1f ms (%lld bytes written)\n",
+                storeMs, static_cast<long long>(stored));
     std::printf("tick with the unchanged 10 MB text: median %.3f ms, p95 %.3f ms, max %.3f ms (%zu ticks)\n",
                 percentile(ticks, 0.5), percentile(ticks, 0.95), percentile(ticks, 1.0), ticks.size());
     std::printf("resident memory: %ld KiB before, %ld KiB while monitoring with the 10 MB text\n", rssIdle,

@@ -81,7 +81,8 @@ void CaptureCycle::showInText1(const QString& text, bool showEnd) {
     if (text.size() <= kMaxShown) {
         m_form1.Text1->setPlainText(text);
     } else {
-        const QString note = u"[... Anzeige gekürzt: %1 Zeichen, vollständig gespeichert ...]"_s.arg(text.size());
+        const QString note =
+            u"[... Anzeige gekürzt: %1 Zeichen, vollständig gespeichert ...]"_s.arg(text.size());
         m_form1.Text1->setPlainText(showEnd ? note + u'\n' + text.right(kMaxShown)
                                             : text.left(kMaxShown) + u'\n' + note);
     }
@@ -162,7 +163,9 @@ void CaptureCycle::showPicturePanel() {
 CaptureCycle::Next CaptureCycle::textBranch() {
     const Clipboard::TextResult& clip = clipText();
     if (clip.tooLarge) {
-        m_form1.setHint(u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(m_maxTextBytes / (1024 * 1024)));
+        m_form1.setHint(
+            u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(
+                m_maxTextBytes / (1024 * 1024)));
         return Next::EndTick;
     }
     const QString& text = clip.text;

@@ -74,7 +74,8 @@ CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
         m_form1.setHint(u"FEHLER: Bild konnte nicht gespeichert werden (%1)"_s.arg(error));
         return Next::Counters;
     }
-    m_form1.setHint((screenshot ? u"Screenshot gespeichert als: "_s : u"Datei gespeichert als: "_s) + name.toUpper());
+    m_form1.setHint((screenshot ? u"Screenshot gespeichert als: "_s : u"Datei gespeichert als: "_s) +
+                    name.toUpper());
     m_state.ScreenshotPending = 0;
     PlayCaptureSignal(m_form1);
     clearClipboard();

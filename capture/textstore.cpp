@@ -58,7 +58,8 @@ CaptureCycle::Next CaptureCycle::storeCollection(const QString& work) {
 CaptureCycle::Next CaptureCycle::storeSingleFile(const QString& work) {
     showTextPanel();
     QFile file;
-    const QString name = claimNumberedFile(m_state.SavePath, m_form1.Datei1.listCount(), QString(), u".txt"_s, file);
+    const QString name =
+        claimNumberedFile(m_state.SavePath, m_form1.Datei1.listCount(), QString(), u".txt"_s, file);
     bool ok = !name.isEmpty();
     QString error = ok ? QString() : file.errorString();
     if (ok) {

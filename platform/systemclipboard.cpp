@@ -57,7 +57,8 @@ bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
             }
             break;
         case Kind::Bitmap:
-            if ((f.startsWith("image/"_L1) && !isVector(f) && !isDib(f)) || f == "application/x-qt-image"_L1) {
+            if ((f.startsWith("image/"_L1) && !isVector(f) && !isDib(f)) ||
+                f == "application/x-qt-image"_L1) {
                 return true;
             }
             break;

@@ -10,8 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-void Form1::Befehl4_Click() {
-}
+void Form1::Befehl4_Click() {}
 
 void Form1::Befehl3_Click() {
     MessageBoxes& box = *m_platform.messages;
