@@ -37,17 +37,20 @@ fail() {
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
     local attempt fifo n pid
-    for attempt in 1 2 3; do
+    for attempt in 1 2 3 4 5; do
+        # A display number of its own rather than the lowest free one, which every parallel
+        # run takes: a server that ends while a new one starts on its number takes the new
+        # server's socket with it. The server names the number on fd 3 once it is ready, and
+        # closes fd 3 without a word when the number is taken.
+        n=$((100 + RANDOM % 900))
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
-        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
         pid=$!
         E2E_PIDS+=("$pid")
-        n=
-        read -r n <"$fifo" || true
-        # A server of a parallel run that ends at this moment can take the new server's
-        # socket with it: only a display that answers counts.
-        if [ -n "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
+        local ready=
+        read -r ready <"$fifo" || true
+        if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
             export DISPLAY=":$n"
             return 0
         fi
