@@ -18,7 +18,12 @@ E2E_PIDS=()
 e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do
-        kill "$pid" 2>/dev/null || true
+        # Only what is still our own child: the number of a process that ended long ago
+        # (an xclip whose clipboard was taken over) may belong to anybody's process by now,
+        # as process numbers wrap within minutes on a busy machine.
+        if [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ]; then
+            kill "$pid" 2>/dev/null || true
+        fi
     done
     wait 2>/dev/null || true
     if [ "${E2E_KEEP:-0}" = 1 ]; then
@@ -45,7 +50,7 @@ start_xvfb() {
         n=$((100 + RANDOM % 900))
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
-        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
         pid=$!
         E2E_PIDS+=("$pid")
         local ready=
