@@ -16,11 +16,13 @@ public:
     QImage image(Kind kind) override;
     void clear() override;
     quint64 changeCount() const override { return m_changeCount; }
+    ImageFault imageFault() const override { return m_imageFault; }
 
     // Which kind a set of offered formats contains; shared with the fake so both agree.
     static bool offers(const QStringList& formats, Kind kind);
-    static QImage imageFrom(const QMimeData& data, Kind kind);
+    static QImage imageFrom(const QMimeData& data, Kind kind, ImageFault* fault = nullptr);
 
 private:
     quint64 m_changeCount = 0;
+    ImageFault m_imageFault = ImageFault::None;
 };
