@@ -1,5 +1,7 @@
 #include "platform/systemclipboard.h"
 
+#include "platform/x11selection.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -56,12 +58,26 @@ QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard:
 } // namespace
 
 SystemClipboard::SystemClipboard(QObject* parent) : Clipboard(parent) {
+    if (QGuiApplication::platformName() == "xcb"_L1) {
+        m_x11 = X11Selection::open();
+    }
     connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
         if (mode == QClipboard::Clipboard) {
             ++m_changeCount;
             emit changed();
         }
     });
+}
+
+SystemClipboard::~SystemClipboard() = default;
+
+void SystemClipboard::look(bool reading) {
+    // Taken again right before the data itself is read, so that an owner who took the
+    // clipboard since the first look is covered too.
+    if (m_x11 && (reading || m_lookedAt != m_changeCount)) {
+        m_lookedAt = m_changeCount;
+        m_lookTime = m_x11->serverTime();
+    }
 }
 
 bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
@@ -73,7 +89,8 @@ bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
             }
             break;
         case Kind::Bitmap:
-            if ((f.startsWith("image/"_L1) && !isVector(f) && !isDib(f)) || f == "application/x-qt-image"_L1) {
+            if ((f.startsWith("image/"_L1) && !isVector(f) && !isDib(f)) ||
+                f == "application/x-qt-image"_L1) {
                 return true;
             }
             break;
@@ -139,6 +156,7 @@ QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* 
 }
 
 bool SystemClipboard::has(Kind kind) {
+    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
         return false;
@@ -153,11 +171,13 @@ bool SystemClipboard::has(Kind kind) {
 }
 
 bool SystemClipboard::isEmpty() {
+    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     return !data || data->formats().isEmpty();
 }
 
 Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
+    look(true);
     TextResult result;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
@@ -177,6 +197,7 @@ Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
 }
 
 QImage SystemClipboard::image(Kind kind) {
+    look(true);
     m_imageFault = ImageFault::Unreadable;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
@@ -187,4 +208,9 @@ QImage SystemClipboard::image(Kind kind) {
 
 void SystemClipboard::clear() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    // Qt's request may have come too late by its clock (see X11Selection): give up what was
+    // looked at, as of then.
+    if (m_x11 && m_lookTime != 0 && m_x11->owned()) {
+        m_x11->release(m_lookTime);
+    }
 }
