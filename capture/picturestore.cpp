@@ -41,6 +41,13 @@ QString refusal(const QImage& image, const Clipboard& clipboard) {
     return u"FEHLER: Das Bild in der Zwischenablage ist leer oder beschädigt, nicht gespeichert"_s;
 }
 
+// A picture kept for a later tick is not drawn again on every tick.
+void showPicture(Form1& form1, const QImage& image) {
+    if (form1.Anzeige1->image().cacheKey() != image.cacheKey()) {
+        form1.Anzeige1->setImage(image);
+    }
+}
+
 QString notSaved(const QString& name, const QString& why) {
     return u"FEHLER: %1 nicht gespeichert (%2), Bild bleibt in der Zwischenablage"_s.arg(name.toUpper(), why);
 }
@@ -87,7 +94,7 @@ CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
         m_form1.setHint(refused);
         return Next::ClearClipboard;
     }
-    m_form1.Anzeige1->setImage(image);
+    showPicture(m_form1, image);
     const bool screenshot = m_state.ScreenshotPending == 1;
     const QString prefix = screenshot ? u"scr"_s : QString();
     const int count = m_form1.Datei2.listCount();
@@ -119,7 +126,7 @@ CaptureCycle::Next CaptureCycle::storeMetafile() {
         m_form1.setHint(refused);
         return Next::ClearClipboard;
     }
-    m_form1.Anzeige1->setImage(image);
+    showPicture(m_form1, image);
     const int count = m_form1.Datei3.listCount();
     QFile file;
     const QString name = claimNumberedFile(m_state.SavePath, count, QString(), u".bmp"_s, file);
