@@ -21,6 +21,11 @@ differing() {
     compare -fuzz "${3:-0}" -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}' || true
 }
 
+# The bounding box (WxH+X+Y) of the pixels in which two pictures differ.
+where_different() {
+    convert "$1" "$2" -compose difference -composite -threshold 0 -format '%@' info:
+}
+
 # A desktop with something on it, so that a snapshot has content to compare. It is set
 # while the program is connected: Xvfb resets the root window when its last client leaves.
 # display ends with status 1 after setting the root window's picture; whether the desktop
@@ -93,7 +98,8 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 # Apart from the main window, the snapshot is the screen as it is now...
 convert "$shot" "${mask[@]}" "$work/shot-masked.png"
 convert "$work/after.png" "${mask[@]}" "$work/after-masked.png"
-[ "$(differing "$work/shot-masked.png" "$work/after-masked.png")" = 0 ] || fail "snapshot differs from the screen"
+[ "$(differing "$work/shot-masked.png" "$work/after-masked.png")" = 0 ] ||
+    fail "snapshot differs from the screen within $(where_different "$work/shot-masked.png" "$work/after-masked.png")"
 # ...and where the window is, it shows the desktop: the window was hidden when it was taken.
 convert "$shot" -crop "$area" +repage "$work/shot-window.png"
 convert "$work/desktop.png" -crop "$area" +repage "$work/desktop-window.png"
