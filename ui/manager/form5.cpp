@@ -331,7 +331,7 @@ void Form5::Befehl2_Click() {
         say(MessageBoxes::Icon::Exclamation, u"Fehler beim Schreiben der Datei."_s);
         return;
     }
-    m_shown = DiskState::of(path, written);
+    m_shown = DiskState::of(written);
     Befehl2->setEnabled(false);
 }
 

@@ -75,12 +75,11 @@ QString applyLineRules(QStringView text, QStringView lineEnd, QChar loneLf) {
     return out;
 }
 
-DiskState DiskState::of(const QString& path, const QByteArray& bytes) {
+DiskState DiskState::of(const QByteArray& bytes) {
     DiskState s;
     s.known = true;
     s.exists = true;
     s.size = bytes.size();
-    s.modified = QFileInfo(path).lastModified();
     s.hash = qHash(QByteArrayView(bytes));
     return s;
 }
@@ -107,7 +106,7 @@ ReadResult readTextFile(const QString& path) {
         r.error = file.errorString();
         return r;
     }
-    r.disk = DiskState::of(path, bytes);
+    r.disk = DiskState::of(bytes);
     r.text = decodeFileText(bytes);
     r.ok = true;
     return r;
@@ -122,9 +121,6 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
         // Nothing was shown in this window: whatever the file holds is not in the box.
         return {DiskChange::Replaced, {}, {}};
     }
-    if (shown.exists && info.size() == shown.size && info.lastModified() == shown.modified) {
-        return {};
-    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {DiskChange::Replaced, {}, {}};
@@ -133,14 +129,14 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
     if (file.error() != QFileDevice::NoError) {
         return {DiskChange::Replaced, {}, {}};
     }
-    const DiskState now = DiskState::of(path, bytes);
+    const DiskState now = DiskState::of(bytes);
     // Captures only ever append: the shown bytes must still stand at the start.
     const qsizetype kept = shown.exists ? shown.size : 0;
     if (bytes.size() < kept || (kept > 0 && qHash(QByteArrayView(bytes).first(kept)) != shown.hash)) {
         return {DiskChange::Replaced, {}, now};
     }
     if (bytes.size() == kept) {
-        return {DiskChange::None, {}, now}; // only touched
+        return {DiskChange::None, {}, now};
     }
     return {DiskChange::Appended, applyLineRules(decodeFileText(bytes.mid(kept))), now};
 }

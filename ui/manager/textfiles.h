@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <QStringView>
 
@@ -18,16 +17,16 @@ QString decodeFileText(const QByteArray& bytes);
 QString applyLineRules(QStringView text, QStringView lineEnd = u"\r\n", QChar loneLf = u'\n');
 
 // What a file looked like on disk when its text was shown or saved, so that saving can
-// tell whether something else wrote to it in the meantime.
+// tell whether something else wrote to it in the meantime. Only the bytes tell: a time
+// stamp does not change within a clock tick, and a rewrite may keep the size.
 struct DiskState {
     bool known = false; // false: no file was shown in this window yet
     bool exists = false;
     qint64 size = 0;
-    QDateTime modified;
     size_t hash = 0;
 
     // The file as its bytes were just read or written.
-    static DiskState of(const QString& path, const QByteArray& bytes);
+    static DiskState of(const QByteArray& bytes);
     // A file known to be gone (this window deleted or moved it).
     static DiskState absent();
 };
