@@ -320,8 +320,8 @@ void Form5::Befehl2_Click() {
         m_shown = check.now;
     } else if (check.change == DiskChange::Replaced) {
         if (!ask(u"Die Datei "_s + upperName(path) +
-                 u" wurde inzwischen verändert.\n\nSoll sie trotzdem mit dem bearbeiteten Text "
-                 u"überschrieben werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
+                 u" enthält Text, der im Fenster nicht angezeigt wird.\n\nSoll sie trotzdem mit dem Text "
+                 u"aus dem Fenster überschrieben werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
             return;
         }
         m_shown = check.now;
@@ -388,11 +388,18 @@ void Form5::Befehl5_Click() {
         return;
     }
     const QString path = m_state.SavePath + name;
-    if (isTextFile(path) && QFile::remove(path) && path == m_state.TextFile) {
-        m_shown = DiskState::absent();
+    if (isTextFile(path)) {
+        QFile::remove(path);
     }
     refill(Liste2, Datei2);
     Text3->makeEmpty();
+    boxEmptied();
+}
+
+void Form5::boxEmptied() {
+    // The box no longer shows the file named by TextFile: saving would replace all of it,
+    // so it asks first. A file that is gone has nothing to lose.
+    m_shown = isTextFile(m_state.TextFile) ? DiskState() : DiskState::absent();
 }
 
 void Form5::Befehl4_Click() {
@@ -404,10 +411,9 @@ void Form5::Befehl4_Click() {
     if (!ask(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s)) {
         return;
     }
-    if (moveToBackup(m_state.SavePath, name) && m_state.SavePath + name == m_state.TextFile) {
-        m_shown = DiskState::absent();
-    }
+    moveToBackup(m_state.SavePath, name);
     Text3->makeEmpty();
+    boxEmptied();
     Befehl2->setEnabled(false);
     refill(Liste1, Datei1);
 }

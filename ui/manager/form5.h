@@ -91,6 +91,7 @@ private:
     void buildControls();
     void showFile(QListWidget* list);
     void refill(QListWidget* list, FileList& files);
+    void boxEmptied();
     MessageBoxes::Answer say(MessageBoxes::Icon icon, const QString& text);
     bool ask(const QString& question);
     bool Text2_KeyPress(QChar typed);
