@@ -157,12 +157,13 @@ TEST_F(EditTest, RenamingRefusesNamesOutsideTheDirectoryAndExistingFiles) {
     put(u"a.txt"_s, "A\r\n");
     put(u"b.txt"_s, "B\r\n");
     QDir().mkdir(m_appPath + u"oben"_s);
+    QDir().mkdir(files() + u"unter"_s);
     Form5& f = open();
     const QStringList before =
         QDir(files()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     // Pasted text is not filtered by the keys; the name itself is checked.
     for (const QString& bad :
-         {u""_s, u"   "_s, u"."_s, u".."_s, u"../oben/a"_s, u"x/y"_s, u"/tmp/a"_s, u".versteckt"_s}) {
+         {u""_s, u"   "_s, u"."_s, u".."_s, u"../oben/a"_s, u"unter/x"_s, u"/tmp/a"_s, u".versteckt"_s}) {
         const qsizetype messages = shown().size();
         ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
         f.Befehl7_Click();
@@ -175,6 +176,7 @@ TEST_F(EditTest, RenamingRefusesNamesOutsideTheDirectoryAndExistingFiles) {
         EXPECT_EQ(QDir(files()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
     }
     EXPECT_TRUE(QDir(m_appPath + u"oben"_s).isEmpty());
+    EXPECT_TRUE(QDir(files() + u"unter"_s).isEmpty());
 
     // An existing name is never replaced; that file is shown afterwards.
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
