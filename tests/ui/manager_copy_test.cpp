@@ -161,17 +161,27 @@ TEST_F(CopyTest, TheDriveListOffersReadablePlacesOnly) {
 
     Form5& f = open();
     ASSERT_TRUE(f.Verzeichnis1->setPath(m_target));
+    const int targetDrive = f.Laufwerk1->currentIndex();
+    const QString targetRoot = f.Laufwerk1->drive();
+    ASSERT_TRUE(targetRoot == u"/"_s || m_target.startsWith(targetRoot + u'/'));
     // Another drive, then back: the directory opened there last comes back.
-    const int root = f.Laufwerk1->findData(u"/"_s);
-    const int home = f.Laufwerk1->findData(QDir::homePath());
-    ASSERT_GE(home, 0);
-    f.Laufwerk1->setCurrentIndex(home);
-    emit f.Laufwerk1->activated(home);
-    EXPECT_EQ(f.Verzeichnis1->path(), QDir::homePath());
-    EXPECT_EQ(f.Datei3->path(), QDir::homePath());
-    f.Laufwerk1->setCurrentIndex(root);
-    emit f.Laufwerk1->activated(root);
+    int other = f.Laufwerk1->findData(QDir::homePath());
+    if (other == targetDrive) {
+        other = f.Laufwerk1->findData(u"/"_s);
+    }
+    ASSERT_GE(other, 0);
+    f.Laufwerk1->setCurrentIndex(other);
+    emit f.Laufwerk1->activated(other);
+    const QString otherRoot = f.Laufwerk1->itemData(other).toString();
+    EXPECT_EQ(f.Laufwerk1->currentIndex(), other);
+    EXPECT_TRUE(f.Verzeichnis1->path() == otherRoot || f.Verzeichnis1->path().startsWith(otherRoot + u'/'))
+        << f.Verzeichnis1->path().toStdString();
+    EXPECT_NE(f.Verzeichnis1->path(), m_target);
+    EXPECT_EQ(f.Datei3->path(), f.Verzeichnis1->path());
+    f.Laufwerk1->setCurrentIndex(targetDrive);
+    emit f.Laufwerk1->activated(targetDrive);
     EXPECT_EQ(f.Verzeichnis1->path(), m_target);
+    EXPECT_EQ(f.Datei3->path(), m_target);
 
     // A drive that cannot be read: the lists stay, and so does the drive shown.
     f.Laufwerk1->addItem(u"/media/fehlt"_s,
@@ -180,7 +190,7 @@ TEST_F(CopyTest, TheDriveListOffersReadablePlacesOnly) {
     f.Laufwerk1->setCurrentIndex(missing);
     emit f.Laufwerk1->activated(missing);
     EXPECT_EQ(f.Verzeichnis1->path(), m_target);
-    EXPECT_EQ(f.Laufwerk1->drive(), u"/"_s);
+    EXPECT_EQ(f.Laufwerk1->drive(), targetRoot);
 }
 
 } // namespace
