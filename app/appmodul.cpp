@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
 
@@ -23,9 +24,11 @@ namespace {
 
 const QString kTilde49 = QString(49, u'~');
 
+// Whether files can be created beside the program. Tried for real: permission bits alone
+// do not tell (a read-only mount, a program installed system-wide and run by root).
 bool besideProgram(const AppState& state) {
-    const QFileInfo dir(state.AppPath);
-    return dir.isDir() && dir.isWritable();
+    QTemporaryFile probe(state.AppPath + u".snapwell-probe-XXXXXX"_s);
+    return probe.open();
 }
 
 QString userDir(QStandardPaths::StandardLocation location) {
@@ -110,7 +113,8 @@ void Form1_Form_Unload(AppState& state, Form1& form1) {
     form1.Zeit1->stop();
     form1.Timer1->stop();
     // The other windows go without their own close handling.
-    for (QWidget* w : {static_cast<QWidget*>(state.form5.data()), static_cast<QWidget*>(state.browser.data())}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(state.form5.data()), static_cast<QWidget*>(state.browser.data())}) {
         if (w) {
             w->hide();
             w->deleteLater();

@@ -1,9 +1,9 @@
 #include "app/inifile.h"
 
 #include <QFile>
+#include <QList>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <QList>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;

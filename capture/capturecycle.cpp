@@ -62,7 +62,7 @@ void CaptureCycle::refreshCache() {
 
 const Clipboard::TextResult& CaptureCycle::clipText() {
     if (!m_haveText) {
-        m_text = m_platform.clipboard->text(kMaxTextBytes);
+        m_text = m_platform.clipboard->text(m_maxTextBytes);
         m_haveText = true;
     }
     return m_text;
@@ -77,8 +77,15 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
     return m_image;
 }
 
-void CaptureCycle::showInText1(const QString& text) {
-    m_form1.Text1->setPlainText(text);
+void CaptureCycle::showInText1(const QString& text, bool showEnd) {
+    if (text.size() <= kMaxShown) {
+        m_form1.Text1->setPlainText(text);
+    } else {
+        const QString note =
+            u"[... Anzeige gekürzt: %1 Zeichen, vollständig gespeichert ...]"_s.arg(text.size());
+        m_form1.Text1->setPlainText(showEnd ? note + u'\n' + text.right(kMaxShown)
+                                            : text.left(kMaxShown) + u'\n' + note);
+    }
     m_text1Count = ~quint64(0);
 }
 
@@ -156,12 +163,14 @@ void CaptureCycle::showPicturePanel() {
 CaptureCycle::Next CaptureCycle::textBranch() {
     const Clipboard::TextResult& clip = clipText();
     if (clip.tooLarge) {
-        m_form1.setHint(u"Der Text in der Zwischenablage ist zu groß (über 256 MB) und wurde nicht gespeichert!"_s);
+        m_form1.setHint(
+            u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(
+                m_maxTextBytes / (1024 * 1024)));
         return Next::EndTick;
     }
     const QString& text = clip.text;
     if (m_text1Count != m_count) {
-        m_form1.Text1->setPlainText(text);
+        showInText1(text);
         m_text1Count = m_count;
     }
     // Same data, same size: no need to compare megabytes character by character.

@@ -24,6 +24,8 @@ public:
 
     CaptureCycle(AppState& state, Platform& platform, Form1& form1);
 
+    void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
+
     void Zeit1_Timer();
     void captureStep();
     // Our own clearing of the clipboard.
@@ -32,8 +34,14 @@ public:
     void Command2_Click();
     void Timer1_Timer();
 
+    // The text box shows at most this much: laying out megabytes (worst of all one long
+    // line) would freeze the window for seconds. The files always get the whole text.
+    static constexpr qsizetype kMaxShown = 100000;
+
     // What the text box shows; keeps track of whether it still shows the clipboard text.
-    void showInText1(const QString& text);
+    // Collected text that is too long is shown by its end (the newest pieces), a single
+    // piece by its beginning.
+    void showInText1(const QString& text, bool showEnd = false);
 
 private:
     enum class Next { EndTick, ClearClipboard, Counters };
@@ -69,4 +77,5 @@ private:
     // The change counter whose text Text1 shows, if it shows clipboard text at all.
     quint64 m_text1Count = ~quint64(0);
     bool m_stepPending = false;
+    qsizetype m_maxTextBytes = kMaxTextBytes;
 };

@@ -6,7 +6,8 @@ QString numberText(int n) {
     return n < 10 ? QStringLiteral("0") + QString::number(n) : QString::number(n);
 }
 
-QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix, QFile& out) {
+QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix,
+                          QFile& out) {
     QString name = prefix + numberText(count) + suffix;
     for (int n = count; n < count + 100000; ++n) {
         if (n != count) {

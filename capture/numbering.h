@@ -10,4 +10,5 @@ QString numberText(int n);
 // + suffix, then prefix + raised number (no leading zero) + suffix. The file is created
 // with NewOnly, so an existing file is never taken over. Returns the name, empty on a
 // failure other than "exists"; the open file is left in out.
-QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix, QFile& out);
+QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix,
+                          QFile& out);

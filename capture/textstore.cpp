@@ -49,7 +49,7 @@ CaptureCycle::Next CaptureCycle::storeCollection(const QString& work) {
     }
     m_state.LastClipText = work;
     m_state.CapturedText += work + ending;
-    showInText1(m_state.CapturedText);
+    showInText1(m_state.CapturedText, true);
     m_form1.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
     PlayCaptureSignal(m_form1);
     return Next::EndTick;
@@ -58,7 +58,8 @@ CaptureCycle::Next CaptureCycle::storeCollection(const QString& work) {
 CaptureCycle::Next CaptureCycle::storeSingleFile(const QString& work) {
     showTextPanel();
     QFile file;
-    const QString name = claimNumberedFile(m_state.SavePath, m_form1.Datei1.listCount(), QString(), u".txt"_s, file);
+    const QString name =
+        claimNumberedFile(m_state.SavePath, m_form1.Datei1.listCount(), QString(), u".txt"_s, file);
     bool ok = !name.isEmpty();
     QString error = ok ? QString() : file.errorString();
     if (ok) {

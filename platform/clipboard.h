@@ -14,7 +14,7 @@ public:
 
     struct TextResult {
         QString text;
-        bool tooLarge = false;  // refused: above the size cap, or out of memory
+        bool tooLarge = false; // refused: above the size cap, or out of memory
     };
 
     // Why image() gave no picture.

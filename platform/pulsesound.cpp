@@ -64,8 +64,8 @@ std::optional<Pcm> parseWave(const QByteArray& wave) {
 
 bool play(const Pcm& pcm) {
     int error = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "Snapwell", PA_STREAM_PLAYBACK, nullptr, "Bestaetigung", &pcm.spec,
-                                      nullptr, nullptr, &error);
+    pa_simple* stream = pa_simple_new(nullptr, "Snapwell", PA_STREAM_PLAYBACK, nullptr, "Bestaetigung",
+                                      &pcm.spec, nullptr, nullptr, &error);
     if (!stream) {
         return false;
     }

@@ -5,8 +5,8 @@
 
 using namespace Qt::StringLiterals;
 
-MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons, const QString& text,
-                                              const QString& title) {
+MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons,
+                                              const QString& text, const QString& title) {
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);

@@ -107,3 +107,25 @@ clip_file() {
 pass() {
     echo "PASS: $*"
 }
+
+# Clicks the main window's control at client-area twips (x, y): the client area lies
+# under the menu bar, whose height is what the window has beyond 352 pixels.
+click_client_twips() {
+    local win=$1 x=$(($2 / 15)) y=$(($3 / 15))
+    local height
+    height=$(xdotool getwindowgeometry --shell "$win" | sed -n 's/^HEIGHT=//p')
+    click_at "$win" "$x" $((y + height - 352))
+}
+
+# Controls of the main window, by their centres in twips.
+click_start_stop() { click_client_twips "$1" $((150 + 120 + 1065)) $((4140 + 90 + 217)); }
+click_single_files() { click_client_twips "$1" $((150 + 225 + 300)) $((90 + 375 + 127)); }
+click_collect() { click_client_twips "$1" $((150 + 225 + 300)) $((90 + 75 + 127)); }
+click_textdaten() { click_client_twips "$1" $((2760 + 120 + 1275)) $((4140 + 90 + 217)); }
+click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120 + 300)); }
+
+# Expected collection-file record of a piece (a file) with the default separator line.
+append_record() {
+    cat "$1"
+    printf '\r\n%s\r\n\r\n' "$(printf '~%.0s' $(seq 1 49))"
+}

@@ -98,8 +98,7 @@ bool FakeDesktop::snapshotToClipboard() {
 }
 
 namespace {
-template <typename T>
-T& keep(std::unique_ptr<T>& slot, std::unique_ptr<T> value) {
+template <typename T> T& keep(std::unique_ptr<T>& slot, std::unique_ptr<T> value) {
     T& ref = *value;
     slot = std::move(value);
     return ref;

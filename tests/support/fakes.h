@@ -48,7 +48,8 @@ public:
         QString text;
         QString title;
     };
-    Answer show(QWidget* parent, Icon icon, Buttons buttons, const QString& text, const QString& title) override;
+    Answer show(QWidget* parent, Icon icon, Buttons buttons, const QString& text,
+                const QString& title) override;
 
     QList<Shown> shown;
     // Answers to Yes/No questions, taken in order; Yes when none is left.

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     QTemporaryDir runtime;
     runtime.setAutoRemove(true);
     setenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit().constData(), 1);
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtime.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // Settings of the user running the tests stay untouched.
     setenv("XDG_CONFIG_HOME", (runtime.path() + QStringLiteral("/config")).toLocal8Bit().constData(), 1);
     setenv("XDG_DATA_HOME", (runtime.path() + QStringLiteral("/data")).toLocal8Bit().constData(), 1);

@@ -29,15 +29,17 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
                       "Empty=\r\n"
                       "Blank=    \r\n"
                       "EmptyQuotes=\"\"\r\n"
-                      "Long=" + longValue.toUtf8() + "\r\n"
-                      "Umlaut=C:\\D\xe4ten\r\n"
-                      "Utf8Key=\xc3\xa4\r\n");
-    EXPECT_EQ(read(u"SIGNALE"_s), u"ja"_s);          // key case, blanks around
-    EXPECT_EQ(read(u"SavePath"_s), u"DEF"_s);        // only our own section counts
-    EXPECT_EQ(read(u"Quoted"_s), u"  a b  "_s);      // one pair of quotes removed
+                      "Long=" +
+                          longValue.toUtf8() +
+                          "\r\n"
+                          "Umlaut=C:\\D\xe4ten\r\n"
+                          "Utf8Key=\xc3\xa4\r\n");
+    EXPECT_EQ(read(u"SIGNALE"_s), u"ja"_s);     // key case, blanks around
+    EXPECT_EQ(read(u"SavePath"_s), u"DEF"_s);   // only our own section counts
+    EXPECT_EQ(read(u"Quoted"_s), u"  a b  "_s); // one pair of quotes removed
     EXPECT_EQ(read(u"Single"_s), u"x"_s);
-    EXPECT_EQ(read(u"Mixed"_s), u"\"x'"_s);          // quotes that do not match stay
-    EXPECT_EQ(read(u"Empty"_s), u"DEF"_s);           // empty counts as missing
+    EXPECT_EQ(read(u"Mixed"_s), u"\"x'"_s); // quotes that do not match stay
+    EXPECT_EQ(read(u"Empty"_s), u"DEF"_s);  // empty counts as missing
     EXPECT_EQ(read(u"Blank"_s), u"DEF"_s);
     EXPECT_EQ(read(u"EmptyQuotes"_s), u"DEF"_s);
     EXPECT_EQ(read(u"Long"_s).size(), 2047);
@@ -96,7 +98,8 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldProfileWhole) {
         GTEST_SKIP() << "running with permissions that ignore read-only directories";
     }
     EXPECT_FALSE(WriteIniString(u"Pelloran Snapwell"_s, u"Signale"_s, u"0"_s, path()));
-    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(readFile(path()), "[Pelloran Snapwell]\r\nSignale=1\r\n");
 }
 

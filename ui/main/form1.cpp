@@ -285,10 +285,11 @@ void Form1::buildControls() {
         const char16_t* name;
         int l, t, w, h;
     };
-    const Zone zones[] = {{&Label3, u"Label3", 8310, 0, 330, 1020},     {&Label4, u"Label4", 8310, 1035, 330, 1065},
-                          {&Label5, u"Label5", 8310, 2115, 330, 1050},  {&Label6, u"Label6", 8310, 3180, 330, 990},
-                          {&Label7, u"Label7", 8310, 4185, 330, 990},   {&Label8, u"Label8", 7140, 5190, 1455, 360},
-                          {&Label9, u"Label9", 5625, 5175, 1455, 360},  {&Label10, u"Label10", 4110, 5175, 1455, 240}};
+    const Zone zones[] = {
+        {&Label3, u"Label3", 8310, 0, 330, 1020},    {&Label4, u"Label4", 8310, 1035, 330, 1065},
+        {&Label5, u"Label5", 8310, 2115, 330, 1050}, {&Label6, u"Label6", 8310, 3180, 330, 990},
+        {&Label7, u"Label7", 8310, 4185, 330, 990},  {&Label8, u"Label8", 7140, 5190, 1455, 360},
+        {&Label9, u"Label9", 5625, 5175, 1455, 360}, {&Label10, u"Label10", 4110, 5175, 1455, 240}};
     for (const Zone& z : zones) {
         auto* label = new QLabel(client);
         named(label, z.name);
@@ -329,8 +330,9 @@ void Form1::buildControls() {
     onHover(Command2, [this] { Command2_MouseMove(); });
     onHover(Check1, hint(u"gesammelte Textdaten werden durch eine frei definierbare Linie getrennt"_s));
     onHover(Option3D1, hint(u"Textdaten werden in einer einzigen Datei (CLIPBRD.DAT) gesammelt"_s));
-    onHover(Option3D2,
-            hint(u"Textdaten werden in einzelnen, automatisch nummerierten Textdateien (.TXT) gespeichert"_s));
+    onHover(
+        Option3D2,
+        hint(u"Textdaten werden in einzelnen, automatisch nummerierten Textdateien (.TXT) gespeichert"_s));
     onHover(Option3D3, hint(u"Macht nach einem Klick auf  [ S T A R T ]  Platz auf dem Desktop"_s));
     onHover(Option3D8, hint(u"Akustische Bestätigung für empfangene Daten aus der Zwischenablage"_s));
     onHover(Bezeichnung5, [this] { Bezeichnung5_MouseMove(); });
@@ -367,8 +369,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto* w = static_cast<QWidget*>(watched);
         const auto* me = static_cast<QMouseEvent*>(event);
-        if (m_click.contains(watched) && me->button() == Qt::LeftButton && w->rect().contains(me->position().toPoint()) &&
-            !w->childAt(me->position().toPoint())) {
+        if (m_click.contains(watched) && me->button() == Qt::LeftButton &&
+            w->rect().contains(me->position().toPoint()) && !w->childAt(me->position().toPoint())) {
             m_click.value(watched)();
         }
     }
@@ -525,8 +527,9 @@ void Form1::ColourZone_Click(QLabel* zone) {
         QLabel* label;
         quint32 c1, c2;
     };
-    const Pair pairs[] = {{Label3, 65535, 0},       {Label4, 255, 0},           {Label5, 16711680, 0},
-                          {Label6, 65280, 0},       {Label7, 255, 65535},       {Label8, 16777215, 192},
+    const Pair pairs[] = {{Label3, 65535, 0},        {Label4, 255, 0},
+                          {Label5, 16711680, 0},     {Label6, 65280, 0},
+                          {Label7, 255, 65535},      {Label8, 16777215, 192},
                           {Label9, 16711680, 65535}, {Label10, 16711680, 16777215}};
     for (const Pair& p : pairs) {
         if (p.label == zone) {

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The confirmation tone reaches a real sound server: a private PulseAudio with a null sink,
+# whose monitor is recorded while a piece is captured.
+. "$(dirname "$0")/lib.sh" "$@"
+start_xvfb
+
+pulse="$E2E_DIR/pulse"
+mkdir -p "$pulse"
+cat >"$pulse/pa.pa" <<PA
+load-module module-native-protocol-unix socket=$pulse/native auth-anonymous=1
+load-module module-null-sink sink_name=nullsink rate=22050
+set-default-sink nullsink
+PA
+export PULSE_RUNTIME_PATH="$pulse" PULSE_STATE_PATH="$pulse" HOME="$E2E_DIR"
+pulseaudio -n -F "$pulse/pa.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no >"$pulse/log" 2>&1 &
+E2E_PIDS+=($!)
+export PULSE_SERVER="unix:$pulse/native"
+wait_until 10 pactl info >/dev/null 2>&1 || fail "sound server did not start: $(cat "$pulse/log")"
+
+app="$E2E_DIR/app"
+start_program "$app"
+win=$(wait_window "Pelloran Snapwell")
+
+# Silence first, then start recording the sink's monitor; parec needs a moment to deliver.
+raw="$E2E_DIR/out.raw"
+parec --latency-msec=20 --device=nullsink.monitor --format=s16le --rate=22050 --channels=1 "$raw" &
+rec=$!
+E2E_PIDS+=("$rec")
+wait_until 10 bash -c "[ \$(stat -c %s '$raw' 2>/dev/null || echo 0) -gt 4000 ]" || fail "parec delivers nothing"
+
+click_start_stop "$win"
+sleep 0.6
+clip_text "Ton bitte"
+wait_until 10 test -s "$app/Files/clipbrd.dat" || fail "piece not stored"
+sleep 1
+kill "$rec"
+wait "$rec" 2>/dev/null || true
+
+stats=$(sox -t raw -r 22050 -e signed -b 16 -c 1 "$raw" -n stat 2>&1)
+amp=$(echo "$stats" | sed -n 's/^Maximum amplitude: *//p')
+freq=$(echo "$stats" | sed -n 's/^Rough   frequency: *//p')
+echo "recorded: amplitude $amp, rough frequency $freq Hz"
+awk -v a="$amp" 'BEGIN { exit !(a > 0.2) }' || fail "no tone recorded (amplitude $amp)"
+awk -v f="$freq" 'BEGIN { exit !(f > 1000 && f < 2500) }' || fail "not our tone (rough frequency $freq Hz)"
+
+# The tone of one capture lasts about 60 ms: its loud part is short, not a stuck stream.
+loud=$(sox -t raw -r 22050 -e signed -b 16 -c 1 "$raw" -t dat - 2>/dev/null |
+    awk '!/^;/ && ($2 > 0.05 || $2 < -0.05) { n++ } END { print n + 0 }')
+echo "loud samples: $loud"
+[ "$loud" -gt 200 ] && [ "$loud" -lt 4000 ] || fail "tone length off: $loud loud samples"
+pass "confirmation tone played through the sound server"

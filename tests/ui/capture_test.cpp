@@ -1,0 +1,298 @@
+#include "capture/capturecycle.h"
+#include "tests/support/fixture.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kTildes(49, '~');
+
+class CaptureTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        start();
+        startMonitoring();
+    }
+    void tick() { m_form1->Zeit1_Timer(); }
+    // Another program copies text; the change is delivered and the next tick runs.
+    void copy(const QString& text) {
+        m_fake->clipboard.setText(text);
+        settle();
+        tick();
+    }
+    QByteArray dat() const { return readFile(files() + u"clipbrd.dat"_s); }
+    QString hint() const { return m_form1->hinweis->text(); }
+};
+
+TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {
+    copy(u"abc"_s);
+    copy(u"xyz"_s);
+    EXPECT_EQ(dat(), "abc\r\n" + kTildes + "\r\n\r\nxyz\r\n" + kTildes + "\r\n\r\n");
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    EXPECT_EQ(m_state.CapturedText, u"abc\r\n"_s + QString::fromLatin1(kTildes) + u"\r\nxyz\r\n"_s +
+                                        QString::fromLatin1(kTildes) + u"\r\n"_s);
+    EXPECT_TRUE(m_form1->Frame3D2->isVisibleTo(m_form1.get()));
+    EXPECT_FALSE(m_form1->Frame3D9->isVisibleTo(m_form1.get()));
+
+    // Separator off; a piece ending in CR LF keeps it; umlauts are written as UTF-8.
+    m_form1->Check1->setChecked(false);
+    copy(u"ä\r\n"_s);
+    EXPECT_TRUE(dat().endsWith("xyz\r\n" + kTildes + "\r\n\r\n\xc3\xa4\r\n\r\n\r\n"));
+
+    // A piece is never written twice while it stays on the clipboard, and clipboard text
+    // stays where it is.
+    tick();
+    tick();
+    EXPECT_EQ(dat().count("abc"), 1);
+    EXPECT_EQ(m_fake->clipboard.currentText(), u"ä\r\n"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 3);
+}
+
+TEST_F(CaptureTest, RepeatedTextIsStoredOnceButABAStoresATwice) {
+    m_form1->Check1->setChecked(false);
+    copy(u"A"_s);
+    copy(u"A"_s); // copied again: same text as the last one taken
+    copy(u"B"_s);
+    copy(u"A"_s);
+    EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\n");
+
+    // STOP and START empty the clipboard and the collected text, but the last piece taken
+    // is remembered.
+    m_form1->Befehl1_Click();
+    m_form1->Befehl1_Click();
+    EXPECT_TRUE(m_state.CapturedText.isEmpty());
+    copy(u"A"_s);
+    EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\n");
+}
+
+TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwritten) {
+    m_form1->Option3D2_Click();
+    copy(u"eins"_s);
+    copy(u"zwei"_s);
+    EXPECT_EQ(readFile(files() + u"00.txt"_s), "eins\r\n");
+    EXPECT_EQ(readFile(files() + u"01.txt"_s), "zwei\r\n");
+    EXPECT_EQ(hint(), u"Text gespeichert in der Datei: 01.TXT"_s);
+    EXPECT_EQ(m_form1->Text1->toPlainText(), u"zwei"_s);
+    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
+
+    // With 00.txt and 02.txt the count is 2, 02.txt is taken, so the piece becomes 3.txt.
+    QFile::remove(files() + u"01.txt"_s);
+    writeFile(files() + u"02.txt"_s, "alt");
+    m_form1->Datei1.refresh();
+    copy(u"drei"_s);
+    EXPECT_EQ(readFile(files() + u"3.txt"_s), "drei\r\n");
+    EXPECT_EQ(readFile(files() + u"02.txt"_s), "alt");
+
+    // Files that appear after the list was read are not overwritten either.
+    writeFile(files() + u"03.txt"_s, "fremd");
+    writeFile(files() + u"4.txt"_s, "fremd");
+    copy(u"vier"_s);
+    EXPECT_EQ(readFile(files() + u"03.txt"_s), "fremd");
+    EXPECT_EQ(readFile(files() + u"4.txt"_s), "fremd");
+    EXPECT_EQ(readFile(files() + u"5.txt"_s), "vier\r\n");
+}
+
+TEST_F(CaptureTest, OtherTextFilesCountTowardsTheNumber) {
+    writeFile(files() + u"notes.txt"_s, "n");
+    m_form1->Datei1.refresh();
+    m_form1->Option3D2_Click();
+    copy(u"x"_s);
+    EXPECT_EQ(readFile(files() + u"01.txt"_s), "x\r\n");
+}
+
+TEST_F(CaptureTest, PicturesWinOverTextAndForeignDataIsCleared) {
+    auto both = std::make_unique<QMimeData>();
+    both->setText(u"Bildunterschrift"_s);
+    QImage img(4, 3, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    both->setImageData(img);
+    m_fake->clipboard.setFormats(std::move(both));
+    settle();
+    tick();
+    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
+    EXPECT_TRUE(QFile::exists(files() + u"00.bmp"_s));
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+
+    // Data of no interest is removed; the counters are refreshed.
+    auto html = std::make_unique<QMimeData>();
+    html->setHtml(u"<b>x</b>"_s);
+    m_fake->clipboard.setFormats(std::move(html));
+    writeFile(files() + u"a.txt"_s, "");
+    m_form1->Datei1.refresh();
+    tick();
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    EXPECT_EQ(m_form1->Text2->text(), u"1"_s);
+    EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
+}
+
+TEST_F(CaptureTest, WithNeitherOptionTextIsRemovedUnstored) {
+    m_form1->Option3D1->setAutoExclusive(false);
+    m_form1->Option3D1->setChecked(false);
+    copy(u"weg"_s);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    EXPECT_TRUE(m_state.LastClipText.isEmpty());
+    EXPECT_TRUE(QDir(files()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+}
+
+TEST_F(CaptureTest, EmptyTextStoresNothingAndStaysOnTheClipboard) {
+    copy(QString());
+    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
+    EXPECT_FALSE(m_fake->clipboard.isEmpty());
+    EXPECT_TRUE(hint().isEmpty());
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+}
+
+TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
+    // Switched on by the fixture: text that was there before is gone, the caption is empty
+    // until the first tick, the border black.
+    EXPECT_EQ(m_form1->Befehl1->text(), u"S T O P"_s);
+    EXPECT_TRUE(m_form1->Zeit1->isActive());
+    EXPECT_TRUE(m_form1->Command2->isEnabled());
+    EXPECT_FALSE(m_form1->Option3D3->isEnabled());
+    EXPECT_TRUE(m_form1->windowTitle().isEmpty());
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
+
+    tick();
+    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell   A K T I V"_s);
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::red));
+    tick();
+    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
+
+    // A colour zone clicked while monitoring changes the next blink.
+    m_form1->ColourZone_Click(m_form1->Label7);
+    tick();
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::red));
+    tick();
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::yellow));
+
+    copy(u"bleibt nicht"_s);
+    m_state.ScreenshotPending = 1;
+    m_form1->Befehl1_Click();
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    EXPECT_EQ(m_form1->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_FALSE(m_form1->Zeit1->isActive());
+    EXPECT_FALSE(m_form1->Command2->isEnabled());
+    EXPECT_TRUE(m_form1->Option3D3->isEnabled());
+    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(0xC0, 0, 0));
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_TRUE(m_form1->Frame3D9->isVisibleTo(m_form1.get()));
+    EXPECT_FALSE(m_form1->Frame3D2->isVisibleTo(m_form1.get()));
+
+    // Starting again with "Nach Start minimieren" minimises the window.
+    m_form1->Option3D3->setChecked(true);
+    m_form1->show();
+    m_form1->Befehl1_Click();
+    EXPECT_TRUE(m_form1->isMinimized());
+}
+
+TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {
+    QByteArray onDiskWhenPlayed;
+    m_fake->sound.onPlay = [&] { onDiskWhenPlayed = dat(); };
+    copy(u"sicher"_s);
+    ASSERT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_TRUE(onDiskWhenPlayed.startsWith("sicher\r\n"));
+    // The embedded tone, asked for synchronously and from memory.
+    EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
+    EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
+
+    m_form1->Option3D8->setChecked(false);
+    copy(u"leise"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_TRUE(dat().contains("leise"));
+}
+
+TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLater) {
+    // The collection directory has gone.
+    ASSERT_TRUE(QDir(files()).removeRecursively());
+    copy(u"wichtig"_s);
+    EXPECT_TRUE(hint().contains(u"CLIPBRD.DAT"_s)) << hint().toStdString();
+    EXPECT_TRUE(hint().startsWith(u"FEHLER"_s));
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_state.LastClipText.isEmpty());
+    EXPECT_TRUE(m_state.CapturedText.isEmpty());
+
+    // Once the directory is back, the next tick stores the piece.
+    ASSERT_TRUE(QDir().mkpath(files()));
+    tick();
+    EXPECT_EQ(dat(), "wichtig\r\n" + kTildes + "\r\n\r\n");
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+
+    // A full disk: nothing confirmed.
+    QFile::remove(files() + u"clipbrd.dat"_s);
+    ASSERT_TRUE(QFile::link(u"/dev/full"_s, files() + u"clipbrd.dat"_s));
+    copy(u"voll"_s);
+    EXPECT_TRUE(hint().startsWith(u"FEHLER"_s));
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_EQ(m_state.LastClipText, u"wichtig"_s);
+
+    // Single files: a failed write leaves no file behind and the piece is retried.
+    QFile::remove(files() + u"clipbrd.dat"_s);
+    m_form1->Option3D2_Click();
+    ASSERT_TRUE(QDir(files()).removeRecursively());
+    tick();
+    EXPECT_TRUE(hint().startsWith(u"FEHLER"_s));
+    ASSERT_TRUE(QDir().mkpath(files()));
+    tick();
+    EXPECT_EQ(readFile(files() + u"00.txt"_s), "voll\r\n");
+}
+
+TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {
+    m_form1->Check1->setChecked(false);
+    for (int i = 0; i < 5; ++i) {
+        m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
+        settle(); // the change arrives; no tick in between
+    }
+    EXPECT_EQ(dat(), "schnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell 3\r\n\r\nschnell 4\r\n\r\n");
+
+    // Our own clearing does not start a loop of steps.
+    const int clears = m_fake->clipboard.clears;
+    m_fake->clipboard.clear();
+    settle();
+    settle();
+    EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
+}
+
+TEST_F(CaptureTest, AnUnchangedClipboardIsNotReadAgain) {
+    copy(u"einmal"_s);
+    const int reads = m_fake->clipboard.textReads;
+    for (int i = 0; i < 10; ++i) {
+        tick();
+    }
+    EXPECT_EQ(m_fake->clipboard.textReads, reads);
+    EXPECT_EQ(m_form1->Text1->toPlainText(), u"einmal"_s);
+
+    // Text above the size limit is refused with a message, nothing is stored.
+    m_form1->cycle().setMaxTextBytes(64);
+    copy(QString(100, u'x'));
+    EXPECT_TRUE(hint().contains(u"zu groß"_s)) << hint().toStdString();
+    EXPECT_FALSE(dat().contains("xxxx"));
+    EXPECT_FALSE(m_fake->clipboard.isEmpty());
+}
+
+TEST_F(CaptureTest, HugeTextIsStoredWholeButShownShortened) {
+    const QString huge(CaptureCycle::kMaxShown * 3, u'h');
+    copy(huge);
+    EXPECT_EQ(dat().size(), huge.size() + 2 + 49 + 4);
+    EXPECT_LT(m_form1->Text1->toPlainText().size(), CaptureCycle::kMaxShown + 200);
+    copy(u"danach"_s);
+    // The collected text is shown by its end: the newest piece is visible.
+    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(u"danach"_s));
+    EXPECT_EQ(m_state.CapturedText.size(), huge.size() + 6 + 2 * (4 + 49));
+}
+
+} // namespace

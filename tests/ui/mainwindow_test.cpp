@@ -1,0 +1,217 @@
+#include "app/appmodul.h"
+#include "app/commands.h"
+#include "tests/support/fixture.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class MainWindowTest : public AppFixture {
+protected:
+    QString hint() const { return m_form1->hinweis->text(); }
+    // A mouse movement as the window system delivers it, through the widget's own filters.
+    static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
+        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &ev);
+    }
+    static void clickOn(QWidget* w, QPoint pos = {2, 2}) {
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent ev(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w, &ev);
+        }
+    }
+};
+
+TEST_F(MainWindowTest, StartWithoutProfileUsesDefaultsAndCloseWritesThem) {
+    start();
+    EXPECT_EQ(m_state.SavePath, files());
+    EXPECT_TRUE(QFileInfo(files()).isDir());
+    EXPECT_EQ(m_state.IniFile, profile());
+    EXPECT_TRUE(m_form1->Option3D8->isChecked());
+    EXPECT_FALSE(m_form1->Option3D3->isChecked());
+    EXPECT_TRUE(m_form1->Check1->isChecked());
+    EXPECT_TRUE(m_form1->Check1->isEnabled());
+    EXPECT_TRUE(m_form1->Option3D1->isChecked());
+    EXPECT_EQ(m_state.Trennzeichen, QString(49, u'~'));
+    EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + QString(49, u'~') + u"\r\n"_s);
+    EXPECT_EQ(m_form1->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_FALSE(m_form1->Zeit1->isActive());
+    EXPECT_FALSE(m_form1->Command2->isEnabled());
+    EXPECT_EQ(m_form1->Label11->text(), u"keine Textdaten vorhanden"_s);
+    EXPECT_FALSE(QFile::exists(profile()));
+
+    m_form1->Option3D2_Click();
+    m_form1->close();
+    EXPECT_EQ(readFile(profile()), "[Pelloran Snapwell]\r\n"
+                                   "TextSammeln=0\r\n"
+                                   "Trennlinie=1\r\n"
+                                   "Signale=1\r\n"
+                                   "Minimieren=0\r\n"
+                                   "Trennzeichen=" +
+                                       QByteArray(49, '~') +
+                                       "\r\n"
+                                       "SavePath=" +
+                                       files().toUtf8() + "\r\n");
+}
+
+TEST_F(MainWindowTest, ProfileValuesAreReadLeniently) {
+    const QString other = m_dir.path() + u"/neu/sammel"_s;
+    writeFile(profile(), "[PELLORAN SNAPWELL]\r\n"
+                         "SIGNALE=ja\r\n"
+                         "minimieren=ja\r\n"
+                         "Trennlinie=1\r\n"
+                         "TextSammeln=0\r\n"
+                         "Trennzeichen=   -- * --   \r\n"
+                         "SavePath=" +
+                             other.toUtf8() + "\r\n");
+    start();
+    EXPECT_TRUE(m_form1->Option3D8->isChecked());
+    EXPECT_FALSE(m_form1->Option3D3->isChecked());
+    EXPECT_TRUE(m_form1->Option3D2->isChecked());
+    EXPECT_TRUE(m_form1->Check1->isChecked());
+    EXPECT_FALSE(m_form1->Check1->isEnabled());
+    EXPECT_EQ(m_state.Trennzeichen, u"-- * --"_s);
+    EXPECT_EQ(m_state.SavePath, other + u"/"_s);
+    EXPECT_TRUE(QFileInfo(other).isDir());
+}
+
+TEST_F(MainWindowTest, CountersAndTextDataHint) {
+    QDir().mkpath(files());
+    for (const auto& name : {u"a.txt", u"b.txt", u"c.TXT", u"a.bmp", u"b.bmp", u"a.wmf", u"1.dib", u"2.dib",
+                             u"3.dib", u"4.dib", u"backup.dat"}) {
+        writeFile(files() + QString::fromUtf16(name), "x");
+    }
+    QDir().mkpath(files() + u"dir.txt"_s); // directories are not files
+    writeFile(files() + u".hidden.txt"_s, "x");
+    start();
+    EXPECT_EQ(m_form1->Text2->text(), u"3"_s);
+    EXPECT_EQ(m_form1->Text4->text(), u"3"_s);
+    EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
+}
+
+TEST_F(MainWindowTest, CountsAboveTheOldLimitAreShownTrue) {
+    QDir().mkpath(files());
+    for (int i = 0; i < 32770; ++i) {
+        QFile f(files() + QString::number(i) + u".bmp"_s);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    start();
+    EXPECT_EQ(m_form1->Text4->text(), u"32770"_s);
+}
+
+TEST_F(MainWindowTest, ProgramDirectoryNotWritableUsesTheUserDirectories) {
+    if (QFile(u"/sys/snapwell-probe"_s).open(QIODevice::WriteOnly)) {
+        GTEST_SKIP() << "no read-only directory available";
+    }
+    InitPaths(m_state, u"/sys/snapwell"_s);
+    start();
+    EXPECT_TRUE(m_state.IniFile.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))))
+        << m_state.IniFile.toStdString();
+    EXPECT_TRUE(m_state.SavePath.startsWith(QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"))))
+        << m_state.SavePath.toStdString();
+    EXPECT_TRUE(DirExists(m_state.SavePath));
+    m_form1->close();
+    EXPECT_TRUE(readFile(m_state.IniFile).contains("SavePath=" + m_state.SavePath.toUtf8()));
+}
+
+TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
+    start();
+    m_form1->Option3D2->click();
+    EXPECT_TRUE(m_form1->Option3D2->isChecked());
+    EXPECT_FALSE(m_form1->Option3D1->isChecked());
+    EXPECT_FALSE(m_form1->Check1->isEnabled());
+    EXPECT_TRUE(m_form1->Check1->isChecked());
+    m_form1->Option3D1->click();
+    EXPECT_TRUE(m_form1->Check1->isEnabled());
+    EXPECT_TRUE(m_form1->Check1->isChecked());
+
+    moveOver(m_form1->Befehl1);
+    EXPECT_EQ(hint(), u"Zwischenablage überwachen (Text- und Bilddaten werden gesammelt)"_s);
+    moveOver(m_form1->Option3D3);
+    EXPECT_EQ(hint(), u"Macht nach einem Klick auf  [ S T A R T ]  Platz auf dem Desktop"_s);
+    // A counter, the captured-text panel and a label without a hint change nothing.
+    moveOver(m_form1->Text2);
+    moveOver(m_form1->Label1);
+    EXPECT_EQ(hint(), u"Macht nach einem Klick auf  [ S T A R T ]  Platz auf dem Desktop"_s);
+    moveOver(m_form1->Bezeichnung6);
+    EXPECT_EQ(hint(), u"PELLORAN Freeware-Downloads im Internet besuchen"_s);
+    EXPECT_EQ(m_form1->Bezeichnung6->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
+    // The bare margin of a panel clears it and resets the contact labels.
+    moveOver(m_form1->Frame3D9);
+    EXPECT_TRUE(hint().isEmpty());
+    EXPECT_EQ(m_form1->Bezeichnung6->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+    moveOver(m_form1->Command2);
+    EXPECT_EQ(hint(), u"Schnappschuss des gesamtem Bildschirminhaltes erstellen"_s);
+    moveOver(m_form1->Frame3D4);
+    EXPECT_TRUE(hint().isEmpty());
+
+    m_form1->Befehl1_Click();
+    moveOver(m_form1->Befehl1);
+    EXPECT_EQ(hint(), u"Überwachen der Zwischenablage beenden"_s);
+
+    // Colour zones pick the indicator pair; the bare window goes back to red and black.
+    clickOn(m_form1->Label9);
+    EXPECT_EQ(m_state.BlinkColor1, 16711680u);
+    EXPECT_EQ(m_state.BlinkColor2, 65535u);
+    clickOn(m_form1->centralWidget(), {200, 345});
+    EXPECT_EQ(m_state.BlinkColor1, 255u);
+    EXPECT_EQ(m_state.BlinkColor2, 0u);
+
+    // The web label hands the full address to the desktop; the e-mail label does nothing.
+    clickOn(m_form1->Bezeichnung5);
+    EXPECT_TRUE(m_fake->desktop.opened.isEmpty());
+    clickOn(m_form1->Bezeichnung6);
+    ASSERT_EQ(m_fake->desktop.opened.size(), 1);
+    EXPECT_TRUE(m_fake->desktop.opened[0].startsWith(u"https://"_s));
+    EXPECT_TRUE(m_fake->desktop.opened[0].contains(m_form1->Bezeichnung6->text()));
+}
+
+TEST_F(MainWindowTest, MenuBarShowsTheMinimiseItemAtTheRightEnd) {
+    start();
+    m_form1->show();
+    QMenuBar* bar = m_form1->menuBar();
+    QStringList visible;
+    for (QAction* a : bar->actions()) {
+        if (a->isVisible() && !a->isSeparator()) {
+            visible << a->text();
+        }
+    }
+    EXPECT_EQ(visible,
+              (QStringList{u"Trennlinie definieren..."_s, u"Sammel-Verzeichnis ändern..."_s, u"\\/"_s}));
+    const QRect mini = bar->actionGeometry(m_form1->mnuMini);
+    const QRect sammel = bar->actionGeometry(m_form1->mnuSammel);
+    EXPECT_GT(mini.left(), sammel.right() + 100);
+    EXPECT_GE(mini.right(), bar->width() - 20);
+    m_form1->mnuMini->trigger();
+    EXPECT_TRUE(m_form1->isMinimized());
+}
+
+TEST_F(MainWindowTest, CenterFormKeepsTheWindowOnScreen) {
+    QWidget half;
+    const QRect screen = half.screen()->geometry();
+    half.setFixedSize(screen.width() / 2, screen.height() / 2);
+    CenterForm(half);
+    EXPECT_NEAR(half.y(), screen.height() * 0.175, 2);
+    EXPECT_NEAR(half.x(), screen.width() / 4, 2);
+    QWidget tall;
+    tall.setFixedSize(100, screen.height());
+    CenterForm(tall);
+    EXPECT_EQ(tall.y(), 0);
+}
+
+} // namespace
