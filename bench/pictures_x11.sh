@@ -2,13 +2,13 @@
 # Pictures through the real X11 clipboard: the program under Xvfb, xclip as the other program.
 # Prints figures; never fails on speed.
 # Usage: bench/pictures_x11.sh build/snapwell build/tests/wmclose
+# BENCH_QUICK=1 leaves out the two 20-second CPU measurements.
 . "$(dirname "$0")/../tests/e2e/lib.sh" "$@"
 start_xvfb
 app="$E2E_DIR/app"
 start_program "$app"
 win=$(wait_window "Pelloran Snapwell")
-eval "$(xdotool getwindowgeometry --shell "$win")"
-click_at "$win" $(((270 + 2130 / 2) / 15)) $((HEIGHT - 352 + (4230 + 435 / 2) / 15))
+click_start_stop "$win"
 wait_until 5 bash -c "xdotool getwindowname $win | grep -q 'A K T I V'" || fail "monitoring did not start"
 
 pic="$E2E_DIR/picture.png"

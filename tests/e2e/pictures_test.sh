@@ -12,9 +12,6 @@ win=$(wait_window "Pelloran Snapwell")
 eval "$(xdotool getwindowgeometry --shell "$win")"
 area="${WIDTH}x${HEIGHT}+${X}+${Y}"
 mask=(-fill black -draw "rectangle $X,$Y $((X + WIDTH - 1)),$((Y + HEIGHT - 1))")
-# The client area (8445 x 5280 twips, 563 x 352 pixels) lies under the menu bar.
-menu=$((HEIGHT - 352))
-[ "$menu" -gt 0 ] || fail "unexpected window height $HEIGHT"
 
 # Pixels that differ between two pictures (by more than the given fuzz).
 differing() {
@@ -36,11 +33,6 @@ import -window root "$work/bare.png"
 convert "$work/bare.png" "${mask[@]}" "$work/bare-masked.png"
 convert "$work/desktop.png" "${mask[@]}" "$work/desktop-masked.png"
 [ "$(differing "$work/desktop-masked.png" "$work/bare-masked.png")" = 0 ] || fail "the desktop did not take its picture"
-
-# Clicks the middle of a control given in twips (left, top, width, height) of the client area.
-click_control() {
-    click_at "$win" $((($1 + $3 / 2) / 15)) $((menu + ($2 + $4 / 2) / 15))
-}
 
 bmp_u16() {
     od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '
@@ -66,7 +58,7 @@ offer_picture() {
 }
 
 # START: the caption begins to blink.
-click_control 270 4230 2130 435
+click_start_stop "$win"
 wait_until 5 bash -c "xdotool getwindowname $win | grep -q 'A K T I V'" || fail "monitoring did not start"
 
 # An opaque picture of odd width: stored as 00.bmp with the very same pixels.
@@ -86,7 +78,7 @@ check_bmp "$app/Files/01.bmp" 120 80
 
 # The snapshot button: the window hides, the screen lands on the clipboard and is stored as
 # scr02.bmp, and the window comes back.
-click_control 270 2100 2145 600
+click_screenshot "$win"
 shot="$app/Files/scr02.bmp"
 wait_until 10 bash -c "[ \"\$(stat -c %s '$shot' 2>/dev/null)\" = $((54 + 1280 * 3 * 1024)) ]" ||
     fail "no complete scr02.bmp"
