@@ -1,5 +1,6 @@
 // Picture storage of the capture cycle and the desktop snapshot sequence.
 #include "app/appstate.h"
+#include "capture/bmpfile.h"
 #include "capture/capturecycle.h"
 #include "capture/numbering.h"
 #include "capture/sound.h"
@@ -8,48 +9,79 @@
 #include "ui/main/widgets.h"
 
 #include <QFile>
-#include <QImageWriter>
-#include <QPainter>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// BMP keeps no alpha: transparent pixels are laid on white, not on black.
-QImage flattenOnWhite(const QImage& image) {
-    if (!image.hasAlphaChannel()) {
-        return image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
+// The hint for a picture that cannot be stored at all; empty when it can.
+QString refusal(const QImage& image, const Clipboard& clipboard) {
+    Clipboard::ImageFault fault = Clipboard::ImageFault::None;
+    if (image.isNull()) {
+        fault = clipboard.imageFault();
+        if (fault == Clipboard::ImageFault::None) {
+            fault = Clipboard::ImageFault::Unreadable;
+        }
+    } else if (qint64(image.width()) * image.height() > Clipboard::kMaxImagePixels) {
+        fault = Clipboard::ImageFault::TooLarge;
     }
-    QImage out(image.size(), QImage::Format_RGB888);
-    if (out.isNull()) {
-        return out;
+    switch (fault) {
+    case Clipboard::ImageFault::None:
+        return {};
+    case Clipboard::ImageFault::TooLarge:
+        return u"FEHLER: Das Bild ist zu groß (über %1 Megapixel) und wurde nicht gespeichert"_s.arg(
+            Clipboard::kMaxImagePixels / 1000000);
+    case Clipboard::ImageFault::NotRenderable:
+        return u"FEHLER: Vektorgrafik (z. B. WMF/EMF) ohne lesbare Bildform, nicht gespeichert"_s;
+    case Clipboard::ImageFault::Unreadable:
+        break;
     }
-    out.fill(Qt::white);
-    QPainter p(&out);
-    p.drawImage(0, 0, image);
-    p.end();
-    return out;
+    return u"FEHLER: Das Bild in der Zwischenablage ist leer oder beschädigt, nicht gespeichert"_s;
+}
+
+// A picture kept for a later tick is not drawn again on every tick.
+void showPicture(Form1& form1, const QImage& image) {
+    if (form1.Anzeige1->image().cacheKey() != image.cacheKey()) {
+        form1.Anzeige1->setImage(image);
+    }
+}
+
+QString notSaved(const QString& name, const QString& why) {
+    return u"FEHLER: %1 nicht gespeichert (%2), Bild bleibt in der Zwischenablage"_s.arg(name.toUpper(), why);
 }
 
 } // namespace
 
-// Writes the picture as a 24-bit Windows bitmap into the claimed file; a file that could not
-// be written whole is removed again.
+// Writes the picture into the claimed file as a 24-bit Windows bitmap. A file that could not
+// be written whole is removed again; error receives the reason for the hint line.
 bool CaptureCycle::savePicture(const QImage& image, QFile& file, QString* error) {
-    const QImage flat = flattenOnWhite(image);
-    QImageWriter writer(&file, "BMP");
-    bool ok = !flat.isNull() && writer.write(flat) && file.flush();
-    if (!ok) {
-        *error = flat.isNull() ? u"zu wenig Speicher"_s : writer.errorString();
+    if (!file.isOpen()) {
+        *error = QFileInfo(m_state.SavePath).isDir() ? u"Datei kann nicht angelegt werden"_s
+                                                     : u"Verzeichnis fehlt"_s;
+        return false;
     }
+    bool ok = BmpFile::write(file, image) && file.flush();
+    QFileDevice::FileError fault = file.error();
     file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
+    if (ok && file.error() != QFileDevice::NoError) {
+        ok = false;
+        fault = file.error();
+    }
     if (!ok) {
-        if (error->isEmpty()) {
-            *error = file.errorString();
+        switch (fault) {
+        case QFileDevice::ResourceError:
+            *error = u"Datenträger voll"_s;
+            break;
+        case QFileDevice::NoError:
+            *error = u"zu wenig Speicher"_s;
+            break;
+        default:
+            *error = u"Schreibfehler"_s;
+            break;
         }
-        file.remove();
+        QFile::remove(file.fileName());
     }
     return ok;
 }
@@ -57,48 +89,51 @@ bool CaptureCycle::savePicture(const QImage& image, QFile& file, QString* error)
 CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
     showPicturePanel();
     const QImage image = clipImage(kind);
-    if (image.isNull() || image.width() == 0 || image.height() == 0) {
-        m_form1.setHint(u"FEHLER: Das Bild in der Zwischenablage kann nicht gelesen werden."_s);
-        return Next::Counters;
+    if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
+        // Such a picture can never be stored: it leaves the clipboard like data of no interest.
+        m_form1.setHint(refused);
+        return Next::ClearClipboard;
     }
-    m_form1.Anzeige1->setImage(image);
+    showPicture(m_form1, image);
     const bool screenshot = m_state.ScreenshotPending == 1;
+    const QString prefix = screenshot ? u"scr"_s : QString();
+    const int count = m_form1.Datei2.listCount();
     QFile file;
-    const QString name = claimNumberedFile(m_state.SavePath, m_form1.Datei2.listCount(),
-                                           screenshot ? u"scr"_s : QString(), u".bmp"_s, file);
+    const QString name = claimNumberedFile(m_state.SavePath, count, prefix, u".bmp"_s, file);
     m_form1.Frame3D9->hide();
     QString error;
-    const bool ok = name.isEmpty() ? (error = file.errorString(), false) : savePicture(image, file, &error);
-    if (!ok) {
-        // The picture stays on the clipboard and is stored at a later tick.
-        m_form1.setHint(u"FEHLER: Bild konnte nicht gespeichert werden (%1)"_s.arg(error));
+    if (!savePicture(image, file, &error)) {
+        // Not confirmed and not cleared: the picture stays and a later tick stores it.
+        m_form1.setHint(notSaved(name.isEmpty() ? prefix + numberText(count) + u".bmp"_s : name, error));
         return Next::Counters;
     }
+    // The sound confirms a picture that is on disk.
+    PlayCaptureSignal(m_form1);
     m_form1.setHint((screenshot ? u"Screenshot gespeichert als: "_s : u"Datei gespeichert als: "_s) +
                     name.toUpper());
     m_state.ScreenshotPending = 0;
-    PlayCaptureSignal(m_form1);
     clearClipboard();
     m_form1.Datei2.refresh();
     return Next::ClearClipboard;
 }
 
+// A vector picture is stored as a real bitmap rendered from it, under the number the "*.wmf"
+// files give, and leaves a pending screenshot pending.
 CaptureCycle::Next CaptureCycle::storeMetafile() {
     showPicturePanel();
     const QImage image = clipImage(Clipboard::Kind::Metafile);
-    if (image.isNull() || image.width() == 0 || image.height() == 0) {
-        m_form1.setHint(u"FEHLER: Das Bild in der Zwischenablage kann nicht gelesen werden."_s);
-        return Next::Counters;
+    if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
+        m_form1.setHint(refused);
+        return Next::ClearClipboard;
     }
-    m_form1.Anzeige1->setImage(image);
+    showPicture(m_form1, image);
+    const int count = m_form1.Datei3.listCount();
     QFile file;
-    const QString name =
-        claimNumberedFile(m_state.SavePath, m_form1.Datei3.listCount(), QString(), u".bmp"_s, file);
+    const QString name = claimNumberedFile(m_state.SavePath, count, QString(), u".bmp"_s, file);
     m_form1.Frame3D9->hide();
     QString error;
-    const bool ok = name.isEmpty() ? (error = file.errorString(), false) : savePicture(image, file, &error);
-    if (!ok) {
-        m_form1.setHint(u"FEHLER: Bild konnte nicht gespeichert werden (%1)"_s.arg(error));
+    if (!savePicture(image, file, &error)) {
+        m_form1.setHint(notSaved(name.isEmpty() ? numberText(count) + u".bmp"_s : name, error));
         return Next::Counters;
     }
     PlayCaptureSignal(m_form1);
@@ -119,7 +154,10 @@ void CaptureCycle::Command2_Click() {
 void CaptureCycle::Timer1_Timer() {
     if (m_state.ScreenshotTicks == 3) {
         if (!m_platform.desktop->snapshotToClipboard()) {
-            m_form1.setHint(u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto."_s);
+            // No snapshot is coming: the next picture the user copies is not a screenshot.
+            m_state.ScreenshotPending = 0;
+            m_form1.setHint(
+                u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto (z. B. reines Wayland)"_s);
         }
         m_state.ScreenshotTicks = 4;
     } else if (m_state.ScreenshotTicks == 5) {

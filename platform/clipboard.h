@@ -17,6 +17,12 @@ public:
         bool tooLarge = false; // refused: above the size cap, or out of memory
     };
 
+    // Why image() gave no picture.
+    enum class ImageFault { None, Unreadable, TooLarge, NotRenderable };
+    // Pictures above this many pixels are refused before they are decoded (8192 x 8192 is
+    // 256 MiB at 32 bits per pixel); vector pictures are rendered down to it instead.
+    static constexpr qint64 kMaxImagePixels = qint64(8192) * 8192;
+
     using QObject::QObject;
     ~Clipboard() override = default;
 
@@ -26,6 +32,8 @@ public:
     virtual TextResult text(qsizetype maxBytes) = 0;
     // A picture of the given kind; a null image when none can be had.
     virtual QImage image(Kind kind) = 0;
+    // The reason the last image() call came back null.
+    virtual ImageFault imageFault() const { return ImageFault::None; }
     virtual void clear() = 0;
     // Bumped on every change of the clipboard's content, our own clearing included.
     virtual quint64 changeCount() const = 0;

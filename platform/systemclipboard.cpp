@@ -1,11 +1,15 @@
 #include "platform/systemclipboard.h"
 
+#include "platform/x11selection.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
 
+#include <algorithm>
+#include <cmath>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -25,27 +29,55 @@ bool isText(const QString& format) {
     return format == "text/plain"_L1 || format.startsWith("text/plain;"_L1);
 }
 
-QImage decode(const QByteArray& bytes, const char* hint = nullptr) {
+// Decodes one offered form. The header is read first, so a picture above the size cap is
+// refused before anything is allocated for it; a vector picture is drawn down to the cap.
+QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard::ImageFault& fault) {
     if (bytes.isEmpty()) {
         return {};
     }
     QBuffer buffer;
     buffer.setData(bytes);
-    // QImageReader keeps to its allocation limit, so a corrupt or absurd header gives a
-    // null picture instead of an attempt to allocate gigabytes.
+    buffer.open(QIODevice::ReadOnly);
+    // QImageReader also keeps to its own allocation limit, so a corrupt or absurd header gives
+    // a null picture instead of an attempt to allocate gigabytes.
     QImageReader reader(&buffer, hint);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > Clipboard::kMaxImagePixels) {
+        if (!vector) {
+            fault = Clipboard::ImageFault::TooLarge;
+            return {};
+        }
+        const double scale =
+            std::sqrt(double(Clipboard::kMaxImagePixels) / (double(size.width()) * size.height()));
+        reader.setScaledSize(
+            QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale))));
+    }
     return reader.read();
 }
 
 } // namespace
 
 SystemClipboard::SystemClipboard(QObject* parent) : Clipboard(parent) {
+    if (QGuiApplication::platformName() == "xcb"_L1) {
+        m_x11 = X11Selection::open();
+    }
     connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
         if (mode == QClipboard::Clipboard) {
             ++m_changeCount;
             emit changed();
         }
     });
+}
+
+SystemClipboard::~SystemClipboard() = default;
+
+void SystemClipboard::look(bool reading) {
+    // Taken again right before the data itself is read, so that an owner who took the
+    // clipboard since the first look is covered too.
+    if (m_x11 && (reading || m_lookedAt != m_changeCount)) {
+        m_lookedAt = m_changeCount;
+        m_lookTime = m_x11->serverTime();
+    }
 }
 
 bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
@@ -77,48 +109,54 @@ bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
     return false;
 }
 
-QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind) {
+QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* fault) {
+    ImageFault why = ImageFault::None;
+    QImage img;
     try {
         const QStringList formats = data.formats();
-        if (kind == Kind::Dib) {
+        bool vectorOffered = false;
+        // The form the kind names comes first: a bitmap file for the device-independent
+        // bitmap, the vector form for a metafile picture.
+        if (kind == Kind::Dib || kind == Kind::Metafile) {
             for (const QString& f : formats) {
-                if (isDib(f)) {
-                    return decode(data.data(f), "BMP");
-                }
-            }
-        }
-        if (kind == Kind::Metafile) {
-            // A vector picture is rendered where an image plugin can read it; otherwise the
-            // raster form offered beside it is taken.
-            for (const QString& f : formats) {
-                if (isVector(f)) {
-                    QImage img = decode(data.data(f));
+                const bool vector = isVector(f);
+                vectorOffered = vectorOffered || vector;
+                if ((kind == Kind::Dib && isDib(f)) || (kind == Kind::Metafile && vector)) {
+                    img = decode(data.data(f), kind == Kind::Dib ? "BMP" : nullptr, vector, why);
                     if (!img.isNull()) {
-                        return img;
+                        break;
                     }
                 }
             }
         }
-        if (data.hasImage()) {
-            QImage img = qvariant_cast<QImage>(data.imageData());
-            if (!img.isNull()) {
-                return img;
+        // Then a raster form offered beside it, as the bytes that were offered: their header
+        // is checked before decoding.
+        for (qsizetype i = 0; img.isNull() && i < formats.size(); ++i) {
+            const QString& f = formats.at(i);
+            if (f.startsWith("image/"_L1) && !isVector(f)) {
+                img = decode(data.data(f), isDib(f) ? "BMP" : nullptr, false, why);
             }
         }
-        for (const QString& f : formats) {
-            if (f.startsWith("image/"_L1) && !isVector(f)) {
-                QImage img = decode(data.data(f));
-                if (!img.isNull()) {
-                    return img;
-                }
-            }
+        // A picture handed over in memory (by this program, or by the toolkit).
+        if (img.isNull() && data.hasImage()) {
+            img = qvariant_cast<QImage>(data.imageData());
+        }
+        if (img.isNull() && why != ImageFault::TooLarge) {
+            why = (kind == Kind::Metafile && vectorOffered) ? ImageFault::NotRenderable
+                                                            : ImageFault::Unreadable;
         }
     } catch (const std::bad_alloc&) {
+        img = QImage();
+        why = ImageFault::TooLarge;
     }
-    return {};
+    if (fault) {
+        *fault = img.isNull() ? why : ImageFault::None;
+    }
+    return img;
 }
 
 bool SystemClipboard::has(Kind kind) {
+    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
         return false;
@@ -133,11 +171,13 @@ bool SystemClipboard::has(Kind kind) {
 }
 
 bool SystemClipboard::isEmpty() {
+    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     return !data || data->formats().isEmpty();
 }
 
 Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
+    look(true);
     TextResult result;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
@@ -157,13 +197,20 @@ Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
 }
 
 QImage SystemClipboard::image(Kind kind) {
+    look(true);
+    m_imageFault = ImageFault::Unreadable;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
         return {};
     }
-    return imageFrom(*data, kind);
+    return imageFrom(*data, kind, &m_imageFault);
 }
 
 void SystemClipboard::clear() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    // Qt's request may have come too late by its clock (see X11Selection): give up what was
+    // looked at, as of then.
+    if (m_x11 && m_lookTime != 0 && m_x11->owned()) {
+        m_x11->release(m_lookTime);
+    }
 }

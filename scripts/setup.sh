@@ -5,9 +5,11 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev
+  g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev libxcb1-dev
   # running
   fonts-liberation fonts-dejavu-core
+  # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin
+  libqt6svg6
   # headless desktop and tests
   xvfb xauth xclip xdotool imagemagick pulseaudio pulseaudio-utils sox
 )

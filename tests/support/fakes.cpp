@@ -41,10 +41,11 @@ Clipboard::TextResult FakeClipboard::text(qsizetype maxBytes) {
 
 QImage FakeClipboard::image(Kind kind) {
     ++imageReads;
+    m_imageFault = ImageFault::Unreadable;
     if (!m_data) {
         return {};
     }
-    return SystemClipboard::imageFrom(*m_data, kind);
+    return SystemClipboard::imageFrom(*m_data, kind, &m_imageFault);
 }
 
 void FakeClipboard::clear() {

@@ -19,6 +19,7 @@ public:
     QImage image(Kind kind) override;
     void clear() override;
     quint64 changeCount() const override { return m_count; }
+    ImageFault imageFault() const override { return m_imageFault; }
 
     // As another program would: each call replaces the content and counts as a change.
     void setText(const QString& text);
@@ -36,6 +37,7 @@ private:
     void changed_();
     std::unique_ptr<QMimeData> m_data;
     quint64 m_count = 0;
+    ImageFault m_imageFault = ImageFault::None;
 };
 
 class FakeMessageBoxes final : public MessageBoxes {

@@ -1,9 +1,489 @@
 #include "ui/manager/form5.h"
 
+#include "app/appstate.h"
+#include "app/commands.h"
+#include "app/inifile.h"
+#include "app/savetextfile.h"
+#include "platform/platform.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+#include "ui/manager/copylists.h"
+#include "ui/manager/textbox.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kGrey(0xC0, 0xC0, 0xC0);
+const QColor kNavy(0x00, 0x00, 0x80);
+
+QFont sansFont(qreal points, bool bold) {
+    QFont f;
+    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
+}
+
+void setColors(QWidget* w, const QColor& text, const QColor& base) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::WindowText, text);
+    pal.setColor(QPalette::Base, base);
+    w->setPalette(pal);
+}
+
+QString upperName(const QString& path) {
+    return QFileInfo(path).fileName().toUpper();
+}
+
+} // namespace
 
 Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     : QWidget(parent), m_state(state), m_platform(platform) {
     setObjectName(u"form5"_s);
     setWindowTitle(u"gesammelte Textdaten..."_s);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowIcon(QIcon(u":/snapwell.png"_s));
+    setFont(sansFont(8.25, true));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kGrey);
+    setPalette(pal);
+    buildControls();
+    setFixedSize(tw(9465), tw(6300));
+    Form_Load();
+}
+
+void Form5::buildControls() {
+    const QColor face = palette().color(QPalette::Button);
+    const auto panel = [](QWidget* parent, const char16_t* name, int l, int t, int w, int h,
+                          const QColor& bg) {
+        auto* p = new Panel(parent, bg);
+        p->setObjectName(QString::fromUtf16(name));
+        place(p, l, t, w, h);
+        return p;
+    };
+    const auto button = [this](QWidget* parent, const char16_t* name, const QString& caption, int l, int t,
+                               int w, int h, void (Form5::*handler)()) {
+        auto* b = new QPushButton(caption, parent);
+        b->setObjectName(QString::fromUtf16(name));
+        place(b, l, t, w, h);
+        connect(b, &QPushButton::clicked, this, handler);
+        return b;
+    };
+    const auto list = [](QWidget* parent, const char16_t* name, int l, int t, int w, int h) {
+        auto* box = new QListWidget(parent);
+        box->setObjectName(QString::fromUtf16(name));
+        place(box, l, t, w, h);
+        setColors(box, kNavy, Qt::white);
+        return box;
+    };
+    const auto label = [](QWidget* parent, const char16_t* name, const QString& caption, int l, int t, int w,
+                          int h) {
+        auto* lab = new QLabel(caption, parent);
+        lab->setObjectName(QString::fromUtf16(name));
+        place(lab, l, t, w, h);
+        setColors(lab, kNavy, Qt::transparent);
+        return lab;
+    };
+
+    Frame3D1 = panel(this, u"Frame3D1", 180, 60, 1695, 825, kGrey);
+    Liste1 = list(Frame3D1, u"Liste1", 90, 105, 1455, 255);
+    Befehl4 = button(Frame3D1, u"Befehl4", u"Neu"_s, 90, 435, 1455, 255, &Form5::Befehl4_Click);
+
+    Frame3D2 = panel(this, u"Frame3D2", 180, 915, 1695, 4440, kGrey);
+    Liste2 = list(Frame3D2, u"Liste2", 90, 105, 1455, 3570);
+    Befehl5 = button(Frame3D2, u"Befehl5", u"Text löschen"_s, 90, 3705, 1455, 285, &Form5::Befehl5_Click);
+    Befehl7 = button(Frame3D2, u"Befehl7", u"umbenennen"_s, 90, 4035, 1455, 285, &Form5::Befehl7_Click);
+
+    Frame3D3 = panel(this, u"Frame3D3", 1950, 60, 7305, 5295, face);
+    Text3 = new TextBox(Frame3D3);
+    Text3->setObjectName(u"Text3"_s);
+    place(Text3, -30, -30, 7290, 5280);
+    Text3->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont verdana;
+    verdana.setFamilies({u"Verdana"_s, u"DejaVu Sans"_s});
+    verdana.setPointSizeF(8.25);
+    verdana.setBold(true);
+    Text3->setFont(verdana);
+    setColors(Text3, Qt::black, Qt::white);
+
+    Frame3D4 = panel(this, u"Frame3D4", 195, 5475, 9075, 645, Qt::black);
+    Befehl1 = button(Frame3D4, u"Befehl1", u"<<<  Zurück"_s, 90, 105, 1605, 375, &Form5::Befehl1_Click);
+    Befehl2 = button(Frame3D4, u"Befehl2", u"Speichern"_s, 1785, 105, 2325, 375, &Form5::Befehl2_Click);
+    Befehl6 =
+        button(Frame3D4, u"Befehl6", u"Text kopieren nach..."_s, 4200, 105, 2325, 375, &Form5::Befehl6_Click);
+    Command1 = button(Frame3D4, u"Command1", u"Text-Sammeldatei kopieren..."_s, 6615, 105, 2295, 375,
+                      &Form5::Command1_Click);
+    Befehl2->setEnabled(false);
+    Befehl6->setEnabled(false);
+
+    // The two panels lie over the text box.
+    Frame3D7 = panel(this, u"Frame3D7", 2325, 2115, 3135, 1410, kGrey);
+    Bezeichnung1 = label(Frame3D7, u"Bezeichnung1", u"Dateiname ohne Endung:"_s, 105, 120, 2400, 240);
+    Text2 = new QLineEdit(Frame3D7);
+    Text2->setObjectName(u"Text2"_s);
+    place(Text2, 105, 360, 2175, 360);
+    Text2->setFont(sansFont(9.75, true));
+    setColors(Text2, kNavy, Qt::white);
+    Text2->installEventFilter(this);
+    Label2 = label(Frame3D7, u"Label2", u".TXT"_s, 2340, 450, 615, 285);
+    Label2->setFont(sansFont(9.75, true));
+    Befehl10 = button(Frame3D7, u"Befehl10", u"speichern"_s, 120, 840, 1755, 375, &Form5::Befehl10_Click);
+    Befehl12 = button(Frame3D7, u"Befehl12", u"Abbruch"_s, 1920, 840, 975, 375, &Form5::Befehl12_Click);
+    Frame3D7->hide();
+
+    Frame3D5 = panel(this, u"Frame3D5", 6810, 60, 2445, 5295, kGrey);
+    Laufwerk1 = new DriveList(Frame3D5);
+    Laufwerk1->setObjectName(u"Laufwerk1"_s);
+    place(Laufwerk1, 120, 120, 2175, 315);
+    Verzeichnis1 = new DirList(Frame3D5);
+    Verzeichnis1->setObjectName(u"Verzeichnis1"_s);
+    place(Verzeichnis1, 120, 480, 2175, 2055);
+    // All files: "*.*" of old would miss names without a full stop here.
+    Datei3 = new FileListBox(u"*"_s, Frame3D5);
+    Datei3->setObjectName(u"Datei3"_s);
+    place(Datei3, 120, 2640, 2175, 1650);
+    for (QWidget* w : std::initializer_list<QWidget*>{Laufwerk1, Verzeichnis1, Datei3}) {
+        setColors(w, kNavy, Qt::white);
+    }
+    Command3D4 =
+        button(Frame3D5, u"Command3D4", u"kopieren"_s, 120, 4530, 2145, 270, &Form5::Command3D4_Click);
+    Command3D5 =
+        button(Frame3D5, u"Command3D5", u"abbrechen"_s, 120, 4890, 2145, 270, &Form5::Command3D5_Click);
+    Frame3D5->hide();
+
+    Bezeichnung3 = label(this, u"Bezeichnung3", u"0"_s, 1320, 6225, 300, 465);
+    Bezeichnung3->hide();
+
+    connect(Liste1, &QListWidget::itemSelectionChanged, this, &Form5::Liste1_Click);
+    connect(Liste2, &QListWidget::itemSelectionChanged, this, &Form5::Liste2_Click);
+    connect(Text3, &QPlainTextEdit::textChanged, this, &Form5::Text3_Change);
+    connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
+    connect(Verzeichnis1, &DirList::changed, this, &Form5::Verzeichnis1_Change);
+    connect(Verzeichnis1, &DirList::clicked, this, &Form5::Verzeichnis1_Click);
+}
+
+MessageBoxes::Answer Form5::say(MessageBoxes::Icon icon, const QString& text) {
+    return m_platform.messages->show(this, icon, MessageBoxes::Buttons::Ok, text, m_state.AppTitle);
+}
+
+bool Form5::ask(const QString& question) {
+    return m_platform.messages->show(this, MessageBoxes::Icon::Question, MessageBoxes::Buttons::YesNo,
+                                     question, m_state.AppTitle) == MessageBoxes::Answer::Yes;
+}
+
+bool Form5::selectEntry(QListWidget* list, const QString& name) {
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->text() == name) {
+            // Cleared first, so that choosing the entry that is already chosen shows it again.
+            list->clearSelection();
+            list->setCurrentRow(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString Form5::selection(const QListWidget* list) {
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text();
+}
+
+void Form5::refill(QListWidget* list, FileList& files) {
+    files.refresh();
+    list->clear();
+    list->addItems(files.names());
+}
+
+void Form5::Form_Load() {
+    CenterForm(*this);
+    Datei1.setPath(m_state.SavePath);
+    Liste1->addItems(Datei1.names());
+    Datei2.setPath(m_state.SavePath);
+    Liste2->addItems(Datei2.names());
+    m_state.CopyPath = ReadIniString(m_state.AppTitle, u"CopyPath"_s, m_state.IniFile, QString());
+
+    // Start state of the copy panel: the process's current directory.
+    const QString here = plainDir(QDir::currentPath());
+    Laufwerk1->setDriveFor(here);
+    Verzeichnis1->setPath(here);
+    if (!m_state.CopyPath.isEmpty()) {
+        AddBackslash(m_state.CopyPath);
+        if (Laufwerk1->setDriveFor(m_state.CopyPath) && !Verzeichnis1->setPath(m_state.CopyPath)) {
+            Laufwerk1->setDriveFor(Verzeichnis1->path());
+        }
+    }
+}
+
+void Form5::showFile(QListWidget* list) {
+    const QString name = selection(list);
+    const QString path = m_state.SavePath + name;
+    if (name.isEmpty() || !isTextFile(path)) {
+        return;
+    }
+    const bool collection = list == Liste1;
+    if (!Text3->loading()) {
+        m_saveBeforeLoad = Befehl2->isEnabled();
+    }
+    // Nothing to save while the box waits for its new text.
+    Befehl2->setEnabled(false);
+    Text3->showFile(path, [this, path, collection](const TextBox::Loaded& loaded) {
+        if (!loaded.ok) {
+            Befehl2->setEnabled(m_saveBeforeLoad);
+            say(MessageBoxes::Icon::Exclamation,
+                u"Die Datei "_s + upperName(path) + u" konnte nicht gelesen werden !   "_s);
+            return;
+        }
+        m_state.TextFile = path;
+        m_shown = loaded.disk;
+        Befehl6->setEnabled(!collection);
+        Befehl2->setEnabled(false);
+        Command1->setEnabled(collection);
+    });
+}
+
+void Form5::Liste1_Click() {
+    showFile(Liste1);
+}
+
+void Form5::Liste2_Click() {
+    showFile(Liste2);
+}
+
+void Form5::Text3_Change() {
+    if (!Text3->loading()) {
+        Befehl2->setEnabled(true);
+    }
+}
+
+void Form5::Befehl1_Click() {
+    if (m_left) {
+        return;
+    }
+    m_left = true;
+    Form1* form1 = m_state.form1;
+    if (form1) {
+        form1->refreshFileLists();
+        form1->showCounters();
+    }
+    WriteIniString(m_state.AppTitle, u"CopyPath"_s, m_state.CopyPath, m_state.IniFile);
+    hide();
+    deleteLater();
+    if (form1) {
+        form1->show();
+        form1->focusSink();
+    }
+}
+
+void Form5::closeEvent(QCloseEvent* event) {
+    // Closing by the frame leaves like "<<<  Zurück": the main window comes back.
+    Befehl1_Click();
+    event->accept();
+}
+
+void Form5::Befehl2_Click() {
+    if (Text3->loading()) {
+        return;
+    }
+    const QString& path = m_state.TextFile;
+    QString text = Text3->text();
+    const DiskCheck check = checkDisk(path, m_shown);
+    if (check.change == DiskChange::Appended) {
+        if (!ask(u"An die Datei "_s + upperName(path) +
+                 u" wurden inzwischen neue Textdaten angehängt.\n\nSollen sie an den bearbeiteten Text "
+                 u"angehängt und mit ihm gespeichert werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
+            return;
+        }
+        const QString addition =
+            (text.isEmpty() || text.endsWith(u"\r\n"_s) ? QString() : u"\r\n"_s) + check.appended;
+        Text3->appendText(addition);
+        text += addition;
+        m_shown = check.now;
+    } else if (check.change == DiskChange::Replaced) {
+        if (!ask(u"Die Datei "_s + upperName(path) +
+                 u" enthält Text, der im Fenster nicht angezeigt wird.\n\nSoll sie trotzdem mit dem Text "
+                 u"aus dem Fenster überschrieben werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
+            return;
+        }
+        m_shown = check.now;
+    }
+    QByteArray written;
+    if (!SaveTextFile(path, text, &written)) {
+        say(MessageBoxes::Icon::Exclamation, u"Fehler beim Schreiben der Datei."_s);
+        return;
+    }
+    m_shown = DiskState::of(written);
+    Befehl2->setEnabled(false);
+}
+
+void Form5::Befehl7_Click() {
+    const QString name = selection(Liste2);
+    if (name.isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
+        return;
+    }
+    Frame3D7->show();
+    Frame3D7->raise();
+    Text2->setText(name.left(name.size() - 4));
+    Text2->setFocus();
+}
+
+bool Form5::Text2_KeyPress(QChar typed) {
+    // Characters that would break the name, the directory separator among them.
+    return !u".,*:;\"\\/"_s.contains(typed);
+}
+
+bool Form5::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text2 && event->type() == QEvent::KeyPress) {
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (typed.size() == 1 && !Text2_KeyPress(typed.front())) {
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form5::Befehl10_Click() {
+    const QString from = selection(Liste2);
+    const QString base = Text2->text().trimmed();
+    const QString to = base + u".txt"_s;
+    if (from.isEmpty() || !acceptableBaseName(base) || !renameTextFile(m_state.SavePath, from, to)) {
+        say(MessageBoxes::Icon::Critical, u"FEHLER !    "_s);
+    }
+    Frame3D7->hide();
+    refill(Liste2, Datei2);
+    selectEntry(Liste2, to);
+}
+
+void Form5::Befehl12_Click() {
+    Frame3D7->hide();
+}
+
+void Form5::Befehl5_Click() {
+    const QString name = selection(Liste2);
+    if (name.isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
+        return;
+    }
+    if (!ask(u"Willst Du wirklich die Datei "_s + name.toUpper() + u" löschen?"_s)) {
+        return;
+    }
+    const QString path = m_state.SavePath + name;
+    if (isTextFile(path)) {
+        QFile::remove(path);
+    }
+    refill(Liste2, Datei2);
+    Text3->makeEmpty();
+    boxEmptied();
+}
+
+void Form5::boxEmptied() {
+    // The box no longer shows the file named by TextFile: saving would replace all of it,
+    // so it asks first. A file that is gone has nothing to lose.
+    m_shown = isTextFile(m_state.TextFile) ? DiskState() : DiskState::absent();
+}
+
+void Form5::Befehl4_Click() {
+    const QString name = selection(Liste1);
+    if (name.isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Bitte markieren !   "_s);
+        return;
+    }
+    if (!ask(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s)) {
+        return;
+    }
+    moveToBackup(m_state.SavePath, name);
+    Text3->makeEmpty();
+    boxEmptied();
+    Befehl2->setEnabled(false);
+    refill(Liste1, Datei1);
+}
+
+void Form5::Befehl6_Click() {
+    if (selection(Liste2).isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
+        return;
+    }
+    Bezeichnung3->setText(u"1"_s);
+    Frame3D5->show();
+    Frame3D5->raise();
+}
+
+void Form5::Command1_Click() {
+    if (selection(Liste1).isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Keine Text-Sammeldatei markiert !   "_s);
+        return;
+    }
+    Bezeichnung3->setText(u"0"_s);
+    Frame3D5->show();
+    Frame3D5->raise();
+}
+
+void Form5::Command3D4_Click() {
+    const bool collection = Bezeichnung3->text() == u"0"_s;
+    const QString name = selection(collection ? Liste1 : Liste2);
+    if (name.isEmpty()) {
+        // The entry went away while the panel was open: nothing to copy.
+        say(MessageBoxes::Icon::Information,
+            collection ? u"Keine Text-Sammeldatei markiert !   "_s : u"Kein Text markiert !   "_s);
+        return;
+    }
+    const QString dir = Verzeichnis1->path();
+    switch (copyFileTo(m_state.SavePath + name, dir, name)) {
+    case CopyResult::Exists:
+        say(MessageBoxes::Icon::Exclamation, u"Die Datei ist bereits vorhanden !   "_s);
+        break;
+    case CopyResult::Failed:
+        say(MessageBoxes::Icon::Exclamation,
+            u"Die Datei konnte nicht nach "_s + dir + u" kopiert werden !   "_s);
+        break;
+    case CopyResult::Copied:
+        say(MessageBoxes::Icon::Information, u"Die Datei wurde nach "_s + dir + u" kopiert !   "_s);
+        m_state.CopyPath = dir;
+        break;
+    }
+    Frame3D5->hide();
+    Datei3->refresh();
+}
+
+void Form5::Command3D5_Click() {
+    Frame3D5->hide();
+}
+
+void Form5::Laufwerk1_Change() {
+    const QString drive = Laufwerk1->drive();
+    if (!Verzeichnis1->setPath(Laufwerk1->currentDirOf(drive)) && !Verzeichnis1->setPath(drive)) {
+        // A drive that cannot be read: the lists stay where they were.
+        Laufwerk1->setDriveFor(Verzeichnis1->path());
+    }
+}
+
+void Form5::Verzeichnis1_Change() {
+    Datei3->setPath(Verzeichnis1->path());
+    Laufwerk1->setDriveFor(Verzeichnis1->path());
+    Laufwerk1->rememberDir(Verzeichnis1->path());
+}
+
+void Form5::Verzeichnis1_Click() {
+    // Highlighting is no opening: the files shown stay those of the opened directory.
+    Datei3->setPath(Verzeichnis1->path());
 }

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Texts captured from the real clipboard are shown, edited and saved in the text data
+# manager, which is opened with "Textdaten" and left again by its frame and by "<<<  Zurück".
+# With E2E_SHOTS set to a directory, the screenshots are copied there.
+. "$(dirname "$0")/lib.sh" "$@"
+start_xvfb
+
+app="$E2E_DIR/app"
+files="$app/Files"
+mkdir -p "$files"
+printf 'Einzeltext\r\n' >"$files/01.txt"
+start_program "$app"
+win=$(wait_window "Pelloran Snapwell")
+
+# Positions from the layout, in twips of the client area, which starts under the menu bar.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+menu=$((HEIGHT - 5280 / 15))
+[ "$menu" -ge 0 ] || fail "window smaller than its client area: ${WIDTH}x${HEIGHT}"
+click_twips() { # window, left, top of the point in the client area, in twips
+    click_at "$1" $(($2 / 15)) $((menu + $3 / 15))
+}
+visible() {
+    xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"
+}
+
+# "S T A R T" (Befehl1 in the indicator panel), then three texts from another program.
+click_twips "$win" $((150 + 120 + 2130 / 2)) $((4140 + 90 + 435 / 2))
+sleep 0.5
+texts=("Erster Text" "Zweiter Text mit Umlaut: Grüße" "Dritter Text")
+for t in "${texts[@]}"; do
+    clip_text "$t"
+    wait_until 10 grep -sqF "$t" "$files/clipbrd.dat" || fail "not captured: $t"
+done
+line=$(printf '~%.0s' $(seq 1 49))
+expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$line"; done | od -An -tx1)
+[ "$(od -An -tx1 <"$files/clipbrd.dat")" = "$expected" ] || fail "clipbrd.dat differs: $(cat -A "$files/clipbrd.dat")"
+
+# "Textdaten" (Befehl4 in the black panel) opens the manager and hides the main window.
+open_manager() {
+    click_twips "$win" $((2760 + 120 + 2550 / 2)) $((4140 + 90 + 435 / 2))
+    mgr=$(wait_window "gesammelte Textdaten...")
+    wait_until 5 bash -c "! xdotool search --onlyvisible --pid $APP_PID 2>/dev/null | grep -qx $win" ||
+        fail "main window still shown beside the manager"
+}
+open_manager
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$mgr")"
+mx=$X
+my=$Y
+shot="$E2E_DIR/manager.png"
+import -window root "$shot"
+[ -n "${E2E_SHOTS:-}" ] && cp "$shot" "$E2E_SHOTS/"
+# The text box (Text3 at 1920, 30 twips, without its scroll bars) holds dark text on white.
+box=$(convert "$shot" -crop 466x334+$((mx + 130))+$((my + 4)) +repage -colorspace Gray -threshold 50% \
+    -format '%[fx:mean]' info:)
+echo "text box white share: $box"
+awk -v m="$box" 'BEGIN { exit !(m > 0.8 && m < 0.995) }' || fail "text box does not show the texts (white share $box)"
+# The lists (Liste1 and Liste2) are not empty either.
+lists=$(convert "$shot" -crop 97x255+$((mx + 18))+$((my + 10)) +repage -colorspace Gray -threshold 50% \
+    -format '%[fx:mean]' info:)
+awk -v m="$lists" 'BEGIN { exit !(m < 0.995) }' || fail "lists are empty (white share $lists)"
+
+# Monitoring goes on while the manager is open.
+clip_text "Vierter Text"
+wait_until 10 grep -qF "Vierter Text" "$files/clipbrd.dat" || fail "no capture while the manager is open"
+
+# Closing the manager by its frame brings the main window back.
+wm_close "$mgr"
+wait_until 5 visible "$win" || fail "main window not back after closing the manager by its frame"
+grep -q $'^CopyPath=\r$' "$app/snapwell.ini" || fail "CopyPath not written on leaving: $(cat -A "$app/snapwell.ini")"
+
+# Again, now typing into the box and saving: every captured byte stays.
+before=$(od -An -tx1 <"$files/clipbrd.dat")
+open_manager
+eval "$(xdotool getwindowgeometry --shell "$mgr")"
+click_at "$mgr" $(((1950 + 60) / 15)) $(((60 + 90) / 15)) # into the first line of the text box
+xdotool key --clearmodifiers Home
+xdotool type --delay 20 "NEU "
+sleep 0.3
+click_at "$mgr" $(((195 + 1785 + 2325 / 2) / 15)) $(((5475 + 105 + 375 / 2) / 15)) # "Speichern"
+wait_until 5 bash -c "head -c 4 '$files/clipbrd.dat' | grep -q '^NEU '" || fail "typed text not saved"
+[ "$(tail -c +5 "$files/clipbrd.dat" | od -An -tx1)" = "$before" ] || fail "saving changed more than the typed text"
+import -window root "$E2E_DIR/saved.png"
+[ -n "${E2E_SHOTS:-}" ] && cp "$E2E_DIR/saved.png" "$E2E_SHOTS/"
+
+# "<<<  Zurück" (Befehl1 in the button bar).
+click_at "$mgr" $(((195 + 90 + 1605 / 2) / 15)) $(((5475 + 105 + 375 / 2) / 15))
+wait_until 5 visible "$win" || fail "main window not back after <<<  Zurück"
+visible "$mgr" && fail "manager still shown"
+kill -0 "$APP_PID" || fail "program ended"
+pass "captured texts shown in the manager, saved without loss, main window back both ways"

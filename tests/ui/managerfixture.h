@@ -1,0 +1,100 @@
+#pragma once
+
+// A program started on a temporary collection directory, with the text data manager opened
+// through "Textdaten" as the user opens it.
+#include "tests/support/fixture.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+#include "ui/manager/copylists.h"
+#include "ui/manager/form5.h"
+#include "ui/manager/textbox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QThread>
+
+#include <tuple>
+
+class ManagerFixture : public AppFixture {
+protected:
+    using Icon = MessageBoxes::Icon;
+    using Answer = MessageBoxes::Answer;
+
+    void SetUp() override {
+        AppFixture::SetUp();
+        QDir().mkpath(files());
+    }
+    void TearDown() override {
+        delete m_state.form5.data();
+        AppFixture::TearDown();
+    }
+
+    void put(const QString& name, const QByteArray& bytes) { writeFile(files() + name, bytes); }
+
+    // Starts the program (unless a test did) with the main window on screen and clicks
+    // "Textdaten".
+    Form5& open() {
+        if (!m_form1) {
+            start();
+        }
+        m_form1->show();
+        m_form1->Befehl4_Click();
+        EXPECT_TRUE(m_state.form5) << "the manager did not open";
+        return *m_state.form5;
+    }
+
+    // "<<<  Zurück", and the window's deferred destruction carried out.
+    void leave() {
+        m_state.form5->Befehl1_Click();
+        destroyDeferred();
+    }
+    static void destroyDeferred() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        settle();
+    }
+
+    static QStringList entries(const QListWidget* list) {
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i) {
+            names.append(list->item(i)->text());
+        }
+        return names;
+    }
+
+    // "Speichern", "Text kopieren nach...", "Text-Sammeldatei kopieren..."
+    static std::tuple<bool, bool, bool> buttons(const Form5& f) {
+        return {f.Befehl2->isEnabled(), f.Befehl6->isEnabled(), f.Command1->isEnabled()};
+    }
+
+    const QList<FakeMessageBoxes::Shown>& shown() const { return m_fake->messages.shown; }
+    QString lastMessage() const { return shown().isEmpty() ? QString() : shown().last().text; }
+    void answer(Answer a) { m_fake->messages.answers.append(a); }
+
+    // Types into a widget as the keyboard does.
+    static void type(QWidget* w, const QString& text) {
+        for (const QChar c : text) {
+            const int key = c == u'\r' ? int(Qt::Key_Return) : int(c.toUpper().unicode());
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w, &release);
+        }
+    }
+
+    // Waits for a file that is read in the background.
+    static bool waitLoaded(const Form5& f, int ms = 20000) {
+        QElapsedTimer t;
+        t.start();
+        while (f.Text3->loading() && t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);
+        }
+        return !f.Text3->loading();
+    }
+};

@@ -1,0 +1,355 @@
+#include "capture/bmpfile.h"
+#include "capture/capturecycle.h"
+#include "tests/support/fixture.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRandomGenerator>
+
+#include <sys/mount.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QImage noise(int w, int h, quint32 seed) {
+    QImage img(w, h, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            img.setPixel(x, y, 0xFF000000u | (rng.generate() & 0xFFFFFFu));
+        }
+    }
+    return img;
+}
+
+QByteArray encoded(const QImage& img, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(img.save(&buffer, format));
+    return bytes;
+}
+
+std::unique_ptr<QMimeData> offer(std::initializer_list<std::pair<QString, QByteArray>> forms) {
+    auto data = std::make_unique<QMimeData>();
+    for (const auto& [format, bytes] : forms) {
+        data->setData(format, bytes);
+    }
+    return data;
+}
+
+const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="40" height="30">
+<rect x="10" y="5" width="20" height="20" fill="#ff0000"/></svg>)";
+
+class PicturesTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        start();
+        m_form1->show();
+        startMonitoring();
+        // The screenshot sequence is driven tick by tick here, never by the running timer.
+        m_form1->Timer1->blockSignals(true);
+    }
+    void tick() { m_form1->Zeit1_Timer(); }
+    // Another program puts something on the clipboard; the change is delivered at once.
+    void copy(std::unique_ptr<QMimeData> data) {
+        m_fake->clipboard.setFormats(std::move(data));
+        settle();
+    }
+    void copy(const QImage& img, const QString& format = u"image/png"_s) {
+        m_fake->clipboard.setImage(img, format);
+        settle();
+    }
+    // Clicks the screenshot button and runs the six ticks of its timer.
+    void screenshot() {
+        m_form1->Command2_Click();
+        for (int i = 0; i < 6; ++i) {
+            m_form1->Timer1_Timer();
+        }
+        settle();
+    }
+    QString hint() const { return m_form1->hinweis->text(); }
+    QStringList bmps() const { return QDir(files()).entryList({u"*.bmp"_s}, QDir::Files, QDir::Name); }
+    // A stored picture, read back as a 24-bit Windows bitmap.
+    QImage stored(const QString& name) const {
+        const QByteArray b = readFile(files() + name);
+        EXPECT_TRUE(b.startsWith("BM")) << name.toStdString();
+        EXPECT_EQ(b.size() > 29 ? int(b.at(28)) : 0, 24) << name.toStdString();
+        return QImage::fromData(b, "BMP").convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+TEST_F(PicturesTest, BitmapsAndScreenshotsShareOneNumbering) {
+    const QImage first = noise(5, 4, 1);
+    qint64 sizeWhenConfirmed = -1;
+    m_fake->sound.onPlay = [&] { sizeWhenConfirmed = QFileInfo(files() + u"00.bmp"_s).size(); };
+    copy(first);
+    EXPECT_EQ(bmps(), QStringList{u"00.bmp"_s});
+    EXPECT_EQ(stored(u"00.bmp"_s), first);
+    EXPECT_EQ(hint(), u"Datei gespeichert als: 00.BMP"_s);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    // The sound confirmed a file that was already whole.
+    ASSERT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_EQ(sizeWhenConfirmed, qint64(BmpFile::fileSize(5, 4)));
+    EXPECT_TRUE(m_form1->Frame3D1->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D2->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D9->isVisible());
+    EXPECT_EQ(m_form1->Anzeige1->image().convertToFormat(QImage::Format_RGB32), first);
+    EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
+    m_fake->sound.onPlay = nullptr;
+
+    // A snapshot takes the next number with the "scr" prefix.
+    m_fake->desktop.screen = noise(64, 48, 2);
+    screenshot();
+    EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
+    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
+
+    // Then an ordinary picture again, offered as a device-independent bitmap this time.
+    const QImage third = noise(7, 3, 3);
+    copy(third, u"image/bmp"_s);
+    EXPECT_EQ(stored(u"02.bmp"_s), third);
+    EXPECT_EQ(hint(), u"Datei gespeichert als: 02.BMP"_s);
+    EXPECT_EQ(m_form1->Text4->text(), u"3"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 3);
+
+    // 00.bmp and 02.bmp: the count is 2, 02.bmp is taken, so the raised number is 3.
+    QFile::remove(files() + u"scr01.bmp"_s);
+    m_form1->Datei2.refresh();
+    copy(noise(2, 2, 4));
+    EXPECT_EQ(bmps(), (QStringList{u"00.bmp"_s, u"02.bmp"_s, u"3.bmp"_s}));
+    EXPECT_EQ(stored(u"02.bmp"_s), third);
+    EXPECT_EQ(hint(), u"Datei gespeichert als: 3.BMP"_s);
+
+    // Names taken after the list was read, by a file or by a link to a place that does not
+    // exist yet, are not written through.
+    writeFile(files() + u"03.bmp"_s, "fremd");
+    const QString target = m_dir.path() + u"/elsewhere.bmp"_s;
+    ASSERT_TRUE(QFile::link(target, files() + u"4.bmp"_s));
+    copy(noise(2, 2, 5));
+    EXPECT_EQ(readFile(files() + u"03.bmp"_s), "fremd");
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(stored(u"5.bmp"_s), noise(2, 2, 5));
+}
+
+TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
+    writeFile(files() + u"00.bmp"_s, "alt");
+    m_form1->refreshFileLists();
+    m_fake->desktop.screen = noise(32, 24, 6);
+
+    // The snapshot button was clicked, but its key has not gone out yet.
+    m_form1->Command2_Click();
+    for (int i = 0; i < 3; ++i) {
+        m_form1->Timer1_Timer();
+    }
+    EXPECT_EQ(m_fake->desktop.snapshots, 0);
+
+    // No "*.wmf" file: the count is 0, 00.bmp is taken, the vector picture becomes 1.bmp.
+    copy(offer({{u"image/svg+xml"_s, kSvg}}));
+    EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 1.BMP"_s);
+    const QImage rendered = stored(u"1.bmp"_s);
+    ASSERT_EQ(rendered.size(), QSize(40, 30));
+    EXPECT_EQ(rendered.pixel(20, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(rendered.pixel(2, 2), qRgb(255, 255, 255)); // transparent, laid on white
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    // The "*.bmp" list is not refreshed by a metafile, so the counter lags behind.
+    EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
+
+    // The key goes out: the snapshot is still named as one.
+    for (int i = 0; i < 3; ++i) {
+        m_form1->Timer1_Timer();
+    }
+    settle();
+    EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
+    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
+    EXPECT_EQ(readFile(files() + u"00.bmp"_s), "alt");
+
+    // Vector forms Qt cannot draw fall back to the raster form offered beside them, and the
+    // metafile numbering goes on from the "*.wmf" count.
+    writeFile(files() + u"a.wmf"_s, "x");
+    m_form1->refreshFileLists();
+    const QImage beside = noise(6, 5, 7);
+    copy(offer({{u"image/x-wmf"_s, "\xd7\xcd\xc6\x9a garbage"}, {u"image/png"_s, encoded(beside, "PNG")}}));
+    EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 01.BMP"_s);
+    EXPECT_EQ(stored(u"01.bmp"_s), beside);
+    copy(offer({{u"image/svg+xml"_s, "<svg broken"}, {u"image/png"_s, encoded(beside, "PNG")}}));
+    EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 2.BMP"_s);
+
+    // Without one, the picture is refused and leaves the clipboard; nothing is confirmed.
+    const qsizetype sounds = m_fake->sound.played.size();
+    const QStringList before = bmps();
+    copy(offer({{u"image/x-emf"_s, QByteArray(200, '\x01')}}));
+    EXPECT_TRUE(hint().startsWith(u"FEHLER: Vektorgrafik"_s)) << hint().toStdString();
+    EXPECT_EQ(bmps(), before);
+    EXPECT_EQ(m_fake->sound.played.size(), sounds);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+}
+
+TEST_F(PicturesTest, ScreenshotTimerTickByTick) {
+    m_fake->desktop.screen = noise(80, 60, 8);
+    m_form1->Command2_Click();
+    EXPECT_FALSE(m_form1->isVisible());
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_EQ(m_state.ScreenshotTicks, 0);
+    EXPECT_TRUE(m_form1->Timer1->isActive());
+    EXPECT_EQ(m_form1->Timer1->interval(), 10);
+
+    // Ticks 1 to 3 count; the fourth takes the snapshot, the window still hidden.
+    for (int i = 1; i <= 3; ++i) {
+        m_form1->Timer1_Timer();
+        EXPECT_EQ(m_state.ScreenshotTicks, i);
+        EXPECT_EQ(m_fake->desktop.snapshots, 0);
+    }
+    m_form1->Timer1_Timer();
+    EXPECT_EQ(m_fake->desktop.snapshots, 1);
+    EXPECT_EQ(m_state.ScreenshotTicks, 4);
+    EXPECT_FALSE(m_form1->isVisible());
+    m_form1->Timer1_Timer();
+    EXPECT_EQ(m_state.ScreenshotTicks, 5);
+    EXPECT_FALSE(m_form1->isVisible());
+    // The sixth shows the window again and ends the sequence.
+    m_form1->Timer1_Timer();
+    EXPECT_TRUE(m_form1->isVisible());
+    EXPECT_EQ(m_state.ScreenshotTicks, 0);
+    EXPECT_FALSE(m_form1->Timer1->isActive());
+    EXPECT_EQ(m_fake->desktop.snapshots, 1);
+
+    settle();
+    EXPECT_EQ(stored(u"scr00.bmp"_s), m_fake->desktop.screen);
+
+    // Where the desktop refuses a grab, the hint says so, the window comes back, and the
+    // next picture the user copies is not passed off as a screenshot.
+    m_fake->desktop.refuse = true;
+    screenshot();
+    EXPECT_TRUE(hint().contains(u"kein Bildschirmfoto"_s)) << hint().toStdString();
+    EXPECT_TRUE(m_form1->isVisible());
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    copy(noise(3, 3, 9));
+    EXPECT_EQ(hint(), u"Datei gespeichert als: 01.BMP"_s);
+}
+
+TEST_F(PicturesTest, AFailedSaveKeepsThePictureUntilWritingWorks) {
+    const QString missing = files() + u"weg/"_s;
+    m_state.SavePath = missing;
+    m_form1->setFileListPath(missing);
+    m_fake->desktop.screen = noise(30, 20, 10);
+    screenshot();
+    EXPECT_EQ(
+        hint(),
+        u"FEHLER: SCR00.BMP nicht gespeichert (Verzeichnis fehlt), Bild bleibt in der Zwischenablage"_s);
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Bitmap));
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
+
+    // Tick after tick it is tried again from what was read once, and nothing is confirmed.
+    tick();
+    tick();
+    EXPECT_EQ(m_fake->clipboard.imageReads, 1);
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Bitmap));
+
+    ASSERT_TRUE(QDir().mkpath(missing));
+    tick();
+    EXPECT_EQ(QDir(missing).entryList(QDir::Files), QStringList{u"scr00.bmp"_s});
+    EXPECT_EQ(QImage(missing + u"scr00.bmp"_s).convertToFormat(QImage::Format_RGB32), m_fake->desktop.screen);
+    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR00.BMP"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
+}
+
+// A small file system of its own gives a real "disk full" in the middle of a picture.
+class FullDiskTest : public PicturesTest {
+protected:
+    void SetUp() override {
+        PicturesTest::SetUp();
+        m_mount = m_dir.path() + u"/small/"_s;
+        QDir().mkpath(m_mount);
+        if (::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", 0, "size=64k") != 0) {
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        }
+        m_mounted = true;
+        m_state.SavePath = m_mount;
+        m_form1->setFileListPath(m_mount);
+    }
+    void TearDown() override {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
+        }
+        PicturesTest::TearDown();
+    }
+    QString m_mount;
+    bool m_mounted = false;
+};
+
+TEST_F(FullDiskTest, APictureCutShortIsRemovedAndStoredOnceThereIsRoom) {
+    const QImage big = noise(200, 150, 11); // 90 kB as a bitmap, the disk holds 64 kB
+    copy(big);
+    EXPECT_EQ(hint(),
+              u"FEHLER: 00.BMP nicht gespeichert (Datenträger voll), Bild bleibt in der Zwischenablage"_s);
+    EXPECT_TRUE(QDir(m_mount).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Bitmap));
+
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", MS_REMOUNT, "size=1m"), 0);
+    tick();
+    EXPECT_EQ(QImage(m_mount + u"00.bmp"_s).convertToFormat(QImage::Format_RGB32), big);
+    EXPECT_EQ(hint(), u"Datei gespeichert als: 00.BMP"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+}
+
+TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
+    // 16384 x 16384, offered as a real PNG and handed over in memory.
+    QImage huge(16384, 16384, QImage::Format_Mono);
+    huge.fill(0);
+    const QByteArray hugePng = encoded(huge, "PNG");
+    ASSERT_FALSE(hugePng.isEmpty());
+    const QString tooLarge =
+        u"FEHLER: Das Bild ist zu groß (über 67 Megapixel) und wurde nicht gespeichert"_s;
+    copy(offer({{u"image/png"_s, hugePng}}));
+    EXPECT_EQ(hint(), tooLarge);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    auto inMemory = std::make_unique<QMimeData>();
+    inMemory->setImageData(huge);
+    copy(std::move(inMemory));
+    EXPECT_EQ(hint(), tooLarge);
+
+    const QString broken =
+        u"FEHLER: Das Bild in der Zwischenablage ist leer oder beschädigt, nicht gespeichert"_s;
+    QByteArray corrupt = encoded(noise(50, 50, 12), "PNG");
+    corrupt.replace(16, 8, QByteArray(8, '\xff')); // width and height in the header
+    m_form1->hinweis->clear();
+    copy(offer({{u"image/png"_s, corrupt}}));
+    EXPECT_EQ(hint(), broken);
+    m_form1->hinweis->clear();
+    copy(offer({{u"image/png"_s, "\x89PNG\r\n\x1a\n" + QByteArray(500, '\x42')}}));
+    EXPECT_EQ(hint(), broken);
+    m_form1->hinweis->clear();
+    auto empty = std::make_unique<QMimeData>();
+    empty->setImageData(QImage());
+    copy(std::move(empty));
+    EXPECT_EQ(hint(), broken);
+    m_form1->hinweis->clear();
+    copy(offer({{u"image/jpeg"_s, QByteArray()}}));
+    EXPECT_EQ(hint(), broken);
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
+
+    EXPECT_TRUE(bmps().isEmpty());
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    // The program goes on as before.
+    copy(noise(4, 4, 13));
+    EXPECT_EQ(bmps(), QStringList{u"00.bmp"_s});
+}
+
+} // namespace

@@ -1,0 +1,135 @@
+#include "capture/bmpfile.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QRandomGenerator>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+quint32 u32(const QByteArray& b, int at) {
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+quint16 u16(const QByteArray& b, int at) {
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+QByteArray bmp(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(BmpFile::write(buffer, image));
+    return bytes;
+}
+
+QImage noise(int w, int h, QImage::Format format) {
+    QImage img(w, h, QImage::Format_ARGB32);
+    QRandomGenerator rng(7);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            img.setPixel(x, y, 0xFF000000u | (rng.generate() & 0xFFFFFFu));
+        }
+    }
+    return img.convertToFormat(format);
+}
+
+// Accepts a given number of bytes, then fails like a full disk.
+class FullDevice final : public QIODevice {
+public:
+    explicit FullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+    qint64 written = 0;
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 len) override {
+        const qint64 n = std::min(len, m_room - written);
+        if (n <= 0) {
+            return -1;
+        }
+        written += n;
+        return n;
+    }
+
+private:
+    qint64 m_room;
+};
+
+TEST(BmpFile, HeaderRowsAndPaddingOfA24BitFile) {
+    // 3 pixels a row: 9 bytes, padded to 12; rows are stored bottom-up as blue, green, red.
+    QImage img(3, 2, QImage::Format_RGB32);
+    img.setPixel(0, 0, qRgb(1, 2, 3));
+    img.setPixel(1, 0, qRgb(4, 5, 6));
+    img.setPixel(2, 0, qRgb(7, 8, 9));
+    img.setPixel(0, 1, qRgb(10, 11, 12));
+    img.setPixel(1, 1, qRgb(13, 14, 15));
+    img.setPixel(2, 1, qRgb(16, 17, 18));
+    const QByteArray b = bmp(img);
+    ASSERT_EQ(b.size(), 54 + 2 * 12);
+    EXPECT_EQ(b.left(2), "BM");
+    EXPECT_EQ(u32(b, 2), quint32(b.size()));
+    EXPECT_EQ(u32(b, 10), 54u); // pixel data offset
+    EXPECT_EQ(u32(b, 14), 40u); // BITMAPINFOHEADER
+    EXPECT_EQ(u32(b, 18), 3u);
+    EXPECT_EQ(u32(b, 22), 2u); // positive height: bottom-up
+    EXPECT_EQ(u16(b, 26), 1);
+    EXPECT_EQ(u16(b, 28), 24);
+    EXPECT_EQ(u32(b, 30), 0u); // uncompressed
+    EXPECT_EQ(u32(b, 34), 24u);
+    EXPECT_EQ(b.mid(54, 12), QByteArray("\x0c\x0b\x0a\x0f\x0e\x0d\x12\x11\x10\0\0\0", 12));
+    EXPECT_EQ(b.mid(66, 12), QByteArray("\x03\x02\x01\x06\x05\x04\x09\x08\x07\0\0\0", 12));
+    EXPECT_EQ(BmpFile::fileSize(3, 2), quint64(b.size()));
+}
+
+TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqual) {
+    // Several strips of rows, an odd width, and formats Qt itself would write with a palette.
+    const QImage source = noise(131, 150, QImage::Format_RGB32);
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_RGB888,
+          QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB16, QImage::Format_Indexed8,
+          QImage::Format_Grayscale8, QImage::Format_Mono}) {
+        const QImage img = source.convertToFormat(format);
+        const QByteArray b = bmp(img);
+        EXPECT_EQ(u16(b, 28), 24) << format;
+        EXPECT_EQ(quint64(b.size()), BmpFile::fileSize(131, 150)) << format;
+        QBuffer buffer;
+        buffer.setData(b);
+        QImageReader reader(&buffer, "BMP");
+        const QImage back = reader.read();
+        ASSERT_FALSE(back.isNull()) << format << reader.errorString().toStdString();
+        EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32))
+            << format;
+    }
+}
+
+TEST(BmpFile, TransparencyIsLaidOnWhite) {
+    QImage img(4, 1, QImage::Format_ARGB32);
+    img.setPixel(0, 0, qRgba(0, 0, 0, 0));      // transparent black
+    img.setPixel(1, 0, qRgba(255, 0, 0, 128));  // half red
+    img.setPixel(2, 0, qRgba(10, 20, 30, 255)); // opaque
+    img.setPixel(3, 0, qRgba(0, 255, 0, 0));    // transparent, colour left over
+    const QByteArray b = bmp(img);
+    // Half red on white: 255 red, and the uncovered 127 of green and blue.
+    EXPECT_EQ(b.mid(54, 12), QByteArray("\xff\xff\xff\x7f\x7f\xff\x1e\x14\x0a\xff\xff\xff", 12));
+}
+
+TEST(BmpFile, FailsOnFullDeviceNullAndOversizedPictures) {
+    const QImage img = noise(200, 100, QImage::Format_RGB32);
+    FullDevice full(1000);
+    EXPECT_FALSE(BmpFile::write(full, img));
+    EXPECT_EQ(full.written, 1000);
+
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_FALSE(BmpFile::write(buffer, QImage()));
+    EXPECT_TRUE(bytes.isEmpty());
+    // The format's sizes are 32-bit: 40000 x 40000 at 3 bytes does not fit.
+    EXPECT_EQ(BmpFile::fileSize(40000, 40000), 0u);
+    EXPECT_EQ(BmpFile::fileSize(0, 10), 0u);
+    EXPECT_EQ(BmpFile::fileSize(16384, 16384), 54u + 16384ull * 16384 * 3);
+}
+
+} // namespace
