@@ -69,7 +69,7 @@ void Browser::buildControls() {
     Dir1->setObjectName(u"Dir1"_s);
     place(Dir1, 120, 480, 2415, 2505);
 
-    File1 = new FileListBox(this);
+    File1 = new AllFilesListBox(this);
     File1->setObjectName(u"File1"_s);
     place(File1, 2640, 120, 2295, 2625);
 

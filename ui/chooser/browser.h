@@ -19,7 +19,7 @@ public:
 
     DriveListBox* Drive1 = nullptr;
     DirListBox* Dir1 = nullptr;
-    FileListBox* File1 = nullptr;
+    AllFilesListBox* File1 = nullptr;
     QLineEdit* Text2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

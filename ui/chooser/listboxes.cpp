@@ -109,17 +109,17 @@ void DirListBox::openRow(QTreeWidgetItem* item) {
     }
 }
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent) {
+AllFilesListBox::AllFilesListBox(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
-void FileListBox::setPath(const QString& path) {
+void AllFilesListBox::setPath(const QString& path) {
     m_path = readablePlace(path);
     clear();
     addItems(listedFiles(m_path));
 }
 
-QStringList FileListBox::names() const {
+QStringList AllFilesListBox::names() const {
     QStringList out;
     for (int i = 0; i < count(); ++i) {
         out.append(item(i)->text());

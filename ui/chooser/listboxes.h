@@ -61,10 +61,10 @@ private:
 };
 
 // The file list: every file of a directory, for information only.
-class FileListBox final : public QListWidget {
+class AllFilesListBox final : public QListWidget {
     Q_OBJECT
 public:
-    explicit FileListBox(QWidget* parent = nullptr);
+    explicit AllFilesListBox(QWidget* parent = nullptr);
 
     const QString& path() const { return m_path; }
     void setPath(const QString& path);
