@@ -43,10 +43,11 @@ fail() {
 start_xvfb() {
     local attempt fifo n pid
     for attempt in 1 2 3 4 5; do
-        # A display number of its own rather than the lowest free one, which every parallel
-        # run takes: a server that ends while a new one starts on its number takes the new
-        # server's socket with it. The server names the number on fd 3 once it is ready, and
-        # closes fd 3 without a word when the number is taken.
+        # A display number of its own rather than the lowest free one, where the servers of
+        # all parallel runs come and go at the same moments. The server names the number on
+        # fd 3 once it is ready, and closes fd 3 without a word when the number is taken.
+        # No reset when the last client leaves: the check below is the first client, and the
+        # program must not connect while the server restarts.
         n=$((100 + RANDOM % 900))
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
