@@ -246,6 +246,7 @@ void Form1::buildControls() {
     QFont verdana;
     verdana.setFamilies({u"Verdana"_s, u"DejaVu Sans"_s});
     verdana.setPointSizeF(8.25);
+    verdana.setBold(false);
     Text1->setFont(verdana);
     setTextColor(Text1, Qt::black);
     setBaseColor(Text1, QColor(0xE0, 0xE0, 0xE0));
