@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
+#include "ui/uistyle.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -12,31 +13,6 @@
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QFont sansFont(qreal points, bool bold) {
-    QFont f;
-    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
-}
-
-void setColors(QWidget* w, const QColor& text, const QColor& base) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::ButtonText, text);
-    pal.setColor(QPalette::Base, base);
-    w->setPalette(pal);
-}
-
-} // namespace
 
 Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
     : QWidget(parent), m_state(state), m_platform(platform) {
@@ -47,7 +23,7 @@ Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansFont(8.25, false));
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    pal.setColor(QPalette::Window, kGrey);
     setPalette(pal);
     setAutoFillBackground(true);
     setFixedSize(tw(5055), tw(3945));

@@ -7,6 +7,7 @@
 #include "capture/capturecycle.h"
 #include "platform/platform.h"
 #include "ui/main/widgets.h"
+#include "ui/uistyle.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,39 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QColor kGrey(0xC0, 0xC0, 0xC0);
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kMaroon(0x80, 0x00, 0x00);
-const QColor kBrightBlue(0x00, 0x00, 0xFF);
-
-QFont sansFont(qreal points, bool bold) {
-    QFont f;
-    // A close relative of the classic dialog font, with fallbacks found on every desktop.
-    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
-}
-
-void setTextColor(QWidget* w, const QColor& color) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::ButtonText, color);
-    pal.setColor(QPalette::Text, color);
-    w->setPalette(pal);
-}
-
-void setBaseColor(QWidget* w, const QColor& color) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, color);
-    pal.setColor(QPalette::Window, color);
-    w->setPalette(pal);
-}
 
 // A menu bar that draws separators, so that the items after one sit at the right end of the
 // bar: that is how the minimise item is right-aligned.

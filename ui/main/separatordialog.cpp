@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
+#include "ui/uistyle.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -17,18 +18,6 @@ namespace {
 
 // The profile keeps at most this many characters of a value.
 constexpr int kMaxLine = 2047;
-
-QFont sansFont(qreal points, bool bold) {
-    QFont f;
-    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
-}
 
 } // namespace
 
@@ -56,7 +45,7 @@ SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* p
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansFont(8.25, false));
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    pal.setColor(QPalette::Window, kGrey);
     setPalette(pal);
     setAutoFillBackground(true);
     setFixedSize(tw(5055), tw(1515));

@@ -9,6 +9,7 @@
 #include "ui/main/widgets.h"
 #include "ui/manager/copylists.h"
 #include "ui/manager/textbox.h"
+#include "ui/uistyle.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -23,29 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QColor kGrey(0xC0, 0xC0, 0xC0);
-const QColor kNavy(0x00, 0x00, 0x80);
-
-QFont sansFont(qreal points, bool bold) {
-    QFont f;
-    f.setFamilies({u"Liberation Sans"_s, u"Arial"_s, u"DejaVu Sans"_s});
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(tw(left), tw(top), tw(width), tw(height));
-}
-
-void setColors(QWidget* w, const QColor& text, const QColor& base) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Text, text);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Base, base);
-    w->setPalette(pal);
-}
 
 QString upperName(const QString& path) {
     return QFileInfo(path).fileName().toUpper();

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+// Look shared by the windows: the dialog font, twips placement and the classic colours.
+
+inline const QColor kGrey(0xC0, 0xC0, 0xC0);
+inline const QColor kNavy(0x00, 0x00, 0x80);
+inline const QColor kMaroon(0x80, 0x00, 0x00);
+inline const QColor kBrightBlue(0x00, 0x00, 0xFF);
+
+// A close relative of the classic dialog font, with fallbacks found on every desktop.
+QFont sansFont(qreal points, bool bold);
+// Geometry given in twips, relative to the parent.
+void place(QWidget* w, int left, int top, int width, int height);
+void setTextColor(QWidget* w, const QColor& color);
+// Background of a box and of the widget itself.
+void setBaseColor(QWidget* w, const QColor& color);
+// Text colour, and the background of an input box or list.
+void setColors(QWidget* w, const QColor& text, const QColor& base);
