@@ -53,7 +53,7 @@ void Browser::buildControls() {
     Text2->setObjectName(u"Text2"_s);
     place(Text2, 105, 3120, 4830, 285);
     Text2->setFont(sansFont(8.25, true));
-    setColors(Text2, QColor(0x00, 0x00, 0x80), Qt::white);
+    setColors(Text2, kNavy, Qt::white);
     Text2->installEventFilter(this);
 
     Command1 = new QPushButton(u"Übernehmen"_s, this);

@@ -58,10 +58,7 @@ SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* p
     Text1->setObjectName(u"Text1"_s);
     place(Text1, 120, 420, 4815, 315);
     Text1->setMaxLength(kMaxLine);
-    QPalette textPal = Text1->palette();
-    textPal.setColor(QPalette::Text, QColor(0x00, 0x00, 0x80));
-    textPal.setColor(QPalette::Base, Qt::white);
-    Text1->setPalette(textPal);
+    setColors(Text1, kNavy, Qt::white);
 
     Command1 = new QPushButton(u"OK"_s, this);
     Command1->setObjectName(u"Command1"_s);
