@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/inifile.h"
 #include "platform/platform.h"
+#include "platform/sessionend.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
 #include "ui/manager/form5.h"
@@ -158,6 +159,9 @@ int runSnapwell(int argc, char** argv, Platform& platform) {
     LoadSettings(state, form1);
     form1.setWindowTitle(state.AppTitle);
     QObject::connect(&form1, &Form1::unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Logging out or being terminated closes the window the normal way, so the settings
+    // are written as on any close.
+    onSessionEnd(&form1, [&form1] { form1.close(); });
     form1.show();
     return QApplication::exec();
 }

@@ -43,3 +43,11 @@ start_program "$app"
 wait_window "Pelloran Snapwell" >/dev/null
 kill -0 "$APP_PID" || fail "start after kill -9 failed"
 pass "single instance, profile on close, stale lock"
+
+# Being terminated (as at the end of a desktop session) closes like the window does: the
+# settings are written.
+rm -f "$app/snapwell.ini"
+kill -TERM "$APP_PID"
+wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null" || fail "program did not end on SIGTERM"
+grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
+pass "terminated: settings written"
