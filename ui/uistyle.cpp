@@ -27,6 +27,13 @@ void setTextColor(QWidget* w, const QColor& color) {
     w->setPalette(pal);
 }
 
+void setWindowColor(QWidget* w, const QColor& color) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, color);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
 void setBaseColor(QWidget* w, const QColor& color) {
     QPalette pal = w->palette();
     pal.setColor(QPalette::Base, color);

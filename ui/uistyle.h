@@ -17,6 +17,8 @@ QFont sansFont(qreal points, bool bold);
 // Geometry given in twips, relative to the parent.
 void place(QWidget* w, int left, int top, int width, int height);
 void setTextColor(QWidget* w, const QColor& color);
+// A filled background of the widget's own.
+void setWindowColor(QWidget* w, const QColor& color);
 // Background of a box and of the widget itself.
 void setBaseColor(QWidget* w, const QColor& color);
 // Text colour, and the background of an input box or list.

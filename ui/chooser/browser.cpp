@@ -22,10 +22,7 @@ Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansFont(8.25, false));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kGrey);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setWindowColor(this, kGrey);
     setFixedSize(tw(5055), tw(3945));
     buildControls();
     // Without the main window there is nothing to choose for.

@@ -44,10 +44,7 @@ SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* p
                    Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_DeleteOnClose);
     setFont(sansFont(8.25, false));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kGrey);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    setWindowColor(this, kGrey);
     setFixedSize(tw(5055), tw(1515));
 
     Label1 = new QLabel(u"Linie zwischen den gesammelten Texten in CLIPBRD.DAT:"_s, this);

@@ -39,10 +39,7 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(u":/snapwell.png"_s));
     setFont(sansFont(8.25, true));
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, kGrey);
-    setPalette(pal);
+    setWindowColor(this, kGrey);
     buildControls();
     setFixedSize(tw(9465), tw(6300));
     Form_Load();
