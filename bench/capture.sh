@@ -7,7 +7,7 @@ set -euo pipefail
 build=$(readlink -f "${1:-build}")
 work=$(mktemp -d /tmp/snapwell-bench.XXXXXX)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" PULSE_SERVER="unix:$work/none"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
