@@ -4,6 +4,8 @@
 
 #include <QBuffer>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 void FakeClipboard::changed_() {
@@ -82,6 +84,9 @@ QString FakeClipboard::currentText() const {
 MessageBoxes::Answer FakeMessageBoxes::show(QWidget*, Icon icon, Buttons buttons, const QString& text,
                                             const QString& title) {
     shown.append({icon, buttons, text, title});
+    if (whileShown) {
+        std::exchange(whileShown, nullptr)();
+    }
     if (buttons == Buttons::Ok) {
         return Answer::Ok;
     }

@@ -54,6 +54,9 @@ public:
     QList<Shown> shown;
     // Answers to Yes/No questions, taken in order; Yes when none is left.
     QList<Answer> answers;
+    // Runs once, while the next box is open: the events that a real box's own event loop
+    // delivers meanwhile.
+    std::function<void()> whileShown;
 };
 
 class FakeSound final : public SoundOutput {

@@ -102,6 +102,45 @@ TEST_F(EditTest, SavingAfterACaptureAsksAndKeepsTheNewPieces) {
     EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), ">> !" + captured);
 }
 
+TEST_F(EditTest, PiecesCapturedWhileTheQuestionIsOpenAreNotOverwritten) {
+    const QByteArray tildes(49, '~');
+    const auto record = [&](const QByteArray& piece) { return piece + "\r\n" + tildes + "\r\n\r\n"; };
+    put(u"clipbrd.dat"_s, record("erster"));
+    start();
+    startMonitoring();
+    Form5& f = open();
+    type(f.Text3, u">> "_s);
+    m_fake->clipboard.setText(u"zweiter"_s);
+    settle();
+    ASSERT_TRUE(readFile(files() + u"clipbrd.dat"_s).endsWith(record("zweiter")));
+
+    // The question's own event loop goes on delivering the capture timer's ticks.
+    const auto captureWhileAsking = [&](const QString& piece) {
+        m_fake->messages.whileShown = [this, piece] {
+            m_fake->clipboard.setText(piece);
+            settle();
+        };
+    };
+    captureWhileAsking(u"dritter"_s);
+    f.Befehl2_Click(); // Yes to both questions
+    ASSERT_EQ(shown().size(), 2);
+    EXPECT_EQ(shown()[0].text, kAppendedQuestion);
+    EXPECT_EQ(shown()[1].text, kAppendedQuestion);
+    const QByteArray saved = ">> " + record("erster") + record("zweiter") + record("dritter");
+    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), saved);
+    EXPECT_EQ(f.Text3->text().toUtf8(), saved);
+
+    // The same while the question is about replacing text the box does not show.
+    f.Text3->setText(u"neu"_s);
+    put(u"clipbrd.dat"_s, "fremd\r\n");
+    captureWhileAsking(u"vierter"_s);
+    f.Befehl2_Click();
+    ASSERT_EQ(shown().size(), 4);
+    EXPECT_EQ(shown()[2].text, kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
+    EXPECT_EQ(shown()[3].text, kAppendedQuestion);
+    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), "neu\r\n" + record("vierter"));
+}
+
 TEST_F(EditTest, SavingOverAFileChangedOtherwiseAsksFirst) {
     put(u"a.txt"_s, "mein Text\r\n");
     Form5& f = open();

@@ -281,25 +281,34 @@ void Form5::Befehl2_Click() {
     }
     const QString& path = m_state.TextFile;
     QString text = Text3->text();
-    const DiskCheck check = checkDisk(path, m_shown);
-    if (check.change == DiskChange::Appended) {
-        if (!ask(u"An die Datei "_s + upperName(path) +
-                 u" wurden inzwischen neue Textdaten angehängt.\n\nSollen sie an den bearbeiteten Text "
-                 u"angehängt und mit ihm gespeichert werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
+    // Captures go on while a question is open: the file is checked again after each answer.
+    for (DiskCheck check = checkDisk(path, m_shown); check.change != DiskChange::None;
+         check = checkDisk(path, m_shown)) {
+        const bool appended = check.change == DiskChange::Appended;
+        const QString question =
+            appended
+                ? u"An die Datei "_s + upperName(path) +
+                      u" wurden inzwischen neue Textdaten angehängt.\n\nSollen sie an den bearbeiteten "
+                      u"Text angehängt und mit ihm gespeichert werden?\n(Bei \"Nein\" wird nicht "
+                      u"gespeichert.)   "_s
+                : u"Die Datei "_s + upperName(path) +
+                      u" enthält Text, der im Fenster nicht angezeigt wird.\n\nSoll sie trotzdem mit dem "
+                      u"Text aus dem Fenster überschrieben werden?\n(Bei \"Nein\" wird nicht "
+                      u"gespeichert.)   "_s;
+        if (!ask(question)) {
             return;
         }
-        const QString addition =
-            (text.isEmpty() || text.endsWith(u"\r\n"_s) ? QString() : u"\r\n"_s) + check.appended;
-        Text3->appendText(addition);
-        text += addition;
-        m_shown = check.now;
-    } else if (check.change == DiskChange::Replaced) {
-        if (!ask(u"Die Datei "_s + upperName(path) +
-                 u" enthält Text, der im Fenster nicht angezeigt wird.\n\nSoll sie trotzdem mit dem Text "
-                 u"aus dem Fenster überschrieben werden?\n(Bei \"Nein\" wird nicht gespeichert.)   "_s)) {
-            return;
+        if (appended) {
+            const QString addition =
+                (text.isEmpty() || text.endsWith(u"\r\n"_s) ? QString() : u"\r\n"_s) + check.appended;
+            Text3->appendText(addition);
+            text += addition;
         }
         m_shown = check.now;
+        if (!m_shown.known) {
+            // The file could not be read: there is nothing to compare with.
+            break;
+        }
     }
     QByteArray written;
     if (!SaveTextFile(path, text, &written)) {

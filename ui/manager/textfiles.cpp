@@ -117,10 +117,6 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
     if (!info.exists() || (info.isFile() && info.size() == 0)) {
         return {};
     }
-    if (!shown.known) {
-        // Nothing was shown in this window: whatever the file holds is not in the box.
-        return {DiskChange::Replaced, {}, {}};
-    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return {DiskChange::Replaced, {}, {}};
@@ -130,6 +126,10 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
         return {DiskChange::Replaced, {}, {}};
     }
     const DiskState now = DiskState::of(bytes);
+    if (!shown.known) {
+        // Nothing was shown in this window: whatever the file holds is not in the box.
+        return {DiskChange::Replaced, {}, now};
+    }
     // Captures only ever append: the shown bytes must still stand at the start.
     const qsizetype kept = shown.exists ? shown.size : 0;
     if (bytes.size() < kept || (kept > 0 && qHash(QByteArrayView(bytes).first(kept)) != shown.hash)) {
