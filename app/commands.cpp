@@ -26,10 +26,11 @@ bool FileExists(const QString& path) {
     if (path.isEmpty()) {
         return false;
     }
-    QFile f(path);
-    if (QFileInfo(path).isDir()) {
+    // Only a plain file counts; opening a named pipe would wait for a writer forever.
+    if (!QFileInfo(path).isFile()) {
         return false;
     }
+    QFile f(path);
     const bool ok = f.open(QIODevice::ReadOnly);
     f.close();
     return ok;

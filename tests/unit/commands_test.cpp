@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -27,6 +29,9 @@ TEST(Commands, AddBackslashAndExistenceTests) {
     EXPECT_TRUE(FileExists(dir.path() + u"/f.txt"_s));
     EXPECT_FALSE(FileExists(dir.path() + u"/leer"_s));
     EXPECT_FALSE(FileExists(dir.path() + u"/fehlt.txt"_s));
+    // A named pipe is no file, and asking must not wait for a writer.
+    ASSERT_EQ(mkfifo((dir.path() + u"/pipe"_s).toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(FileExists(dir.path() + u"/pipe"_s));
 }
 
 TEST(Commands, CreatePathCreatesEveryLevelAndStopsAtAFile) {
