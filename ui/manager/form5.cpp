@@ -263,6 +263,10 @@ void Form5::Befehl1_Click() {
     WriteIniString(m_state.AppTitle, u"CopyPath"_s, m_state.CopyPath, m_state.IniFile);
     hide();
     deleteLater();
+    // The next "Textdaten" makes a new window instead of reusing this one on its way out.
+    if (m_state.form5 == this) {
+        m_state.form5 = nullptr;
+    }
     if (form1) {
         form1->show();
         form1->focusSink();
