@@ -154,8 +154,8 @@ void CaptureCycle::Command2_Click() {
 void CaptureCycle::Timer1_Timer() {
     if (m_state.ScreenshotTicks == 3) {
         if (!m_platform.desktop->snapshotToClipboard()) {
-            // No snapshot is coming: the next picture the user copies is not a screenshot.
-            m_state.ScreenshotPending = 0;
+            // The request stays pending, as for a snapshot that is late: the next bitmap
+            // gets the "scr" name.
             m_form1.setHint(
                 u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto (z. B. reines Wayland)"_s);
         }
