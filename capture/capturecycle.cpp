@@ -178,6 +178,9 @@ CaptureCycle::Next CaptureCycle::textBranch() {
                        text.size() == m_state.LastClipText.size()) ||
                       text == m_state.LastClipText;
     if (same) {
+        // The same text read anew (copied again): keep this copy, so that the ticks while it
+        // stays compare by identity instead of character by character.
+        m_state.LastClipText = text;
         return Next::EndTick;
     }
     const bool collect = m_form1.Option3D1->isChecked();
