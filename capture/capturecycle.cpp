@@ -156,6 +156,9 @@ void CaptureCycle::showTextPanel() {
 }
 
 void CaptureCycle::showPicturePanel() {
+    // The built-in picture goes too, also for a picture that is then refused: only one of
+    // the three panels is ever shown.
+    m_form1.Frame3D9->hide();
     m_form1.Frame3D2->hide();
     m_form1.Frame3D1->show();
 }

@@ -322,6 +322,9 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
     copy(offer({{u"image/png"_s, hugePng}}));
     EXPECT_EQ(hint(), tooLarge);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    // The picture panel replaces the built-in picture; the two are never shown together.
+    EXPECT_TRUE(m_form1->Frame3D1->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D9->isVisible());
     auto inMemory = std::make_unique<QMimeData>();
     inMemory->setImageData(huge);
     copy(std::move(inMemory));
