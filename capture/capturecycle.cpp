@@ -156,6 +156,9 @@ void CaptureCycle::showTextPanel() {
 }
 
 void CaptureCycle::showPicturePanel() {
+    // The built-in picture goes too, also for a picture that is then refused: only one of
+    // the three panels is ever shown.
+    m_form1.Frame3D9->hide();
     m_form1.Frame3D2->hide();
     m_form1.Frame3D1->show();
 }
@@ -178,6 +181,9 @@ CaptureCycle::Next CaptureCycle::textBranch() {
                        text.size() == m_state.LastClipText.size()) ||
                       text == m_state.LastClipText;
     if (same) {
+        // The same text read anew (copied again): keep this copy, so that the ticks while it
+        // stays compare by identity instead of character by character.
+        m_state.LastClipText = text;
         return Next::EndTick;
     }
     const bool collect = m_form1.Option3D1->isChecked();

@@ -14,7 +14,7 @@ QString claimNumberedFile(const QString& dir, int count, const QString& prefix, 
             name = prefix + QString::number(n) + suffix;
         }
         out.setFileName(dir + name);
-        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             return name;
         }
         // Taken (by a file, a directory or a dangling link): try the next number.

@@ -9,6 +9,7 @@ QString numberText(int n);
 // Claims the first free numbered name in dir, starting at count: prefix + numberText(count)
 // + suffix, then prefix + raised number (no leading zero) + suffix. The file is created
 // with NewOnly, so an existing file is never taken over. Returns the name, empty on a
-// failure other than "exists"; the open file is left in out.
+// failure other than "exists"; the open file is left in out, unbuffered, so that a write
+// that fails reports its cause at once.
 QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix,
                           QFile& out);

@@ -100,7 +100,6 @@ CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
     const int count = m_form1.Datei2.listCount();
     QFile file;
     const QString name = claimNumberedFile(m_state.SavePath, count, prefix, u".bmp"_s, file);
-    m_form1.Frame3D9->hide();
     QString error;
     if (!savePicture(image, file, &error)) {
         // Not confirmed and not cleared: the picture stays and a later tick stores it.
@@ -130,7 +129,6 @@ CaptureCycle::Next CaptureCycle::storeMetafile() {
     const int count = m_form1.Datei3.listCount();
     QFile file;
     const QString name = claimNumberedFile(m_state.SavePath, count, QString(), u".bmp"_s, file);
-    m_form1.Frame3D9->hide();
     QString error;
     if (!savePicture(image, file, &error)) {
         m_form1.setHint(notSaved(name.isEmpty() ? numberText(count) + u".bmp"_s : name, error));
@@ -154,8 +152,8 @@ void CaptureCycle::Command2_Click() {
 void CaptureCycle::Timer1_Timer() {
     if (m_state.ScreenshotTicks == 3) {
         if (!m_platform.desktop->snapshotToClipboard()) {
-            // No snapshot is coming: the next picture the user copies is not a screenshot.
-            m_state.ScreenshotPending = 0;
+            // The request stays pending, as for a snapshot that is late: the next bitmap
+            // gets the "scr" name.
             m_form1.setHint(
                 u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto (z. B. reines Wayland)"_s);
         }

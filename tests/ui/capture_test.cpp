@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <sys/mount.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -226,6 +228,8 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLater) {
     EXPECT_TRUE(m_state.LastClipText.isEmpty());
     EXPECT_TRUE(m_state.CapturedText.isEmpty());
 
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (Verzeichnis fehlt)"_s);
+
     // Once the directory is back, the next tick stores the piece.
     ASSERT_TRUE(QDir().mkpath(files()));
     tick();
@@ -245,10 +249,65 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLater) {
     m_form1->Option3D2_Click();
     ASSERT_TRUE(QDir(files()).removeRecursively());
     tick();
-    EXPECT_TRUE(hint().startsWith(u"FEHLER"_s));
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht als Datei 00.TXT gespeichert werden (Verzeichnis fehlt)"_s);
     ASSERT_TRUE(QDir().mkpath(files()));
     tick();
     EXPECT_EQ(readFile(files() + u"00.txt"_s), "voll\r\n");
+}
+
+// A small file system of its own runs full in the middle of a piece.
+class CaptureFullDiskTest : public CaptureTest {
+protected:
+    void SetUp() override {
+        CaptureTest::SetUp();
+        m_mount = m_dir.path() + u"/small/"_s;
+        QDir().mkpath(m_mount);
+        if (::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", 0, "size=64k") != 0) {
+            GTEST_SKIP() << "cannot mount a tmpfs here";
+        }
+        m_mounted = true;
+        m_state.SavePath = m_mount;
+        m_form1->setFileListPath(m_mount);
+    }
+    void TearDown() override {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
+        }
+        CaptureTest::TearDown();
+    }
+    void makeRoom() {
+        ASSERT_EQ(::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", MS_REMOUNT, "size=1m"),
+                  0);
+    }
+    QString m_mount;
+    bool m_mounted = false;
+};
+
+TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
+    m_form1->Check1->setChecked(false);
+    // Earlier records fill most of the disk; the new piece is small enough to be buffered
+    // but larger than the room left.
+    const QByteArray earlier = QByteArray(58 * 1024, 'e') + "\r\n\r\n";
+    writeFile(m_mount + u"clipbrd.dat"_s, earlier);
+    const QString piece(8 * 1024, u'n');
+    copy(piece);
+    EXPECT_EQ(readFile(m_mount + u"clipbrd.dat"_s), earlier);
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (Datenträger voll)"_s);
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_state.LastClipText.isEmpty());
+
+    // A single file cut short is removed again, and the hint names it.
+    m_form1->Option3D2_Click();
+    tick();
+    EXPECT_EQ(QDir(m_mount).entryList(QDir::Files), QStringList{u"clipbrd.dat"_s});
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht als Datei 00.TXT gespeichert werden (Datenträger voll)"_s);
+
+    // With room again, the piece is stored whole by the next tick.
+    makeRoom();
+    m_form1->Option3D1_Click();
+    tick();
+    EXPECT_EQ(readFile(m_mount + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
 }
 
 TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {

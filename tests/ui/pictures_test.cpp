@@ -227,15 +227,17 @@ TEST_F(PicturesTest, ScreenshotTimerTickByTick) {
     settle();
     EXPECT_EQ(stored(u"scr00.bmp"_s), m_fake->desktop.screen);
 
-    // Where the desktop refuses a grab, the hint says so, the window comes back, and the
-    // next picture the user copies is not passed off as a screenshot.
+    // Where the desktop refuses a grab, the hint says so and the window comes back; the
+    // request stays pending like any snapshot that does not arrive, so the next bitmap is
+    // named as one.
     m_fake->desktop.refuse = true;
     screenshot();
     EXPECT_TRUE(hint().contains(u"kein Bildschirmfoto"_s)) << hint().toStdString();
     EXPECT_TRUE(m_form1->isVisible());
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
     copy(noise(3, 3, 9));
-    EXPECT_EQ(hint(), u"Datei gespeichert als: 01.BMP"_s);
+    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
 }
 
 TEST_F(PicturesTest, AFailedSaveKeepsThePictureUntilWritingWorks) {
@@ -320,6 +322,9 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
     copy(offer({{u"image/png"_s, hugePng}}));
     EXPECT_EQ(hint(), tooLarge);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
+    // The picture panel replaces the built-in picture; the two are never shown together.
+    EXPECT_TRUE(m_form1->Frame3D1->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D9->isVisible());
     auto inMemory = std::make_unique<QMimeData>();
     inMemory->setImageData(huge);
     copy(std::move(inMemory));
