@@ -7,6 +7,7 @@
 #include "platform/sessionend.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
+#include "ui/main/separatordialog.h"
 #include "ui/manager/form5.h"
 
 #include <QAction>
@@ -114,8 +115,13 @@ void Form1_Form_Unload(AppState& state, Form1& form1) {
     form1.Zeit1->stop();
     form1.Timer1->stop();
     // The other windows go without their own close handling.
-    for (QWidget* w :
-         {static_cast<QWidget*>(state.form5.data()), static_cast<QWidget*>(state.browser.data())}) {
+    QList<QWidget*> others{state.form5.data(), state.browser.data()};
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<SeparatorDialog*>(w)) {
+            others.append(w);
+        }
+    }
+    for (QWidget* w : others) {
         if (w) {
             w->hide();
             w->deleteLater();

@@ -14,7 +14,7 @@ void FakeClipboard::changed_() {
 }
 
 bool FakeClipboard::has(Kind kind) {
-    if (lockedOpen || !m_data) {
+    if (!m_data) {
         return false;
     }
     if (kind == Kind::Text && m_data->hasText()) {

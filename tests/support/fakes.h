@@ -30,8 +30,6 @@ public:
     int textReads = 0;
     int imageReads = 0;
     int clears = 0;
-    // When set, has() answers this many queries with false, as a clipboard held open would.
-    bool lockedOpen = false;
 
 private:
     void changed_();

@@ -2,9 +2,11 @@
 #include "app/commands.h"
 #include "tests/support/fixture.h"
 #include "ui/main/form1.h"
+#include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -199,6 +202,25 @@ TEST_F(MainWindowTest, MenuBarShowsTheMinimiseItemAtTheRightEnd) {
     EXPECT_GE(mini.right(), bar->width() - 20);
     m_form1->mnuMini->trigger();
     EXPECT_TRUE(m_form1->isMinimized());
+}
+
+TEST_F(MainWindowTest, ClosingEndsTheOtherWindowsWithoutTheirOwnHandling) {
+    start();
+    m_form1->show();
+    m_form1->mnuTrenn_Click();
+    QPointer<SeparatorDialog> dialog;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* d = qobject_cast<SeparatorDialog*>(w)) {
+            dialog = d;
+        }
+    }
+    ASSERT_TRUE(dialog);
+    dialog->Text1->setText(u"nicht übernommen"_s);
+    m_form1->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(dialog);
+    EXPECT_EQ(m_state.Trennzeichen, QString(49, u'~'));
+    EXPECT_TRUE(readFile(profile()).contains("Trennzeichen=" + QByteArray(49, '~')));
 }
 
 TEST_F(MainWindowTest, CenterFormKeepsTheWindowOnScreen) {
