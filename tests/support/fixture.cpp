@@ -4,7 +4,10 @@
 #include "ui/main/form1.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+
+#include <sys/mount.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +35,25 @@ void AppFixture::SetUp() {
 
 void AppFixture::TearDown() {
     m_form1.reset();
+    if (!m_small.isEmpty()) {
+        ::umount2(QFile::encodeName(m_small).constData(), MNT_DETACH);
+    }
+}
+
+bool AppFixture::useSmallDisk() {
+    const QString dir = m_dir.path() + u"/small/"_s;
+    QDir().mkpath(dir);
+    if (::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=64k") != 0) {
+        return false;
+    }
+    m_small = dir;
+    m_state.SavePath = dir;
+    m_form1->setFileListPath(dir);
+    return true;
+}
+
+void AppFixture::growSmallDisk() {
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(m_small).constData(), "tmpfs", MS_REMOUNT, "size=1m"), 0);
 }
 
 void AppFixture::start() {

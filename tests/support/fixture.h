@@ -32,10 +32,15 @@ protected:
     static void settle();
     // Switches monitoring on (through the button) and delivers what is queued.
     void startMonitoring();
+    // Makes the collection directory a 64 kB file system of its own, which runs full for
+    // real; false where mounting is not allowed. growSmallDisk() then makes room.
+    bool useSmallDisk();
+    void growSmallDisk();
 
     QTemporaryDir m_dir;
     QString m_appPath;
     std::unique_ptr<FakePlatform> m_fake;
     AppState m_state;
     std::unique_ptr<Form1> m_form1;
+    QString m_small; // the small file system, with its final separator, while mounted
 };

@@ -12,8 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <sys/mount.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -260,27 +258,10 @@ class CaptureFullDiskTest : public CaptureTest {
 protected:
     void SetUp() override {
         CaptureTest::SetUp();
-        m_mount = m_dir.path() + u"/small/"_s;
-        QDir().mkpath(m_mount);
-        if (::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", 0, "size=64k") != 0) {
+        if (!useSmallDisk()) {
             GTEST_SKIP() << "cannot mount a tmpfs here";
         }
-        m_mounted = true;
-        m_state.SavePath = m_mount;
-        m_form1->setFileListPath(m_mount);
     }
-    void TearDown() override {
-        if (m_mounted) {
-            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
-        }
-        CaptureTest::TearDown();
-    }
-    void makeRoom() {
-        ASSERT_EQ(::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", MS_REMOUNT, "size=1m"),
-                  0);
-    }
-    QString m_mount;
-    bool m_mounted = false;
 };
 
 TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
@@ -288,10 +269,10 @@ TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     // Earlier records fill most of the disk; the new piece is small enough to be buffered
     // but larger than the room left.
     const QByteArray earlier = QByteArray(58 * 1024, 'e') + "\r\n\r\n";
-    writeFile(m_mount + u"clipbrd.dat"_s, earlier);
+    writeFile(m_small + u"clipbrd.dat"_s, earlier);
     const QString piece(8 * 1024, u'n');
     copy(piece);
-    EXPECT_EQ(readFile(m_mount + u"clipbrd.dat"_s), earlier);
+    EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier);
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (Datenträger voll)"_s);
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
     EXPECT_TRUE(m_state.LastClipText.isEmpty());
@@ -299,14 +280,14 @@ TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     // A single file cut short is removed again, and the hint names it.
     m_form1->Option3D2_Click();
     tick();
-    EXPECT_EQ(QDir(m_mount).entryList(QDir::Files), QStringList{u"clipbrd.dat"_s});
+    EXPECT_EQ(QDir(m_small).entryList(QDir::Files), QStringList{u"clipbrd.dat"_s});
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht als Datei 00.TXT gespeichert werden (Datenträger voll)"_s);
 
     // With room again, the piece is stored whole by the next tick.
-    makeRoom();
+    growSmallDisk();
     m_form1->Option3D1_Click();
     tick();
-    EXPECT_EQ(readFile(m_mount + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
+    EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
     EXPECT_EQ(m_fake->sound.played.size(), 1);
 }
 

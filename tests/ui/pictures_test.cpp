@@ -13,8 +13,6 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 
-#include <sys/mount.h>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -275,23 +273,10 @@ class FullDiskTest : public PicturesTest {
 protected:
     void SetUp() override {
         PicturesTest::SetUp();
-        m_mount = m_dir.path() + u"/small/"_s;
-        QDir().mkpath(m_mount);
-        if (::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", 0, "size=64k") != 0) {
+        if (!useSmallDisk()) {
             GTEST_SKIP() << "cannot mount a tmpfs here";
         }
-        m_mounted = true;
-        m_state.SavePath = m_mount;
-        m_form1->setFileListPath(m_mount);
     }
-    void TearDown() override {
-        if (m_mounted) {
-            ::umount2(QFile::encodeName(m_mount).constData(), MNT_DETACH);
-        }
-        PicturesTest::TearDown();
-    }
-    QString m_mount;
-    bool m_mounted = false;
 };
 
 TEST_F(FullDiskTest, APictureCutShortIsRemovedAndStoredOnceThereIsRoom) {
@@ -299,13 +284,13 @@ TEST_F(FullDiskTest, APictureCutShortIsRemovedAndStoredOnceThereIsRoom) {
     copy(big);
     EXPECT_EQ(hint(),
               u"FEHLER: 00.BMP nicht gespeichert (Datenträger voll), Bild bleibt in der Zwischenablage"_s);
-    EXPECT_TRUE(QDir(m_mount).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(m_small).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
     EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Bitmap));
 
-    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(m_mount).constData(), "tmpfs", MS_REMOUNT, "size=1m"), 0);
+    growSmallDisk();
     tick();
-    EXPECT_EQ(QImage(m_mount + u"00.bmp"_s).convertToFormat(QImage::Format_RGB32), big);
+    EXPECT_EQ(QImage(m_small + u"00.bmp"_s).convertToFormat(QImage::Format_RGB32), big);
     EXPECT_EQ(hint(), u"Datei gespeichert als: 00.BMP"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 1);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
