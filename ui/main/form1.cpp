@@ -333,7 +333,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         // A move passed up from a child belongs to the child: the surfaces that clear the
         // hint only do so when the mouse is over their own bare area.
         if (m_hover.contains(watched) && !w->childAt(me->position().toPoint())) {
-            m_hover.value(watched)();
+            // A disabled control takes no mouse: the movement belongs to its container.
+            QObject* target = w->isEnabled() || !w->parentWidget() ? watched : w->parentWidget();
+            if (m_hover.contains(target)) {
+                m_hover.value(target)();
+            }
         }
     } else if (event->type() == QEvent::MouseButtonRelease) {
         auto* w = static_cast<QWidget*>(watched);

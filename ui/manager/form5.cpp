@@ -38,7 +38,8 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setWindowIcon(QIcon(u":/snapwell.png"_s));
-    setFont(sansFont(8.25, true));
+    // Normal weight: "Text-Sammeldatei kopieren..." does not fit its button in bold.
+    setFont(sansFont(8.25, false));
     setWindowColor(this, kGrey);
     buildControls();
     setFixedSize(tw(9465), tw(6300));
