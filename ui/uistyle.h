@@ -2,6 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
+
+#include <utility>
 
 class QWidget;
 
@@ -23,3 +26,12 @@ void setWindowColor(QWidget* w, const QColor& color);
 void setBaseColor(QWidget* w, const QColor& color);
 // Text colour, and the background of an input box or list.
 void setColors(QWidget* w, const QColor& text, const QColor& base);
+
+// Creates a control with its objectName at a twips position: new T(args..., parent).
+template <typename T, typename... Args>
+T* control(QWidget* parent, const char16_t* name, int left, int top, int width, int height, Args&&... args) {
+    T* w = new T(std::forward<Args>(args)..., parent);
+    w->setObjectName(QString::fromUtf16(name));
+    place(w, left, top, width, height);
+    return w;
+}

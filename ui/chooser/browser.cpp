@@ -33,34 +33,22 @@ Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
 }
 
 void Browser::buildControls() {
-    Drive1 = new DriveListBox(this);
-    Drive1->setObjectName(u"Drive1"_s);
-    place(Drive1, 120, 120, 2415, 315);
+    Drive1 = control<DriveListBox>(this, u"Drive1", 120, 120, 2415, 315);
     Drive1->setDrives(availableDrives());
 
-    Dir1 = new DirListBox(this);
-    Dir1->setObjectName(u"Dir1"_s);
-    place(Dir1, 120, 480, 2415, 2505);
+    Dir1 = control<DirListBox>(this, u"Dir1", 120, 480, 2415, 2505);
 
-    File1 = new AllFilesListBox(this);
-    File1->setObjectName(u"File1"_s);
-    place(File1, 2640, 120, 2295, 2625);
+    File1 = control<AllFilesListBox>(this, u"File1", 2640, 120, 2295, 2625);
 
-    Text2 = new QLineEdit(this);
-    Text2->setObjectName(u"Text2"_s);
-    place(Text2, 105, 3120, 4830, 285);
+    Text2 = control<QLineEdit>(this, u"Text2", 105, 3120, 4830, 285);
     Text2->setFont(sansFont(8.25, true));
     setColors(Text2, kNavy, Qt::white);
     Text2->installEventFilter(this);
 
-    Command1 = new QPushButton(u"Übernehmen"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    place(Command1, 2640, 3480, 2295, 375);
+    Command1 = control<QPushButton>(this, u"Command1", 2640, 3480, 2295, 375, u"Übernehmen"_s);
     Command1->setFont(sansFont(9.75, true));
 
-    Command2 = new QPushButton(u"Abbrechen"_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    place(Command2, 120, 3480, 2295, 375);
+    Command2 = control<QPushButton>(this, u"Command2", 120, 3480, 2295, 375, u"Abbrechen"_s);
 
     for (QWidget* list : std::initializer_list<QWidget*>{Drive1, Dir1, File1}) {
         setColors(list, Qt::black, Qt::white);

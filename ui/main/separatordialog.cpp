@@ -47,24 +47,17 @@ SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* p
     setWindowColor(this, kGrey);
     setFixedSize(tw(5055), tw(1515));
 
-    Label1 = new QLabel(u"Linie zwischen den gesammelten Texten in CLIPBRD.DAT:"_s, this);
-    Label1->setObjectName(u"Label1"_s);
-    place(Label1, 120, 120, 4815, 255);
+    Label1 = control<QLabel>(this, u"Label1", 120, 120, 4815, 255,
+                             u"Linie zwischen den gesammelten Texten in CLIPBRD.DAT:"_s);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(u"Text1"_s);
-    place(Text1, 120, 420, 4815, 315);
+    Text1 = control<QLineEdit>(this, u"Text1", 120, 420, 4815, 315);
     Text1->setMaxLength(kMaxLine);
     setColors(Text1, kNavy, Qt::white);
 
-    Command1 = new QPushButton(u"OK"_s, this);
-    Command1->setObjectName(u"Command1"_s);
-    place(Command1, 2640, 960, 2295, 375);
+    Command1 = control<QPushButton>(this, u"Command1", 2640, 960, 2295, 375, u"OK"_s);
     Command1->setFont(sansFont(9.75, true));
 
-    Command2 = new QPushButton(u"Abbrechen"_s, this);
-    Command2->setObjectName(u"Command2"_s);
-    place(Command2, 120, 960, 2295, 375);
+    Command2 = control<QPushButton>(this, u"Command2", 120, 960, 2295, 375, u"Abbrechen"_s);
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
