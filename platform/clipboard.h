@@ -37,6 +37,14 @@ public:
     virtual void clear() = 0;
     // Bumped on every change of the clipboard's content, our own clearing included.
     virtual quint64 changeCount() const = 0;
+    // The content is marked by a password manager (it offers the type kSecretHint), or is
+    // the text of such a content republished without the mark: it is never stored.
+    virtual bool isSecret() { return false; }
+    // The content changed, but its owner did not hand it over within the time budget.
+    virtual bool readFailed() { return false; }
+
+    // The type a password manager offers beside a secret, whatever its value.
+    static constexpr const char* kSecretHint = "x-kde-passwordManagerHint";
 
 signals:
     void changed();

@@ -20,6 +20,8 @@ public:
     void clear() override;
     quint64 changeCount() const override { return m_count; }
     ImageFault imageFault() const override { return m_imageFault; }
+    bool isSecret() override { return m_data && m_data->hasFormat(QLatin1String(kSecretHint)); }
+    bool readFailed() override { return failRead; }
 
     // As another program would: each call replaces the content and counts as a change.
     void setText(const QString& text);
@@ -30,6 +32,8 @@ public:
     int textReads = 0;
     int imageReads = 0;
     int clears = 0;
+    // Set by a test: the owner of the content does not answer.
+    bool failRead = false;
 
 private:
     void changed_();
