@@ -56,7 +56,7 @@ private:
     Next storeSingleFile(const QString& work);
     Next storeBitmap(Clipboard::Kind kind);
     Next storeMetafile();
-    bool savePicture(const QImage& image, QFile& file, QString* error);
+    QString savePicture(const QImage& image, int count, const QString& prefix, QString* error);
     void showTextPanel();
     void showPicturePanel();
     void showCountersStep();

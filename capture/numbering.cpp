@@ -1,5 +1,7 @@
 #include "capture/numbering.h"
 
+#include "capture/safefile.h"
+
 #include <QFileInfo>
 
 QString numberText(int n) {
@@ -20,6 +22,21 @@ QString claimNumberedFile(const QString& dir, int count, const QString& prefix, 
         // Taken (by a file, a directory or a dangling link): try the next number.
         if (!QFileInfo(dir + name).exists() && !QFileInfo(dir + name).isSymLink()) {
             return {};
+        }
+    }
+    return {};
+}
+
+QString placeNumberedFile(int count, const QString& prefix, const QString& suffix, SafeFile::NewFile& file) {
+    for (int n = count; n < count + 100000; ++n) {
+        const QString name = prefix + (n == count ? numberText(n) : QString::number(n)) + suffix;
+        switch (file.place(name)) {
+        case SafeFile::Placed::Done:
+            return name;
+        case SafeFile::Placed::Failed:
+            return {};
+        case SafeFile::Placed::Taken:
+            break;
         }
     }
     return {};

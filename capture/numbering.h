@@ -13,3 +13,12 @@ QString numberText(int n);
 // that fails reports its cause at once.
 QString claimNumberedFile(const QString& dir, int count, const QString& prefix, const QString& suffix,
                           QFile& out);
+
+namespace SafeFile {
+class NewFile;
+}
+
+// Puts a written NewFile into place in its directory under the first free numbered name, by the same rule as
+// claimNumberedFile; a taken name is never replaced. Returns the name, empty on a failure
+// (file.error() tells why).
+QString placeNumberedFile(int count, const QString& prefix, const QString& suffix, SafeFile::NewFile& file);

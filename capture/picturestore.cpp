@@ -3,6 +3,7 @@
 #include "capture/bmpfile.h"
 #include "capture/capturecycle.h"
 #include "capture/numbering.h"
+#include "capture/safefile.h"
 #include "capture/sound.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
@@ -54,36 +55,20 @@ QString notSaved(const QString& name, const QString& why) {
 
 } // namespace
 
-// Writes the picture into the claimed file as a 24-bit Windows bitmap. A file that could not
-// be written whole is removed again; error receives the reason for the hint line.
-bool CaptureCycle::savePicture(const QImage& image, QFile& file, QString* error) {
-    if (!file.isOpen()) {
-        *error = QFileInfo(m_state.SavePath).isDir() ? u"Datei kann nicht angelegt werden"_s
-                                                     : u"Verzeichnis fehlt"_s;
-        return false;
-    }
-    bool ok = BmpFile::write(file, image) && file.flush();
-    QFileDevice::FileError fault = file.error();
-    file.close();
-    if (ok && file.error() != QFileDevice::NoError) {
-        ok = false;
-        fault = file.error();
-    }
-    if (!ok) {
-        switch (fault) {
-        case QFileDevice::ResourceError:
-            *error = u"Datenträger voll"_s;
-            break;
-        case QFileDevice::NoError:
-            *error = u"zu wenig Speicher"_s;
-            break;
-        default:
-            *error = u"Schreibfehler"_s;
-            break;
+// Writes the picture as a 24-bit Windows bitmap under a temporary name, then gives it the
+// first free numbered name. Returns the name, empty on a failure; error receives the reason.
+QString CaptureCycle::savePicture(const QImage& image, int count, const QString& prefix, QString* error) {
+    SafeFile::NewFile file(m_state.SavePath);
+    QString name;
+    if (file.isOpen()) {
+        if (BmpFile::write(file.device(), image)) {
+            name = placeNumberedFile(count, prefix, u".bmp"_s, file);
+        } else {
+            file.writeFailed();
         }
-        QFile::remove(file.fileName());
     }
-    return ok;
+    *error = file.error();
+    return name;
 }
 
 CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
@@ -98,10 +83,9 @@ CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
     const bool screenshot = m_state.ScreenshotPending == 1;
     const QString prefix = screenshot ? u"scr"_s : QString();
     const int count = m_form1.Datei2.listCount();
-    QFile file;
-    const QString name = claimNumberedFile(m_state.SavePath, count, prefix, u".bmp"_s, file);
     QString error;
-    if (!savePicture(image, file, &error)) {
+    const QString name = savePicture(image, count, prefix, &error);
+    if (name.isEmpty()) {
         // Not confirmed and not cleared: the picture stays and a later tick stores it.
         m_form1.setHint(notSaved(name.isEmpty() ? prefix + numberText(count) + u".bmp"_s : name, error));
         return Next::Counters;
@@ -127,10 +111,9 @@ CaptureCycle::Next CaptureCycle::storeMetafile() {
     }
     showPicture(m_form1, image);
     const int count = m_form1.Datei3.listCount();
-    QFile file;
-    const QString name = claimNumberedFile(m_state.SavePath, count, QString(), u".bmp"_s, file);
     QString error;
-    if (!savePicture(image, file, &error)) {
+    const QString name = savePicture(image, count, QString(), &error);
+    if (name.isEmpty()) {
         m_form1.setHint(notSaved(name.isEmpty() ? numberText(count) + u".bmp"_s : name, error));
         return Next::Counters;
     }

@@ -1,0 +1,391 @@
+#include "capture/safefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace SafeFile {
+
+namespace {
+
+constexpr mode_t kPrivate = S_IRUSR | S_IWUSR;
+const QString kTempPrefix = u".snapwell-new-"_s;
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString dirOf(const QString& path) {
+    return QFileInfo(path).path();
+}
+
+QString sidePath(const QString& path) {
+    const QFileInfo info(path);
+    return info.path() + u'/' + u'.' + info.fileName() + u".len"_s;
+}
+
+bool writeAllFd(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// A new name in a directory is only durable once the directory itself is synced.
+void syncDir(const QString& dir) {
+    const int fd = ::open(native(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void setError(QString* error, const QString& text) {
+    if (error) {
+        *error = text;
+    }
+}
+
+// The side file holds "before after" in decimal.
+bool readSide(const QString& side, qint64* before, qint64* after) {
+    QString ignored;
+    const std::optional<QByteArray> bytes = readPlain(side, &ignored);
+    if (!bytes) {
+        return false;
+    }
+    const QList<QByteArray> parts = bytes->trimmed().split(' ');
+    if (parts.size() != 2) {
+        return false;
+    }
+    bool ok1 = false;
+    bool ok2 = false;
+    *before = parts[0].toLongLong(&ok1);
+    *after = parts[1].toLongLong(&ok2);
+    return ok1 && ok2 && *before >= 0 && *after >= *before;
+}
+
+} // namespace
+
+QString reason(int errnum) {
+    switch (errnum) {
+    case ENOENT:
+    case ENOTDIR:
+        return u"Verzeichnis fehlt"_s;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return u"Datenträger voll"_s;
+    case ELOOP:
+    case ENXIO:
+    case EISDIR:
+    case ENODEV:
+    case EWOULDBLOCK:
+        return u"keine normale Datei"_s;
+    case EACCES:
+    case EPERM:
+        return u"keine Berechtigung"_s;
+    case EROFS:
+        return u"schreibgeschützt"_s;
+    default:
+        return u"Schreibfehler"_s;
+    }
+}
+
+int openPlain(const QString& path, int flags, QString* error) {
+    // O_NONBLOCK: opening a pipe would otherwise wait for its other end, a device might too.
+    const int fd = ::open(native(path).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivate);
+    if (fd < 0) {
+        const int e = errno;
+        // A missing file in an existing directory is no missing directory.
+        setError(error, e == ENOENT && QFileInfo(dirOf(path)).isDir() ? u"Datei fehlt"_s : reason(e));
+        errno = e;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        setError(error, u"keine normale Datei"_s);
+        errno = EINVAL;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<QByteArray> readPlain(const QString& path, QString* error) {
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        setError(error, reason(errno));
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        setError(error, u"keine normale Datei"_s);
+        return std::nullopt;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        setError(error, u"Lesefehler"_s);
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setError(error, u"Lesefehler"_s);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool recoverAppend(const QString& path, QString* error) {
+    const QString side = sidePath(path);
+    const QByteArray sideName = native(side);
+    struct stat st {};
+    if (::lstat(sideName.constData(), &st) != 0) {
+        return true;
+    }
+    qint64 before = 0;
+    qint64 after = 0;
+    // An unreadable side file was cut short itself: the append had not begun.
+    if (S_ISREG(st.st_mode) && readSide(side, &before, &after)) {
+        const int fd = openPlain(path, O_WRONLY, error);
+        if (fd < 0) {
+            if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+                return false;
+            }
+        } else {
+            struct stat data {};
+            bool ok = ::fstat(fd, &data) == 0;
+            // A record written whole stays; a longer or shorter file than the record's end
+            // holds an unfinished one. Never grow a file that was replaced meanwhile.
+            if (ok && data.st_size != after && data.st_size > before) {
+                ok = ::ftruncate(fd, before) == 0 && ::fsync(fd) == 0;
+            }
+            const int e = errno;
+            ::close(fd);
+            if (!ok) {
+                setError(error, reason(e));
+                return false;
+            }
+        }
+    }
+    if (::unlink(sideName.constData()) != 0 && errno != ENOENT) {
+        setError(error, reason(errno));
+        return false;
+    }
+    return true;
+}
+
+bool appendRecord(const QString& path, const QByteArray& record, QString* error) {
+    if (!recoverAppend(path, error)) {
+        return false;
+    }
+    int fd = openPlain(path, O_WRONLY | O_APPEND, error);
+    if (fd < 0 && !QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) {
+        fd = openPlain(path, O_WRONLY | O_APPEND | O_CREAT | O_EXCL, error);
+        if (fd >= 0) {
+            // Whatever the umask says.
+            ::fchmod(fd, kPrivate);
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        setError(error, reason(errno));
+        ::close(fd);
+        return false;
+    }
+    const qint64 before = st.st_size;
+    const QString side = sidePath(path);
+    // The side file must be on disk before the first byte of the record is.
+    const QByteArray lengths = QByteArray::number(before) + ' ' + QByteArray::number(before + record.size());
+    QString sideError;
+    const int sfd = openPlain(side, O_WRONLY | O_CREAT | O_TRUNC, &sideError);
+    bool guarded = false;
+    if (sfd >= 0) {
+        guarded = writeAllFd(sfd, lengths.constData(), lengths.size()) && ::fsync(sfd) == 0;
+        const int e = errno;
+        ::close(sfd);
+        if (!guarded) {
+            ::unlink(native(side).constData());
+            setError(error, reason(e));
+            ::close(fd);
+            return false;
+        }
+        syncDir(dirOf(path));
+    } else if (errno != EACCES && errno != EPERM) {
+        // Only a directory we may not write in is appended to without the guard.
+        *error = sideError;
+        ::close(fd);
+        return false;
+    }
+    bool ok = writeAllFd(fd, record.constData(), record.size()) && ::fdatasync(fd) == 0;
+    const int e = errno;
+    if (!ok) {
+        // What got through is cut off again, so the earlier records stay as they were.
+        if (::ftruncate(fd, before) == 0) {
+            ::fdatasync(fd);
+        }
+        setError(error, reason(e));
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        setError(error, reason(errno));
+    }
+    if (guarded && (ok || QFileInfo(path).size() == before)) {
+        ::unlink(native(side).constData());
+    }
+    return ok;
+}
+
+void removeLeftovers(const QString& dir) {
+    const QDir d(dir);
+    const QStringList names =
+        d.entryList({kTempPrefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        ::unlink(native(d.filePath(name)).constData());
+    }
+}
+
+NewFile::NewFile(const QString& dir) : m_dir(dir) {
+    if (!m_dir.endsWith(u'/')) {
+        m_dir += u'/';
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            kTempPrefix + QString::number(QRandomGenerator::global()->generate64(), 36) + u".part"_s;
+        const int fd = openPlain(m_dir + name, O_WRONLY | O_CREAT | O_EXCL, &m_error);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return;
+        }
+        ::fchmod(fd, kPrivate);
+        m_temp = m_dir + name;
+        m_file.openFd(fd);
+        return;
+    }
+}
+
+NewFile::~NewFile() {
+    m_file.close();
+    if (!m_temp.isEmpty()) {
+        ::unlink(native(m_temp).constData());
+    }
+}
+
+void NewFile::writeFailed() {
+    // No error from the system: the content could not be made (memory).
+    m_error = m_file.errnum() != 0 ? reason(m_file.errnum()) : u"zu wenig Speicher"_s;
+}
+
+bool NewFile::write(const QByteArray& bytes) {
+    if (m_file.write(bytes) == bytes.size()) {
+        return true;
+    }
+    writeFailed();
+    return false;
+}
+
+FdDevice::~FdDevice() {
+    FdDevice::close();
+}
+
+bool FdDevice::openFd(int fd) {
+    m_fd = fd;
+    return QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+void FdDevice::close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    QIODevice::close();
+}
+
+qint64 FdDevice::writeData(const char* data, qint64 size) {
+    if (!writeAllFd(m_fd, data, size)) {
+        m_errnum = errno;
+        setErrorString(reason(m_errnum));
+        return -1;
+    }
+    return size;
+}
+
+Placed NewFile::place(const QString& name) {
+    if (!m_file.isOpen() || m_placed) {
+        if (m_error.isEmpty()) {
+            m_error = u"Schreibfehler"_s;
+        }
+        return Placed::Failed;
+    }
+    if (!m_synced) {
+        if (::fdatasync(m_file.handle()) != 0) {
+            m_error = reason(errno);
+            return Placed::Failed;
+        }
+        m_synced = true;
+    }
+    const QByteArray target = native(m_dir + name);
+    // link(2) refuses an existing name (a dangling link included) instead of replacing it.
+    if (::link(native(m_temp).constData(), target.constData()) != 0) {
+        const int e = errno;
+        if (e == EEXIST) {
+            return Placed::Taken;
+        }
+        // File systems without hard links: a rename that refuses an existing target.
+        if (e != EPERM && e != EOPNOTSUPP) {
+            m_error = reason(e);
+            return Placed::Failed;
+        }
+        if (::renameat2(AT_FDCWD, native(m_temp).constData(), AT_FDCWD, target.constData(),
+                        RENAME_NOREPLACE) != 0) {
+            if (errno == EEXIST) {
+                return Placed::Taken;
+            }
+            m_error = reason(errno);
+            return Placed::Failed;
+        }
+    } else {
+        ::unlink(native(m_temp).constData());
+    }
+    m_temp.clear();
+    m_placed = true;
+    m_file.close();
+    syncDir(m_dir);
+    return Placed::Done;
+}
+
+void keepPrivate(QFileDevice& saveFile, const QString& finalPath) {
+    if (!QFileInfo::exists(finalPath) && !QFileInfo(finalPath).isSymLink()) {
+        saveFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+} // namespace SafeFile
