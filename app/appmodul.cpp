@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "app/inifile.h"
+#include "capture/safefile.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
 #include "ui/chooser/browser.h"
@@ -50,7 +51,16 @@ QString profilePath(const AppState& state) {
     }
     QString dir = userDir(QStandardPaths::AppConfigLocation);
     CreatePath(dir);
-    return dir + state.ExeName + u".ini"_s;
+    const QString own = dir + state.ExeName + u".ini"_s;
+    // A profile beside a program that may not write there is where the user starts from; the
+    // user's own copy takes the changes and wins from then on.
+    QString ignored;
+    if (!QFileInfo::exists(own)) {
+        if (const std::optional<QByteArray> preset = SafeFile::readPlain(file, &ignored)) {
+            SafeFile::writeWhole(own, *preset);
+        }
+    }
+    return own;
 }
 
 QString defaultSavePath(const AppState& state) {
@@ -79,6 +89,9 @@ void LoadSettings(AppState& state, Form1& form1) {
     if (!DirExists(state.SavePath)) {
         CreatePath(state.SavePath);
     }
+    // What a crash in the middle of storing left behind.
+    SafeFile::recoverAppend(state.SavePath + u"clipbrd.dat"_s);
+    SafeFile::removeLeftovers(state.SavePath);
     form1.setFileListPath(state.SavePath);
     form1.Form1_Form_Load();
 

@@ -50,7 +50,9 @@ bool CreatePath(QString& path) {
         const QString level = path.left(pos);
         const QFileInfo info(level);
         if (!info.exists()) {
-            if (!QDir().mkdir(level) && !QFileInfo(level).isDir()) {
+            // Private: what we collect there may hold passwords.
+            if (!QDir().mkdir(level, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+                !QFileInfo(level).isDir()) {
                 return false;
             }
         } else if (!info.isDir()) {

@@ -1,8 +1,9 @@
 #include "app/inifile.h"
 
+#include "capture/safefile.h"
+
 #include <QFile>
 #include <QList>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -76,11 +77,9 @@ QString unquote(QString value) {
 }
 
 QList<RawLine> readLines(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return splitLines(f.readAll());
+    QString ignored;
+    // A pipe in the profile's place must not hold up the start.
+    return splitLines(SafeFile::readPlain(file, &ignored).value_or(QByteArray()));
 }
 
 } // namespace
@@ -188,14 +187,5 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
         bytes += line.bytes;
         bytes += line.end;
     }
-    QSaveFile out(file);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return SafeFile::writeWhole(file, bytes);
 }

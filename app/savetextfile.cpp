@@ -1,6 +1,6 @@
 #include "app/savetextfile.h"
 
-#include <QSaveFile>
+#include "capture/safefile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -12,17 +12,7 @@ bool SaveTextFile(const QString& path, const QString& text, QByteArray* written)
     if (!bytes.endsWith("\r\n")) {
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    // Writing straight into the old file would leave it half written on a failure.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    if (!SafeFile::writeWhole(path, bytes)) {
         return false;
     }
     if (written) {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -135,7 +136,8 @@ int openPlain(const QString& path, int flags, QString* error) {
 std::optional<QByteArray> readPlain(const QString& path, QString* error) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        setError(error, reason(errno));
+        const int e = errno;
+        setError(error, e == ENOENT ? u"Datei fehlt"_s : e == EIO ? u"Lesefehler"_s : reason(e));
         return std::nullopt;
     }
     struct stat st {};
@@ -382,10 +384,22 @@ Placed NewFile::place(const QString& name) {
     return Placed::Done;
 }
 
-void keepPrivate(QFileDevice& saveFile, const QString& finalPath) {
-    if (!QFileInfo::exists(finalPath) && !QFileInfo(finalPath).isSymLink()) {
-        saveFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile out(path);
+    // Writing straight into the old file would leave it half written on a failure.
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) {
+        return false;
     }
+    // QSaveFile gives a new file the umask's mode, an existing one its old mode.
+    if (!QFileInfo::exists(path)) {
+        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    if (out.write(bytes) != bytes.size()) {
+        out.cancelWriting();
+        return false;
+    }
+    return out.commit();
 }
 
 } // namespace SafeFile

@@ -99,8 +99,8 @@ private:
 // The reason for the hint line for an errno value of a failed file operation.
 QString reason(int errnum);
 
-// Makes a file that QSaveFile is about to create private (0600); an existing file keeps its
-// mode. Call after open(), before commit().
-void keepPrivate(QFileDevice& saveFile, const QString& finalPath);
+// Replaces the whole file atomically (QSaveFile, never written in place). A new file is
+// private (0600); an existing one keeps its mode.
+bool writeWhole(const QString& path, const QByteArray& bytes);
 
 } // namespace SafeFile

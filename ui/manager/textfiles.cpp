@@ -1,6 +1,7 @@
 #include "ui/manager/textfiles.h"
 
 #include "app/inifile.h"
+#include "capture/safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,18 +97,13 @@ ReadResult readTextFile(const QString& path) {
         r.error = u"keine Datei"_s;
         return r;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        r.error = file.errorString();
+    // Never waits for a writer, should a pipe take the file's place.
+    const std::optional<QByteArray> bytes = SafeFile::readPlain(path, &r.error);
+    if (!bytes) {
         return r;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        r.error = file.errorString();
-        return r;
-    }
-    r.disk = DiskState::of(bytes);
-    r.text = decodeFileText(bytes);
+    r.disk = DiskState::of(*bytes);
+    r.text = decodeFileText(*bytes);
     r.ok = true;
     return r;
 }
@@ -117,14 +113,12 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
     if (!info.exists() || (info.isFile() && info.size() == 0)) {
         return {};
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QString ignored;
+    const std::optional<QByteArray> read = SafeFile::readPlain(path, &ignored);
+    if (!read) {
         return {DiskChange::Replaced, {}, {}};
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return {DiskChange::Replaced, {}, {}};
-    }
+    const QByteArray& bytes = *read;
     const DiskState now = DiskState::of(bytes);
     if (!shown.known) {
         // Nothing was shown in this window: whatever the file holds is not in the box.
