@@ -67,14 +67,16 @@ void setError(QString* error, const QString& text) {
     }
 }
 
-// The side file holds "before after" in decimal.
-bool readSide(const QString& side, qint64* before, qint64* after) {
-    QString ignored;
-    const std::optional<QByteArray> bytes = readPlain(side, &ignored);
-    if (!bytes) {
+// The side file is a symbolic link whose target reads "before after": the lengths live in the
+// name table like the link itself, so a journaling file system keeps them in order with the
+// append that follows, without a sync of their own.
+bool readSide(const QByteArray& side, qint64* before, qint64* after) {
+    char target[64];
+    const ssize_t n = ::readlink(side.constData(), target, sizeof target);
+    if (n <= 0 || n >= qsizetype(sizeof target)) {
         return false;
     }
-    const QList<QByteArray> parts = bytes->trimmed().split(' ');
+    const QList<QByteArray> parts = QByteArray(target, n).split(' ');
     if (parts.size() != 2) {
         return false;
     }
@@ -162,16 +164,15 @@ std::optional<QByteArray> readPlain(const QString& path, QString* error) {
 }
 
 bool recoverAppend(const QString& path, QString* error) {
-    const QString side = sidePath(path);
-    const QByteArray sideName = native(side);
+    const QByteArray sideName = native(sidePath(path));
     struct stat st {};
     if (::lstat(sideName.constData(), &st) != 0) {
         return true;
     }
     qint64 before = 0;
     qint64 after = 0;
-    // An unreadable side file was cut short itself: the append had not begun.
-    if (S_ISREG(st.st_mode) && readSide(side, &before, &after)) {
+    // A side file that does not read as ours guards nothing.
+    if (readSide(sideName, &before, &after)) {
         const int fd = openPlain(path, O_WRONLY, error);
         if (fd < 0) {
             if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
@@ -222,26 +223,12 @@ bool appendRecord(const QString& path, const QByteArray& record, QString* error)
         return false;
     }
     const qint64 before = st.st_size;
-    const QString side = sidePath(path);
-    // The side file must be on disk before the first byte of the record is.
+    const QByteArray side = native(sidePath(path));
     const QByteArray lengths = QByteArray::number(before) + ' ' + QByteArray::number(before + record.size());
-    QString sideError;
-    const int sfd = openPlain(side, O_WRONLY | O_CREAT | O_TRUNC, &sideError);
-    bool guarded = false;
-    if (sfd >= 0) {
-        guarded = writeAllFd(sfd, lengths.constData(), lengths.size()) && ::fsync(sfd) == 0;
-        const int e = errno;
-        ::close(sfd);
-        if (!guarded) {
-            ::unlink(native(side).constData());
-            setError(error, reason(e));
-            ::close(fd);
-            return false;
-        }
-        syncDir(dirOf(path));
-    } else if (errno != EACCES && errno != EPERM) {
-        // Only a directory we may not write in is appended to without the guard.
-        *error = sideError;
+    bool guarded = ::symlink(lengths.constData(), side.constData()) == 0;
+    // Only a directory we may not write in is appended to without the guard.
+    if (!guarded && errno != EACCES && errno != EPERM) {
+        setError(error, reason(errno));
         ::close(fd);
         return false;
     }
@@ -259,7 +246,7 @@ bool appendRecord(const QString& path, const QByteArray& record, QString* error)
         setError(error, reason(errno));
     }
     if (guarded && (ok || QFileInfo(path).size() == before)) {
-        ::unlink(native(side).constData());
+        ::unlink(side.constData());
     }
     return ok;
 }

@@ -28,9 +28,10 @@ std::optional<QByteArray> readPlain(const QString& path, QString* error);
 
 // Appends one record to the collection file and syncs it to disk before returning true. While
 // the record is written, the file's length before and after it stand in a hidden side file
-// beside it ("." + name + ".len"); a kill or power cut in between leaves that side file, and
-// the next append (or recoverAppend at start) cuts the unfinished record off again. A failed
-// append is cut off at once. error receives the reason for the hint line.
+// beside it ("." + name + ".len", a symbolic link whose target holds the two numbers); a kill
+// or power cut in between leaves that side file, and the next append (or recoverAppend at
+// start) cuts the unfinished record off again. A failed append is cut off at once. error
+// receives the reason for the hint line.
 bool appendRecord(const QString& path, const QByteArray& record, QString* error);
 
 // Finishes what an interrupted append left: a record written whole stays, an unfinished one is

@@ -70,7 +70,7 @@ start_monitoring
 size0=$(stat -c %s "$files/clipbrd.dat")
 clip_file "$E2E_DIR/big" text/plain
 # The side file stands from before the first byte until the record is on disk.
-timeout 30 bash -c "until [ -e '$files/.clipbrd.dat.len' ]; do :; done" || fail "the append never began"
+timeout 30 bash -c "until [ -L '$files/.clipbrd.dat.len' ]; do :; done" || fail "the append never began"
 cut=$(stat -c %s "$files/clipbrd.dat")
 kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true
@@ -89,5 +89,5 @@ if ! cmp -s "$after" "$files/clipbrd.dat"; then
     { cat "$E2E_DIR/before"; append_record "$E2E_DIR/big"; printf 'nach dem Absturz\r\n%s\r\n\r\n' "$sep"; } >"$after"
     cmp "$after" "$files/clipbrd.dat" || fail "clipbrd.dat holds part of a record"
 fi
-[ ! -e "$files/.clipbrd.dat.len" ] || fail "the side file stayed"
+[ ! -L "$files/.clipbrd.dat.len" ] || fail "the side file stayed"
 pass "kill -9 during a 50 MB append: the next piece starts on a record boundary"
