@@ -18,7 +18,7 @@ namespace SafeFile {
 class NewFile;
 }
 
-// Puts a written NewFile into place in its directory under the first free numbered name, by the same rule as
-// claimNumberedFile; a taken name is never replaced. Returns the name, empty on a failure
-// (file.error() tells why).
+// Puts a written NewFile into place in its directory under the first free numbered name, by
+// the same rule as claimNumberedFile; a taken name is never replaced. Returns the name, empty
+// on a failure (file.error() tells why).
 QString placeNumberedFile(int count, const QString& prefix, const QString& suffix, SafeFile::NewFile& file);
