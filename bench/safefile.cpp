@@ -51,8 +51,7 @@ int main(int argc, char** argv) {
     const QString dat = base + QStringLiteral("clipbrd.dat");
     QString error;
     const QByteArray small(1000, 'x');
-    measure("append 1 kB (side link, 1 sync)", 200,
-            [&](int) { SafeFile::appendRecord(dat, small, &error); });
+    measure("append 1 kB (side link, 1 sync)", 200, [&](int) { SafeFile::appendRecord(dat, small, &error); });
     const QByteArray big(50 * 1024 * 1024, 'y');
     measure("append 50 MB", 3, [&](int) { SafeFile::appendRecord(dat, big, &error); });
     measure("new numbered file 1 kB", 200, [&](int i) {
