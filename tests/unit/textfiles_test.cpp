@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -123,6 +125,12 @@ TEST_F(TextFilesTest, TheDiskCheckTellsAppendedPiecesFromOtherChanges) {
     // Nothing shown in this window: the file's content is not in the box.
     EXPECT_EQ(checkDisk(path, DiskState()).change, DiskChange::Replaced);
     EXPECT_EQ(checkDisk(dir() + u"fehlt.txt"_s, DiskState()).change, DiskChange::None);
+    // A named pipe in the file's place is no content, and looking must not wait for a writer.
+    QFile::remove(path);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    ::alarm(10);
+    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::Replaced);
+    ::alarm(0);
 }
 
 TEST_F(TextFilesTest, RenamingAndMovingNeverReplaceOrLeaveTheDirectory) {
