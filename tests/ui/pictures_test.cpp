@@ -57,7 +57,10 @@ protected:
         // The screenshot sequence is driven tick by tick here, never by the running timer.
         m_form1->Timer1->blockSignals(true);
     }
-    void tick() { m_form1->Zeit1_Timer(); }
+    void tick() {
+        m_form1->Zeit1_Timer();
+        settle();
+    }
     // Another program puts something on the clipboard; the change is delivered at once.
     void copy(std::unique_ptr<QMimeData> data) {
         m_fake->clipboard.setFormats(std::move(data));
