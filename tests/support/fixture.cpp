@@ -78,9 +78,10 @@ void AppFixture::settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
     }
-    if (!m_form1) {
-        return;
-    }
+}
+
+void AppFixture::settleCapture() {
+    settle();
     CaptureCycle& cycle = m_form1->cycle();
     QElapsedTimer waited;
     waited.start();

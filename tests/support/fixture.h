@@ -28,9 +28,10 @@ protected:
     QString profile() const;
     // The default collection directory, with its final separator.
     QString files() const;
-    // Runs pending queued work (the change-triggered capture step among it) and waits until
-    // the capture has written, confirmed and sounded what it took.
-    void settle();
+    // Runs pending queued work (the change-triggered capture step among it).
+    static void settle();
+    // settle(), then waits until the capture has written, confirmed and sounded what it took.
+    void settleCapture();
     // Switches monitoring on (through the button) and delivers what is queued.
     void startMonitoring();
     // Makes the collection directory a 64 kB file system of its own, which runs full for

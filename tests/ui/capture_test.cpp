@@ -27,12 +27,12 @@ protected:
     }
     void tick() {
         m_form1->Zeit1_Timer();
-        settle();
+        settleCapture();
     }
     // Another program copies text; the change is delivered and the next tick runs.
     void copy(const QString& text) {
         m_fake->clipboard.setText(text);
-        settle();
+        settleCapture();
         tick();
     }
     QByteArray dat() const { return readFile(files() + u"clipbrd.dat"_s); }
@@ -122,7 +122,7 @@ TEST_F(CaptureTest, PicturesWinOverTextAndForeignDataIsCleared) {
     img.fill(Qt::red);
     both->setImageData(img);
     m_fake->clipboard.setFormats(std::move(both));
-    settle();
+    settleCapture();
     tick();
     EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
     EXPECT_TRUE(QFile::exists(files() + u"00.bmp"_s));
@@ -294,15 +294,15 @@ TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {
     m_form1->Check1->setChecked(false);
     for (int i = 0; i < 5; ++i) {
         m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
-        settle(); // the change arrives; no tick in between
+        settleCapture(); // the change arrives; no tick in between
     }
     EXPECT_EQ(dat(), "schnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell 3\r\n\r\nschnell 4\r\n\r\n");
 
     // Our own clearing does not start a loop of steps.
     const int clears = m_fake->clipboard.clears;
     m_fake->clipboard.clear();
-    settle();
-    settle();
+    settleCapture();
+    settleCapture();
     EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
 }
 
