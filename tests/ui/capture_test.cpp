@@ -4,13 +4,21 @@
 #include "ui/main/widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+
+#include "app/filelist.h"
+#include "capture/captureview.h"
 
 using namespace Qt::StringLiterals;
 
@@ -340,6 +348,143 @@ TEST_F(CaptureTest, HugeTextIsStoredWholeButShownShortened) {
          CaptureCycle::shownText(QString(1000000, u'l') + u"\nkurz"_s, false).split(u'\n')) {
         EXPECT_LE(line.size(), CaptureCycle::kMaxShownLine + 6);
     }
+}
+
+TEST_F(CaptureTest, SecretsAndUnreadableContentAreNeitherStoredNorShown) {
+    copy(u"davor"_s);
+    auto secret = std::make_unique<QMimeData>();
+    secret->setText(u"geheim"_s);
+    secret->setData(QString::fromLatin1(Clipboard::kSecretHint), "secret");
+    m_fake->clipboard.setFormats(std::move(secret));
+    settleCapture();
+    tick();
+    EXPECT_EQ(hint(), u"Kennwort erkannt - nicht gespeichert"_s);
+    EXPECT_FALSE(dat().contains("geheim"));
+    EXPECT_FALSE(m_form1->Text1->toPlainText().contains(u"geheim"_s));
+    EXPECT_EQ(m_fake->clipboard.currentText(), u"geheim"_s); // left for the user to paste
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+
+    // A failure hint gives way to the next success, and a success hint to a later failure.
+    copy(u"offen"_s);
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    m_fake->clipboard.failRead = true;
+    copy(u"stumm"_s);
+    EXPECT_EQ(hint(), u"Der Inhalt der Zwischenablage konnte nicht gelesen werden"_s);
+    const int reads = m_fake->clipboard.textReads;
+    tick();
+    tick();
+    EXPECT_EQ(m_fake->clipboard.textReads, reads); // one attempt per change, no retry loop
+    m_fake->clipboard.failRead = false;
+    copy(u"wieder"_s);
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    EXPECT_EQ(dat(), "davor\r\n" + kTildes + "\r\n\r\noffen\r\n" + kTildes + "\r\n\r\nwieder\r\n" + kTildes +
+                         "\r\n\r\n");
+}
+
+TEST_F(CaptureTest, TheBoxShowsTheCollectionUntilTheNextTick) {
+    m_fake->clipboard.setText(u"eins"_s);
+    settleCapture(); // stored on the change, no tick yet
+    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(QString::fromLatin1(kTildes)));
+    tick();
+    EXPECT_EQ(m_form1->Text1->toPlainText(), u"eins"_s);
+    // Later ticks on the unchanged clipboard leave the box alone.
+    const int revision = m_form1->Text1->document()->revision();
+    tick();
+    tick();
+    EXPECT_EQ(m_form1->Text1->document()->revision(), revision);
+}
+
+// The capture on its own, with a view of plain values instead of the window.
+class FakeView final : public CaptureView {
+public:
+    bool collectOption() const override { return true; }
+    bool singleFileOption() const override { return false; }
+    bool separatorOption() const override { return false; }
+    bool soundOption() const override { return true; }
+    bool monitoringActive() const override { return true; }
+    void blink(const QString&, quint32) override { ++blinks; }
+    void showArea(Area) override { calls << u"area"_s; }
+    void showText(const QString&) override { calls << u"text"_s; }
+    void showPicture(const QImage&) override { calls << u"picture"_s; }
+    void setHint(const QString& text) override {
+        hints << text;
+        if (onHint) {
+            onHint(text);
+        }
+    }
+    void showCounts(int, int, bool) override { calls << u"counts"_s; }
+    FileList& textFiles() override { return txt; }
+    FileList& bitmapFiles() override { return bmp; }
+    FileList& metafiles() override { return wmf; }
+    void focusSink() override {}
+    void setWindowShown(bool) override {}
+    void setSnapshotTimer(bool) override {}
+
+    int blinks = 0;
+    QStringList calls;
+    QStringList hints;
+    std::function<void(const QString&)> onHint;
+    FileList txt{u"*.txt"_s}, bmp{u"*.bmp"_s}, wmf{u"*.wmf"_s};
+};
+
+// A disk that takes its time.
+class SlowWriter final : public PieceWriter {
+public:
+    WriteResult write(const Piece& piece) override {
+        QThread::msleep(300);
+        return m_files.write(piece);
+    }
+
+private:
+    FileWriter m_files;
+};
+
+TEST(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
+    QTemporaryDir dir;
+    FakePlatform fake;
+    AppState state;
+    state.SavePath = dir.path() + u"/"_s;
+    FakeView view;
+    CaptureCycle cycle(state, fake.platform, view);
+    cycle.queue().setWriter(std::make_unique<SlowWriter>());
+    fake.sound.onPlay = [] { QThread::msleep(2000); };
+    const QString dat = state.SavePath + u"clipbrd.dat"_s;
+    // Each confirmation must find its piece on the disk already.
+    QList<QByteArray> onDisk;
+    view.onHint = [&](const QString&) { onDisk << readFile(dat); };
+
+    for (int i = 0; i < 3; ++i) {
+        fake.clipboard.setText(u"Stück %1"_s.arg(i));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(view.hints.isEmpty()); // nothing confirmed before it is written
+
+    // The window's thread goes on: a 20 ms timer and the tick keep running meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    beat.start(20);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { cycle.Zeit1_Timer(); });
+    ticker.start(100);
+    while (clock.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_LT(longest, 250);
+    EXPECT_GE(view.blinks, 20);
+    EXPECT_EQ(readFile(dat), "Stück 0\r\n\r\nStück 1\r\n\r\nStück 2\r\n\r\n"_ba);
+    ASSERT_EQ(onDisk.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(onDisk[i].endsWith(u"Stück %1\r\n\r\n"_s.arg(i).toUtf8())) << i;
+    }
+    // The first tone plays for 2 s; the two confirmations meanwhile are merged into one.
+    cycle.sound().waitIdle();
+    EXPECT_EQ(fake.sound.played.size(), 2);
 }
 
 } // namespace
