@@ -3,6 +3,8 @@
 # (null sink) and the sound on: pieces stored of 60 copied 20 ms apart, CPU per stored text,
 # resident memory after six 20 MB pieces, and the CPU of 30 s of ticks on an empty
 # clipboard. Prints figures; never fails on speed.
+# With the build directory's freeze benchmark beside the program, also the longest freeze of
+# the window's thread during a capture run with the sound on.
 # Usage: bench/pipeline.sh <program>
 set -euo pipefail
 prog=$(readlink -f "${1:-build/snapwell}")
@@ -23,6 +25,11 @@ PULSE_RUNTIME_PATH="$pulse" PULSE_STATE_PATH="$pulse" \
 pids+=($!)
 export PULSE_SERVER="unix:$pulse/native"
 sleep 1
+
+freeze="$(dirname "$prog")/bench/bench_capture_freeze"
+if [ -x "$freeze" ]; then
+    "$freeze" 2>/dev/null
+fi
 
 mkdir -p "$work/app"
 cp "$prog" "$work/app/snapwell"
