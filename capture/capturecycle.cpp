@@ -1,32 +1,34 @@
 #include "capture/capturecycle.h"
 
 #include "app/appstate.h"
+#include "app/filelist.h"
+#include "capture/captureview.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
-#include "ui/main/widgets.h"
 
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QRadioButton>
+#include <QFileInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 
-CaptureCycle::CaptureCycle(AppState& state, Platform& platform, Form1& form1)
-    : QObject(&form1), m_state(state), m_platform(platform), m_form1(form1) {
+CaptureCycle::CaptureCycle(AppState& state, Platform& platform, CaptureView& view, QObject* parent)
+    : QObject(parent), m_state(state), m_platform(platform), m_view(view), m_sound(*platform.sound) {
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
+    m_queue.prepare = [this](Piece& piece) { prepare(piece); };
+    connect(&m_queue, &PieceQueue::written, this, &CaptureCycle::written);
 }
+
+CaptureCycle::~CaptureCycle() = default;
 
 void CaptureCycle::onClipboardChanged() {
     // Run the step once the change has been delivered, not inside the clipboard's own signal;
     // several changes in a row make one step.
-    if (!m_form1.Zeit1->isActive() || m_stepPending) {
+    if (!m_view.monitoringActive() || m_stepPending) {
         return;
     }
     m_stepPending = true;
     QTimer::singleShot(0, this, [this] {
         m_stepPending = false;
-        if (!m_form1.Zeit1->isActive()) {
+        if (!m_view.monitoringActive()) {
             return;
         }
         refreshCache();
@@ -49,6 +51,8 @@ void CaptureCycle::refreshCache() {
     }
     Clipboard& cb = *m_platform.clipboard;
     m_count = count;
+    m_readFailed = cb.readFailed();
+    m_secret = !m_readFailed && cb.isSecret();
     m_has[0] = cb.has(Clipboard::Kind::Text);
     m_has[1] = cb.has(Clipboard::Kind::Bitmap);
     m_has[2] = cb.has(Clipboard::Kind::Dib);
@@ -77,33 +81,65 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
     return m_image;
 }
 
-void CaptureCycle::showInText1(const QString& text, bool showEnd) {
-    if (text.size() <= kMaxShown) {
-        m_form1.Text1->setPlainText(text);
-    } else {
-        const QString note =
-            u"[... Anzeige gekürzt: %1 Zeichen, vollständig gespeichert ...]"_s.arg(text.size());
-        m_form1.Text1->setPlainText(showEnd ? note + u'\n' + text.right(kMaxShown)
-                                            : text.left(kMaxShown) + u'\n' + note);
+// A hint about the clipboard's content: once per change, not on every tick.
+void CaptureCycle::notice(const QString& hint) {
+    if (m_noticeCount != m_count) {
+        m_noticeCount = m_count;
+        m_view.setHint(hint);
     }
-    m_text1Count = ~quint64(0);
+}
+
+QString CaptureCycle::shownText(const QString& text, bool showEnd) {
+    QString shown = text;
+    if (text.size() > kMaxShown) {
+        const QString note = u"[... Anzeige gekürzt, vollständig gespeichert ...]"_s;
+        shown = showEnd ? note + u'\n' + text.right(kMaxShown) : text.left(kMaxShown) + u'\n' + note;
+    }
+    // Cut every line that is longer than the box can usefully show.
+    qsizetype start = 0;
+    while (start < shown.size()) {
+        qsizetype end = shown.indexOf(u'\n', start);
+        if (end < 0) {
+            end = shown.size();
+        }
+        if (end - start > kMaxShownLine) {
+            shown.replace(start + kMaxShownLine, end - start - kMaxShownLine, u" [...]"_s);
+            end = start + kMaxShownLine + 6;
+        }
+        start = end + 1;
+    }
+    return shown;
+}
+
+void CaptureCycle::showText(const QString& text, bool showEnd) {
+    m_view.showText(shownText(text, showEnd));
 }
 
 void CaptureCycle::Zeit1_Timer() {
     if (m_state.BlinkPhase == 1) {
-        m_form1.setWindowTitle(m_state.AppTitle);
-        m_form1.setIndicatorColor(m_state.BlinkColor2);
+        m_view.blink(m_state.AppTitle, m_state.BlinkColor2);
         m_state.BlinkPhase = 0;
     } else {
-        m_form1.setWindowTitle(m_state.AppTitle + u"   A K T I V"_s);
-        m_form1.setIndicatorColor(m_state.BlinkColor1);
+        m_view.blink(m_state.AppTitle + u"   A K T I V"_s, m_state.BlinkColor1);
         m_state.BlinkPhase = 1;
     }
-    captureStep();
+    // A piece that could not be written is tried again, still ahead of all later ones.
+    m_queue.retry();
+    captureStep(true);
 }
 
-void CaptureCycle::captureStep() {
+void CaptureCycle::captureStep(bool tick) {
     refreshCache();
+    if (m_readFailed) {
+        // The owner did not hand its content over: said once, not asked again.
+        notice(u"Der Inhalt der Zwischenablage konnte nicht gelesen werden"_s);
+        return;
+    }
+    if (m_secret) {
+        // A password: neither stored, nor shown, nor taken away from the user.
+        notice(u"Kennwort erkannt - nicht gespeichert"_s);
+        return;
+    }
     int code = 0;
     if (m_has[0]) {
         code = 10;
@@ -121,16 +157,16 @@ void CaptureCycle::captureStep() {
     Next next = Next::ClearClipboard;
     switch (code) {
     case 10:
-        next = textBranch();
+        next = textBranch(tick);
         break;
     case 11:
-        next = storeBitmap(Clipboard::Kind::Bitmap);
+        next = takePicture(Clipboard::Kind::Bitmap);
         break;
     case 12:
-        next = storeBitmap(Clipboard::Kind::Dib);
+        next = takePicture(Clipboard::Kind::Dib);
         break;
     case 13:
-        next = storeMetafile();
+        next = takePicture(Clipboard::Kind::Metafile);
         break;
     default:
         break;
@@ -146,54 +182,33 @@ void CaptureCycle::captureStep() {
 }
 
 void CaptureCycle::showCountersStep() {
-    m_form1.showCounters();
+    const bool textData = QFileInfo(m_state.SavePath + u"clipbrd.dat"_s).isFile() ||
+                          QFileInfo(m_state.SavePath + u"backup.dat"_s).isFile();
+    m_view.showCounts(m_view.textFiles().listCount(),
+                      m_view.metafiles().listCount() + m_view.bitmapFiles().listCount(), textData);
 }
 
-void CaptureCycle::showTextPanel() {
-    m_form1.Frame3D9->hide();
-    m_form1.Frame3D2->show();
-    m_form1.Frame3D1->hide();
+void CaptureCycle::prepare(Piece& piece) {
+    // Numbering starts from the list as refreshed after the piece before.
+    switch (piece.kind) {
+    case Piece::Kind::SingleText:
+        piece.count = m_view.textFiles().listCount();
+        break;
+    case Piece::Kind::Bitmap:
+        piece.count = m_view.bitmapFiles().listCount();
+        break;
+    case Piece::Kind::Metafile:
+        piece.count = m_view.metafiles().listCount();
+        break;
+    case Piece::Kind::Collection:
+        break;
+    }
 }
 
-void CaptureCycle::showPicturePanel() {
-    // The built-in picture goes too, also for a picture that is then refused: only one of
-    // the three panels is ever shown.
-    m_form1.Frame3D9->hide();
-    m_form1.Frame3D2->hide();
-    m_form1.Frame3D1->show();
-}
-
-CaptureCycle::Next CaptureCycle::textBranch() {
-    const Clipboard::TextResult& clip = clipText();
-    if (clip.tooLarge) {
-        m_form1.setHint(
-            u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(
-                m_maxTextBytes / (1024 * 1024)));
-        return Next::EndTick;
+void CaptureCycle::written(const Piece& piece, const WriteResult& result) {
+    if (piece.kind == Piece::Kind::Collection || piece.kind == Piece::Kind::SingleText) {
+        textWritten(piece, result);
+    } else {
+        pictureWritten(piece, result);
     }
-    const QString& text = clip.text;
-    if (m_text1Count != m_count) {
-        showInText1(text);
-        m_text1Count = m_count;
-    }
-    // Same data, same size: no need to compare megabytes character by character.
-    const bool same = (text.constData() == m_state.LastClipText.constData() &&
-                       text.size() == m_state.LastClipText.size()) ||
-                      text == m_state.LastClipText;
-    if (same) {
-        // The same text read anew (copied again): keep this copy, so that the ticks while it
-        // stays compare by identity instead of character by character.
-        m_state.LastClipText = text;
-        return Next::EndTick;
-    }
-    const bool collect = m_form1.Option3D1->isChecked();
-    if (!collect && !m_form1.Option3D2->isChecked()) {
-        return Next::ClearClipboard;
-    }
-    // Both modes read the text once more; an unchanged clipboard gives the same text.
-    const QString work = clipText().text;
-    if (work.isEmpty()) {
-        return Next::Counters;
-    }
-    return collect ? storeCollection(work) : storeSingleFile(work);
 }

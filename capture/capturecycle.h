@@ -1,18 +1,23 @@
 #pragma once
 
+#include "capture/piecequeue.h"
+#include "capture/soundqueue.h"
 #include "platform/clipboard.h"
 
-#include <QFile>
 #include <QImage>
 #include <QObject>
 
-class Form1;
+class CaptureView;
 struct AppState;
 struct Platform;
 
-// The capture cycle of the main window: blink, look at the clipboard, store new text and
+// The capture cycle of the main window: blink, look at the clipboard, take new text and
 // pictures. Besides every tick of Zeit1 it also runs the capture step as soon as the
-// clipboard reports a change, so pieces copied faster than the tick are all stored.
+// clipboard reports a change, so pieces copied faster than the tick are all taken.
+//
+// Taking a piece only puts it in the queue: it is written on the writer's thread, and the
+// hint, the counters, the text box and the tone confirm it once it is on the disk. The tone
+// plays on a thread of its own. The window's thread never waits for the disk or the sound.
 //
 // What was read from the clipboard is kept until its change counter moves: a tick on an
 // unchanged clipboard transfers nothing again.
@@ -21,27 +26,31 @@ class CaptureCycle final : public QObject {
 public:
     // Text above this size is refused with a message instead of being stored.
     static constexpr qsizetype kMaxTextBytes = qsizetype(256) * 1024 * 1024;
+    // The text box shows at most this much, and the collected text keeps no more: laying out
+    // megabytes would freeze the window for seconds. The files always get the whole text.
+    static constexpr qsizetype kMaxShown = 100000;
+    // Longer lines are shown cut: the box lays out a whole line even where it is not seen.
+    static constexpr qsizetype kMaxShownLine = 1000;
 
-    CaptureCycle(AppState& state, Platform& platform, Form1& form1);
+    CaptureCycle(AppState& state, Platform& platform, CaptureView& view, QObject* parent = nullptr);
+    ~CaptureCycle() override;
 
     void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
+    PieceQueue& queue() { return m_queue; }
+    SoundQueue& sound() { return m_sound; }
 
     void Zeit1_Timer();
-    void captureStep();
+    // The step that runs on a clipboard change: takes what is new, shows nothing but hints.
+    void captureStep(bool tick = false);
     // Our own clearing of the clipboard.
     void clearClipboard();
 
     void Command2_Click();
     void Timer1_Timer();
 
-    // The text box shows at most this much: laying out megabytes (worst of all one long
-    // line) would freeze the window for seconds. The files always get the whole text.
-    static constexpr qsizetype kMaxShown = 100000;
-
-    // What the text box shows; keeps track of whether it still shows the clipboard text.
-    // Collected text that is too long is shown by its end (the newest pieces), a single
-    // piece by its beginning.
-    void showInText1(const QString& text, bool showEnd = false);
+    // What the text box shows of a text: collected text by its end (the newest pieces), a
+    // single piece by its beginning; long lines cut.
+    static QString shownText(const QString& text, bool showEnd);
 
 private:
     enum class Next { EndTick, ClearClipboard, Counters };
@@ -50,25 +59,29 @@ private:
     void refreshCache();
     const Clipboard::TextResult& clipText();
     QImage clipImage(Clipboard::Kind kind);
+    void notice(const QString& hint);
 
-    Next textBranch();
-    Next storeCollection(const QString& work);
-    Next storeSingleFile(const QString& work);
-    Next storeBitmap(Clipboard::Kind kind);
-    Next storeMetafile();
-    QString savePicture(const QImage& image, int count, const QString& prefix, QString* error);
-    void showTextPanel();
-    void showPicturePanel();
+    Next textBranch(bool tick);
+    Next takePicture(Clipboard::Kind kind);
+    void prepare(Piece& piece);
+    void written(const Piece& piece, const WriteResult& result);
+    void textWritten(const Piece& piece, const WriteResult& result);
+    void pictureWritten(const Piece& piece, const WriteResult& result);
+    void showText(const QString& text, bool showEnd);
     void showCountersStep();
 
     AppState& m_state;
     Platform& m_platform;
-    Form1& m_form1;
+    CaptureView& m_view;
+    PieceQueue m_queue;
+    SoundQueue m_sound;
 
     // Cache of the clipboard as of change counter m_count.
     quint64 m_count = ~quint64(0);
     bool m_has[4] = {};
     bool m_empty = true;
+    bool m_secret = false;
+    bool m_readFailed = false;
     bool m_haveText = false;
     Clipboard::TextResult m_text;
     bool m_haveImage = false;
@@ -76,6 +89,11 @@ private:
     QImage m_image;
     // The change counter whose text Text1 shows, if it shows clipboard text at all.
     quint64 m_text1Count = ~quint64(0);
+    // The change counter whose notice (secret, unreadable, too large) is in the hint line.
+    quint64 m_noticeCount = ~quint64(0);
+    // The change counter whose picture went to the queue: it is not taken twice.
+    quint64 m_pictureCount = ~quint64(0);
+    qint64 m_shownImage = 0;
     bool m_stepPending = false;
     qsizetype m_maxTextBytes = kMaxTextBytes;
 };

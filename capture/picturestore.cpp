@@ -1,17 +1,10 @@
 // Picture storage of the capture cycle and the desktop snapshot sequence.
 #include "app/appstate.h"
-#include "capture/bmpfile.h"
+#include "app/filelist.h"
 #include "capture/capturecycle.h"
-#include "capture/numbering.h"
-#include "capture/safefile.h"
+#include "capture/captureview.h"
 #include "capture/sound.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
-#include "ui/main/widgets.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -42,94 +35,77 @@ QString refusal(const QImage& image, const Clipboard& clipboard) {
     return u"FEHLER: Das Bild in der Zwischenablage ist leer oder beschädigt, nicht gespeichert"_s;
 }
 
-// A picture kept for a later tick is not drawn again on every tick.
-void showPicture(Form1& form1, const QImage& image) {
-    if (form1.Anzeige1->image().cacheKey() != image.cacheKey()) {
-        form1.Anzeige1->setImage(image);
-    }
-}
-
-QString notSaved(const QString& name, const QString& why) {
-    return u"FEHLER: %1 nicht gespeichert (%2), Bild bleibt in der Zwischenablage"_s.arg(name.toUpper(), why);
-}
-
 } // namespace
 
-// Writes the picture as a 24-bit Windows bitmap under a temporary name, then gives it the
-// first free numbered name. Returns the name, empty on a failure; error receives the reason.
-QString CaptureCycle::savePicture(const QImage& image, int count, const QString& prefix, QString* error) {
-    SafeFile::NewFile file(m_state.SavePath);
-    QString name;
-    if (file.isOpen()) {
-        if (BmpFile::write(file.device(), image)) {
-            name = placeNumberedFile(count, prefix, u".bmp"_s, file);
-        } else {
-            file.writeFailed();
-        }
-    }
-    *error = file.error();
-    return name;
-}
-
-CaptureCycle::Next CaptureCycle::storeBitmap(Clipboard::Kind kind) {
-    showPicturePanel();
+// Bitmaps (a snapshot gets the "scr" prefix) and vector pictures, which are stored as a real
+// bitmap rendered from them, under the number the "*.wmf" files give, and leave a pending
+// snapshot pending.
+CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
+    // The built-in picture goes too, also for a picture that is then refused: only one of
+    // the three panels is ever shown.
+    m_view.showArea(CaptureView::Area::Picture);
     const QImage image = clipImage(kind);
     if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
         // Such a picture can never be stored: it leaves the clipboard like data of no interest.
-        m_form1.setHint(refused);
+        m_view.setHint(refused);
         return Next::ClearClipboard;
     }
-    showPicture(m_form1, image);
-    const bool screenshot = m_state.ScreenshotPending == 1;
-    const QString prefix = screenshot ? u"scr"_s : QString();
-    const int count = m_form1.Datei2.listCount();
-    QString error;
-    const QString name = savePicture(image, count, prefix, &error);
-    if (name.isEmpty()) {
-        // Not confirmed and not cleared: the picture stays and a later tick stores it.
-        m_form1.setHint(notSaved(name.isEmpty() ? prefix + numberText(count) + u".bmp"_s : name, error));
+    // A picture kept for a later tick is not drawn again on every tick.
+    if (m_shownImage != image.cacheKey()) {
+        m_shownImage = image.cacheKey();
+        m_view.showPicture(image);
+    }
+    if (m_pictureCount == m_count) {
+        // Already on its way to the disk, or waiting there for another try.
         return Next::Counters;
     }
-    // The sound confirms a picture that is on disk.
-    PlayCaptureSignal(m_form1);
-    m_form1.setHint((screenshot ? u"Screenshot gespeichert als: "_s : u"Datei gespeichert als: "_s) +
-                    name.toUpper());
-    m_state.ScreenshotPending = 0;
-    clearClipboard();
-    m_form1.Datei2.refresh();
-    return Next::ClearClipboard;
+    m_pictureCount = m_count;
+    Piece piece;
+    piece.kind = kind == Clipboard::Kind::Metafile ? Piece::Kind::Metafile : Piece::Kind::Bitmap;
+    piece.dir = m_state.SavePath;
+    piece.image = image;
+    if (piece.kind == Piece::Kind::Bitmap && m_state.ScreenshotPending == 1) {
+        piece.prefix = u"scr"_s;
+    }
+    piece.clipCount = m_count;
+    m_queue.enqueue(std::move(piece));
+    // The clipboard is cleared once the picture is on the disk.
+    return Next::Counters;
 }
 
-// A vector picture is stored as a real bitmap rendered from it, under the number the "*.wmf"
-// files give, and leaves a pending screenshot pending.
-CaptureCycle::Next CaptureCycle::storeMetafile() {
-    showPicturePanel();
-    const QImage image = clipImage(Clipboard::Kind::Metafile);
-    if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
-        m_form1.setHint(refused);
-        return Next::ClearClipboard;
+void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result) {
+    const bool metafile = piece.kind == Piece::Kind::Metafile;
+    if (!result.ok) {
+        // Not confirmed and not cleared: the picture stays, and the next tick tries again.
+        m_view.setHint(u"FEHLER: %1 nicht gespeichert (%2), Bild bleibt in der Zwischenablage"_s.arg(
+            result.name.toUpper(), result.error));
+        return;
     }
-    showPicture(m_form1, image);
-    const int count = m_form1.Datei3.listCount();
-    QString error;
-    const QString name = savePicture(image, count, QString(), &error);
-    if (name.isEmpty()) {
-        m_form1.setHint(notSaved(name.isEmpty() ? numberText(count) + u".bmp"_s : name, error));
-        return Next::Counters;
+    // The sound confirms a picture that is on disk.
+    PlayCaptureSignal(m_view.soundOption(), m_sound);
+    if (metafile) {
+        m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper());
+    } else if (!piece.prefix.isEmpty()) {
+        m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper());
+        m_state.ScreenshotPending = 0;
+    } else {
+        m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper());
     }
-    PlayCaptureSignal(m_form1);
-    clearClipboard();
-    m_form1.setHint(u"BMP-Datei gespeichert als: "_s + name.toUpper());
-    m_form1.Datei3.refresh();
-    return Next::ClearClipboard;
+    m_noticeCount = ~quint64(0);
+    // Only the picture itself leaves the clipboard, not what was copied after it.
+    if (m_platform.clipboard->changeCount() == piece.clipCount) {
+        clearClipboard();
+    }
+    (metafile ? m_view.metafiles() : m_view.bitmapFiles()).refresh();
+    showCountersStep();
 }
 
 void CaptureCycle::Command2_Click() {
-    m_form1.focusSink();
-    m_form1.hide();
+    m_view.focusSink();
+    m_view.setWindowShown(false);
     m_state.ScreenshotPending = 1;
     m_state.ScreenshotTicks = 0;
-    m_form1.Timer1->start();
+    m_view.setSnapshotTimer(true);
 }
 
 void CaptureCycle::Timer1_Timer() {
@@ -137,14 +113,14 @@ void CaptureCycle::Timer1_Timer() {
         if (!m_platform.desktop->snapshotToClipboard()) {
             // The request stays pending, as for a snapshot that is late: the next bitmap
             // gets the "scr" name.
-            m_form1.setHint(
+            m_view.setHint(
                 u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto (z. B. reines Wayland)"_s);
         }
         m_state.ScreenshotTicks = 4;
     } else if (m_state.ScreenshotTicks == 5) {
-        m_form1.show();
+        m_view.setWindowShown(true);
         m_state.ScreenshotTicks = 0;
-        m_form1.Timer1->stop();
+        m_view.setSnapshotTimer(false);
     } else {
         ++m_state.ScreenshotTicks;
     }

@@ -1,16 +1,14 @@
 #include "capture/sound.h"
 
-#include "platform/platform.h"
-#include "ui/main/form1.h"
+#include "platform/soundoutput.h"
 
-#include <QCheckBox>
 #include <QFile>
 
 using namespace Qt::StringLiterals;
 
-void PlayCaptureSignal(Form1& form1) {
-    if (form1.Option3D8->isChecked()) {
-        PlayWaveResource(*form1.platform().sound, u"CLIP"_s);
+void PlayCaptureSignal(bool signalsOn, SoundOutput& sound) {
+    if (signalsOn) {
+        PlayWaveResource(sound, u"CLIP"_s);
     }
 }
 

@@ -1,60 +1,89 @@
 // Text storage of the capture cycle: the collection file and the numbered single files.
 #include "app/appstate.h"
+#include "app/filelist.h"
 #include "capture/capturecycle.h"
-#include "capture/numbering.h"
-#include "capture/safefile.h"
+#include "capture/captureview.h"
 #include "capture/sound.h"
-#include "ui/main/form1.h"
-
-#include <QCheckBox>
-#include <QFile>
-#include <QFileInfo>
-#include <QPlainTextEdit>
 
 using namespace Qt::StringLiterals;
 
-CaptureCycle::Next CaptureCycle::storeCollection(const QString& work) {
-    showTextPanel();
-    const bool separator = m_form1.Check1->isChecked();
-    const QString ending = separator ? m_state.TrennBlock : u"\r\n"_s;
-    // The written line is the text, then its ending, then the line end of the write.
-    const QByteArray record = (work + ending + u"\r\n"_s).toUtf8();
-    QString error;
-    if (!SafeFile::appendRecord(m_state.SavePath + u"clipbrd.dat"_s, record, &error)) {
-        // Not stored: no confirmation, and the piece is tried again at the next tick.
-        m_form1.setHint(u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (%1)"_s.arg(error));
+CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
+    const Clipboard::TextResult& clip = clipText();
+    if (clip.tooLarge) {
+        notice(u"Der Text in der Zwischenablage ist zu groß (über %1 MB) und wurde nicht gespeichert!"_s.arg(
+            m_maxTextBytes / (1024 * 1024)));
         return Next::EndTick;
     }
+    const QString& text = clip.text;
+    // Only the tick shows the clipboard text: after a store the collected text stays in the
+    // box until then.
+    if (tick && m_text1Count != m_count) {
+        showText(text, false);
+        m_text1Count = m_count;
+    }
+    // Same data, same size: no need to compare megabytes character by character.
+    const bool same = (text.constData() == m_state.LastClipText.constData() &&
+                       text.size() == m_state.LastClipText.size()) ||
+                      text == m_state.LastClipText;
+    if (same) {
+        // The same text read anew (copied again): keep this copy, so that the ticks while it
+        // stays compare by identity instead of character by character.
+        m_state.LastClipText = text;
+        return Next::EndTick;
+    }
+    const bool collect = m_view.collectOption();
+    if (!collect && !m_view.singleFileOption()) {
+        return Next::ClearClipboard;
+    }
+    // Both modes read the text once more; an unchanged clipboard gives the same text.
+    const QString work = clipText().text;
+    if (work.isEmpty()) {
+        return Next::Counters;
+    }
+    // Taken: it is not taken again, whether its write succeeds at once or later.
     m_state.LastClipText = work;
-    m_state.CapturedText += work + ending;
-    showInText1(m_state.CapturedText, true);
-    m_form1.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
-    PlayCaptureSignal(m_form1);
+    m_view.showArea(CaptureView::Area::Text);
+    Piece piece;
+    piece.kind = collect ? Piece::Kind::Collection : Piece::Kind::SingleText;
+    piece.dir = m_state.SavePath;
+    piece.text = work;
+    if (collect) {
+        piece.ending = m_view.separatorOption() ? m_state.TrennBlock : u"\r\n"_s;
+    }
+    piece.clipCount = m_count;
+    m_queue.enqueue(std::move(piece));
     return Next::EndTick;
 }
 
-CaptureCycle::Next CaptureCycle::storeSingleFile(const QString& work) {
-    showTextPanel();
-    // Written whole under a temporary name first, so a crash never leaves half a piece.
-    SafeFile::NewFile file(m_state.SavePath);
-    const QByteArray bytes = (work + u"\r\n"_s).toUtf8();
-    QString name;
-    if (file.isOpen() && file.write(bytes)) {
-        name = placeNumberedFile(m_form1.Datei1.listCount(), QString(), u".txt"_s, file);
+void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
+    const bool collect = piece.kind == Piece::Kind::Collection;
+    if (!collect) {
+        m_view.textFiles().refresh();
     }
-    const bool ok = !name.isEmpty();
-    const QString error = file.error();
-    if (!ok) {
-        const QString shown = name.isEmpty() ? numberText(m_form1.Datei1.listCount()) + u".txt"_s : name;
-        m_form1.setHint(
-            u"FEHLER: Text konnte nicht als Datei %1 gespeichert werden (%2)"_s.arg(shown.toUpper(), error));
-        m_form1.Datei1.refresh();
-        return Next::EndTick;
+    if (!result.ok) {
+        // Not stored: no confirmation; the piece stays first in the queue and is tried again
+        // at the next tick.
+        m_view.setHint(
+            collect ? u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (%1)"_s.arg(result.error)
+                    : u"FEHLER: Text konnte nicht als Datei %1 gespeichert werden (%2)"_s.arg(
+                          result.name.toUpper(), result.error));
+        return;
     }
-    m_state.LastClipText = work;
-    showInText1(work);
-    m_form1.setHint(u"Text gespeichert in der Datei: "_s + name.toUpper());
-    m_form1.Datei1.refresh();
-    PlayCaptureSignal(m_form1);
-    return Next::EndTick;
+    if (collect) {
+        // The collected text keeps no more than the box can show.
+        m_state.CapturedText += piece.text + piece.ending;
+        if (m_state.CapturedText.size() > kMaxShown) {
+            m_state.CapturedText.remove(0, m_state.CapturedText.size() - kMaxShown);
+        }
+        showText(m_state.CapturedText, true);
+        m_text1Count = ~quint64(0);
+        m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    } else {
+        showText(piece.text, false);
+        // The box shows the clipboard text as the next tick would: it need not show it again.
+        m_text1Count = piece.clipCount == m_count ? m_count : ~quint64(0);
+        m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper());
+    }
+    m_noticeCount = ~quint64(0);
+    PlayCaptureSignal(m_view.soundOption(), m_sound);
 }

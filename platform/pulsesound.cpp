@@ -64,8 +64,15 @@ std::optional<Pcm> parseWave(const QByteArray& wave) {
 
 bool play(const Pcm& pcm) {
     int error = 0;
+    // A short buffer: draining then waits for the tone, not for the sink's whole latency.
+    pa_buffer_attr attr;
+    attr.maxlength = ~0u;
+    attr.tlength = quint32(pa_usec_to_bytes(50000, &pcm.spec));
+    attr.prebuf = ~0u;
+    attr.minreq = ~0u;
+    attr.fragsize = ~0u;
     pa_simple* stream = pa_simple_new(nullptr, "Snapwell", PA_STREAM_PLAYBACK, nullptr, "Bestaetigung",
-                                      &pcm.spec, nullptr, nullptr, &error);
+                                      &pcm.spec, nullptr, &attr, &error);
     if (!stream) {
         return false;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The confirmation tone reaches a real sound server: a private PulseAudio with a null sink,
-# whose monitor is recorded while a piece is captured.
+# whose monitor is recorded while a piece is captured. With that server, whose sink takes
+# its time, pieces copied in quick succession are all stored, in order.
 . "$(dirname "$0")/lib.sh" "$@"
 start_xvfb
 
@@ -49,3 +50,18 @@ loud=$(sox -t raw -r 22050 -e signed -b 16 -c 1 "$raw" -t dat - 2>/dev/null |
 echo "loud samples: $loud"
 [ "$loud" -gt 200 ] && [ "$loud" -lt 4000 ] || fail "tone length off: $loud loud samples"
 pass "confirmation tone played through the sound server"
+
+# Fifteen pieces 0.8 s apart with the sound on: the tones never hold up the next read.
+: >"$E2E_DIR/expected"
+first=$(stat -c %s "$app/Files/clipbrd.dat")
+for i in $(seq -w 1 15); do
+    printf 'Stück %s mit Ton' "$i" >"$E2E_DIR/piece$i"
+    append_record "$E2E_DIR/piece$i" >>"$E2E_DIR/expected"
+    clip_file "$E2E_DIR/piece$i" text/plain
+    sleep 0.8
+done
+size=$((first + $(stat -c %s "$E2E_DIR/expected")))
+wait_until 10 bash -c "[ \$(stat -c %s '$app/Files/clipbrd.dat') -ge $size ]" ||
+    fail "only $(($(stat -c %s "$app/Files/clipbrd.dat") - first)) of $((size - first)) bytes stored"
+tail -c +$((first + 1)) "$app/Files/clipbrd.dat" | cmp - "$E2E_DIR/expected" || fail "pieces differ or out of order"
+pass "15 pieces 0.8 s apart with the sound on, all stored in order"

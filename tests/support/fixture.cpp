@@ -1,11 +1,14 @@
 #include "tests/support/fixture.h"
 
 #include "app/appmodul.h"
+#include "capture/capturecycle.h"
 #include "ui/main/form1.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <sys/mount.h>
 
@@ -75,6 +78,19 @@ void AppFixture::settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
     }
+}
+
+void AppFixture::settleCapture() {
+    settle();
+    CaptureCycle& cycle = m_form1->cycle();
+    QElapsedTimer waited;
+    waited.start();
+    while (!cycle.queue().idle() && waited.elapsed() < 10000) {
+        QThread::msleep(1);
+        QCoreApplication::processEvents();
+    }
+    cycle.sound().waitIdle();
+    QCoreApplication::processEvents();
 }
 
 void AppFixture::startMonitoring() {

@@ -30,6 +30,8 @@ protected:
     QString files() const;
     // Runs pending queued work (the change-triggered capture step among it).
     static void settle();
+    // settle(), then waits until the capture has written, confirmed and sounded what it took.
+    void settleCapture();
     // Switches monitoring on (through the button) and delivers what is queued.
     void startMonitoring();
     // Makes the collection directory a 64 kB file system of its own, which runs full for

@@ -4,13 +4,21 @@
 #include "ui/main/widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+
+#include "app/filelist.h"
+#include "capture/captureview.h"
 
 #include <sys/stat.h>
 
@@ -27,11 +35,14 @@ protected:
         start();
         startMonitoring();
     }
-    void tick() { m_form1->Zeit1_Timer(); }
+    void tick() {
+        m_form1->Zeit1_Timer();
+        settleCapture();
+    }
     // Another program copies text; the change is delivered and the next tick runs.
     void copy(const QString& text) {
         m_fake->clipboard.setText(text);
-        settle();
+        settleCapture();
         tick();
     }
     QByteArray dat() const { return readFile(files() + u"clipbrd.dat"_s); }
@@ -121,7 +132,7 @@ TEST_F(CaptureTest, PicturesWinOverTextAndForeignDataIsCleared) {
     img.fill(Qt::red);
     both->setImageData(img);
     m_fake->clipboard.setFormats(std::move(both));
-    settle();
+    settleCapture();
     tick();
     EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
     EXPECT_TRUE(QFile::exists(files() + u"00.bmp"_s));
@@ -218,41 +229,41 @@ TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {
     EXPECT_TRUE(dat().contains("leise"));
 }
 
-TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLater) {
+TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     // The collection directory has gone.
     ASSERT_TRUE(QDir(files()).removeRecursively());
     copy(u"wichtig"_s);
-    EXPECT_TRUE(hint().contains(u"CLIPBRD.DAT"_s)) << hint().toStdString();
-    EXPECT_TRUE(hint().startsWith(u"FEHLER"_s));
-    EXPECT_TRUE(m_fake->sound.played.isEmpty());
-    EXPECT_TRUE(m_state.LastClipText.isEmpty());
-    EXPECT_TRUE(m_state.CapturedText.isEmpty());
-
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (Verzeichnis fehlt)"_s);
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
+    EXPECT_TRUE(m_state.CapturedText.isEmpty());
+    // A later piece waits behind it: nothing overtakes the failed one.
+    copy(u"danach"_s);
+    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
 
-    // Once the directory is back, the next tick stores the piece.
+    // Once the directory is back, the next tick stores both, in order.
     ASSERT_TRUE(QDir().mkpath(files()));
     tick();
-    EXPECT_EQ(dat(), "wichtig\r\n" + kTildes + "\r\n\r\n");
-    EXPECT_EQ(m_fake->sound.played.size(), 1);
+    EXPECT_EQ(dat(), "wichtig\r\n" + kTildes + "\r\n\r\ndanach\r\n" + kTildes + "\r\n\r\n");
+    EXPECT_EQ(m_fake->sound.played.size(), 2);
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
 
     // A named pipe in the file's place: refused at once, nothing confirmed.
     QFile::remove(files() + u"clipbrd.dat"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(files() + u"clipbrd.dat"_s).constData(), 0600), 0);
     copy(u"voll"_s);
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
-    EXPECT_EQ(m_fake->sound.played.size(), 1);
-    EXPECT_EQ(m_state.LastClipText, u"wichtig"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 2);
+    QFile::remove(files() + u"clipbrd.dat"_s);
+    tick();
 
     // Single files: a failed write leaves no file behind and the piece is retried.
-    QFile::remove(files() + u"clipbrd.dat"_s);
     m_form1->Option3D2_Click();
     ASSERT_TRUE(QDir(files()).removeRecursively());
-    tick();
+    copy(u"einzeln"_s);
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht als Datei 00.TXT gespeichert werden (Verzeichnis fehlt)"_s);
     ASSERT_TRUE(QDir().mkpath(files()));
     tick();
-    EXPECT_EQ(readFile(files() + u"00.txt"_s), "voll\r\n");
+    EXPECT_EQ(readFile(files() + u"00.txt"_s), "einzeln\r\n");
 }
 
 // A small file system of its own runs full in the middle of a piece.
@@ -277,17 +288,13 @@ TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier);
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (Datenträger voll)"_s);
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
-    EXPECT_TRUE(m_state.LastClipText.isEmpty());
 
-    // A single file cut short is removed again, and the hint names it.
-    m_form1->Option3D2_Click();
+    // Tried again at every tick, each time leaving nothing behind.
     tick();
-    EXPECT_EQ(QDir(m_small).entryList(QDir::Files), QStringList{u"clipbrd.dat"_s});
-    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht als Datei 00.TXT gespeichert werden (Datenträger voll)"_s);
+    EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier);
 
     // With room again, the piece is stored whole by the next tick.
     growSmallDisk();
-    m_form1->Option3D1_Click();
     tick();
     EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
     EXPECT_EQ(m_fake->sound.played.size(), 1);
@@ -297,15 +304,15 @@ TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {
     m_form1->Check1->setChecked(false);
     for (int i = 0; i < 5; ++i) {
         m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
-        settle(); // the change arrives; no tick in between
+        settleCapture(); // the change arrives; no tick in between
     }
     EXPECT_EQ(dat(), "schnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell 3\r\n\r\nschnell 4\r\n\r\n");
 
     // Our own clearing does not start a loop of steps.
     const int clears = m_fake->clipboard.clears;
     m_fake->clipboard.clear();
-    settle();
-    settle();
+    settleCapture();
+    settleCapture();
     EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
 }
 
@@ -334,7 +341,152 @@ TEST_F(CaptureTest, HugeTextIsStoredWholeButShownShortened) {
     copy(u"danach"_s);
     // The collected text is shown by its end: the newest piece is visible.
     EXPECT_TRUE(m_form1->Text1->toPlainText().contains(u"danach"_s));
-    EXPECT_EQ(m_state.CapturedText.size(), huge.size() + 6 + 2 * (4 + 49));
+    // The collected text keeps no more than the box shows.
+    EXPECT_EQ(m_state.CapturedText.size(), CaptureCycle::kMaxShown);
+    EXPECT_TRUE(m_state.CapturedText.endsWith(u"danach\r\n"_s + QString::fromLatin1(kTildes) + u"\r\n"_s));
+
+    // A long line is shown cut: the box never lays out more than a short line's worth.
+    for (const QString& line :
+         CaptureCycle::shownText(QString(1000000, u'l') + u"\nkurz"_s, false).split(u'\n')) {
+        EXPECT_LE(line.size(), CaptureCycle::kMaxShownLine + 6);
+    }
+}
+
+TEST_F(CaptureTest, SecretsAndUnreadableContentAreNeitherStoredNorShown) {
+    copy(u"davor"_s);
+    auto secret = std::make_unique<QMimeData>();
+    secret->setText(u"geheim"_s);
+    secret->setData(QString::fromLatin1(Clipboard::kSecretHint), "secret");
+    m_fake->clipboard.setFormats(std::move(secret));
+    settleCapture();
+    tick();
+    EXPECT_EQ(hint(), u"Kennwort erkannt - nicht gespeichert"_s);
+    EXPECT_FALSE(dat().contains("geheim"));
+    EXPECT_FALSE(m_form1->Text1->toPlainText().contains(u"geheim"_s));
+    EXPECT_EQ(m_fake->clipboard.currentText(), u"geheim"_s); // left for the user to paste
+    EXPECT_EQ(m_fake->sound.played.size(), 1);
+
+    // A failure hint gives way to the next success, and a success hint to a later failure.
+    copy(u"offen"_s);
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    m_fake->clipboard.failRead = true;
+    copy(u"stumm"_s);
+    EXPECT_EQ(hint(), u"Der Inhalt der Zwischenablage konnte nicht gelesen werden"_s);
+    const int reads = m_fake->clipboard.textReads;
+    tick();
+    tick();
+    EXPECT_EQ(m_fake->clipboard.textReads, reads); // one attempt per change, no retry loop
+    m_fake->clipboard.failRead = false;
+    copy(u"wieder"_s);
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+    EXPECT_EQ(dat(), "davor\r\n" + kTildes + "\r\n\r\noffen\r\n" + kTildes + "\r\n\r\nwieder\r\n" + kTildes +
+                         "\r\n\r\n");
+}
+
+TEST_F(CaptureTest, TheBoxShowsTheCollectionUntilTheNextTick) {
+    m_fake->clipboard.setText(u"eins"_s);
+    settleCapture(); // stored on the change, no tick yet
+    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(QString::fromLatin1(kTildes)));
+    tick();
+    EXPECT_EQ(m_form1->Text1->toPlainText(), u"eins"_s);
+    // Later ticks on the unchanged clipboard leave the box alone.
+    const int revision = m_form1->Text1->document()->revision();
+    tick();
+    tick();
+    EXPECT_EQ(m_form1->Text1->document()->revision(), revision);
+}
+
+// The capture on its own, with a view of plain values instead of the window.
+class FakeView final : public CaptureView {
+public:
+    bool collectOption() const override { return true; }
+    bool singleFileOption() const override { return false; }
+    bool separatorOption() const override { return false; }
+    bool soundOption() const override { return true; }
+    bool monitoringActive() const override { return true; }
+    void blink(const QString&, quint32) override { ++blinks; }
+    void showArea(Area) override { calls << u"area"_s; }
+    void showText(const QString&) override { calls << u"text"_s; }
+    void showPicture(const QImage&) override { calls << u"picture"_s; }
+    void setHint(const QString& text) override {
+        hints << text;
+        if (onHint) {
+            onHint(text);
+        }
+    }
+    void showCounts(int, int, bool) override { calls << u"counts"_s; }
+    FileList& textFiles() override { return txt; }
+    FileList& bitmapFiles() override { return bmp; }
+    FileList& metafiles() override { return wmf; }
+    void focusSink() override {}
+    void setWindowShown(bool) override {}
+    void setSnapshotTimer(bool) override {}
+
+    int blinks = 0;
+    QStringList calls;
+    QStringList hints;
+    std::function<void(const QString&)> onHint;
+    FileList txt{u"*.txt"_s}, bmp{u"*.bmp"_s}, wmf{u"*.wmf"_s};
+};
+
+// A disk that takes its time.
+class SlowWriter final : public PieceWriter {
+public:
+    WriteResult write(const Piece& piece) override {
+        QThread::msleep(300);
+        return m_files.write(piece);
+    }
+
+private:
+    FileWriter m_files;
+};
+
+TEST(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
+    QTemporaryDir dir;
+    FakePlatform fake;
+    AppState state;
+    state.SavePath = dir.path() + u"/"_s;
+    FakeView view;
+    CaptureCycle cycle(state, fake.platform, view);
+    cycle.queue().setWriter(std::make_unique<SlowWriter>());
+    fake.sound.onPlay = [] { QThread::msleep(2000); };
+    const QString dat = state.SavePath + u"clipbrd.dat"_s;
+    // Each confirmation must find its piece on the disk already.
+    QList<QByteArray> onDisk;
+    view.onHint = [&](const QString&) { onDisk << readFile(dat); };
+
+    for (int i = 0; i < 3; ++i) {
+        fake.clipboard.setText(u"Stück %1"_s.arg(i));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(view.hints.isEmpty()); // nothing confirmed before it is written
+
+    // The window's thread goes on: a 20 ms timer and the tick keep running meanwhile.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0, longest = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    beat.start(20);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { cycle.Zeit1_Timer(); });
+    ticker.start(100);
+    while (clock.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    EXPECT_LT(longest, 250);
+    EXPECT_GE(view.blinks, 20);
+    EXPECT_EQ(readFile(dat), "Stück 0\r\n\r\nStück 1\r\n\r\nStück 2\r\n\r\n"_ba);
+    ASSERT_EQ(onDisk.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(onDisk[i].endsWith(u"Stück %1\r\n\r\n"_s.arg(i).toUtf8())) << i;
+    }
+    // The first tone plays for 2 s; the two confirmations meanwhile are merged into one.
+    cycle.sound().waitIdle();
+    EXPECT_EQ(fake.sound.played.size(), 2);
 }
 
 } // namespace

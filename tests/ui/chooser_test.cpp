@@ -205,7 +205,7 @@ TEST_F(ChooserTest, UebernehmenWithAnExistingDirectoryTakesItAtOnceAndCapturesGo
 
     startMonitoring();
     m_fake->clipboard.setText(u"Neues Ziel"_s);
-    settle();
+    settleCapture();
     m_form1->Zeit1_Timer();
     EXPECT_TRUE(readFile(other + u"/clipbrd.dat"_s).startsWith("Neues Ziel"));
     EXPECT_FALSE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
@@ -255,7 +255,7 @@ TEST_F(ChooserTest, MissingDirectoryAnsweredNoKeepsSavePathAndCapturesGoOnAsBefo
     // Monitoring goes on behind the chooser, into the directory that still exists.
     startMonitoring();
     m_fake->clipboard.setText(u"Noch hier"_s);
-    settle();
+    settleCapture();
     m_form1->Zeit1_Timer();
     EXPECT_TRUE(readFile(files() + u"clipbrd.dat"_s).startsWith("Noch hier"));
 

@@ -74,7 +74,7 @@ TEST_F(EditTest, SavingAfterACaptureAsksAndKeepsTheNewPieces) {
 
     // Monitoring goes on behind the manager.
     m_fake->clipboard.setText(u"zweiter"_s);
-    settle();
+    settleCapture();
     const QByteArray captured = readFile(files() + u"clipbrd.dat"_s);
     ASSERT_TRUE(captured.contains("zweiter\r\n"));
 
@@ -111,14 +111,14 @@ TEST_F(EditTest, PiecesCapturedWhileTheQuestionIsOpenAreNotOverwritten) {
     Form5& f = open();
     type(f.Text3, u">> "_s);
     m_fake->clipboard.setText(u"zweiter"_s);
-    settle();
+    settleCapture();
     ASSERT_TRUE(readFile(files() + u"clipbrd.dat"_s).endsWith(record("zweiter")));
 
     // The question's own event loop goes on delivering the capture timer's ticks.
     const auto captureWhileAsking = [&](const QString& piece) {
         m_fake->messages.whileShown = [this, piece] {
             m_fake->clipboard.setText(piece);
-            settle();
+            settleCapture();
         };
     };
     captureWhileAsking(u"dritter"_s);
@@ -297,7 +297,7 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
 
     // The next capture starts a new collection file; "Neu" on it must not touch backup.dat.
     m_fake->clipboard.setText(u"zweite Sammlung"_s);
-    settle();
+    settleCapture();
     const QByteArray second = readFile(files() + u"clipbrd.dat"_s);
     ASSERT_TRUE(second.startsWith("zweite Sammlung\r\n"));
     f.Datei1.refresh();
@@ -333,7 +333,7 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
     f.Befehl4_Click();
     ASSERT_EQ(readFile(files() + u"backup.dat"_s), second);
     m_fake->clipboard.setText(u"dritte"_s);
-    settle();
+    settleCapture();
     type(f.Text3, u"getippt"_s);
     f.Befehl2_Click();
     EXPECT_EQ(lastMessage(), kAppendedQuestion);

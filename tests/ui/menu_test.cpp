@@ -40,7 +40,7 @@ protected:
 
     void capture(const QString& text) {
         m_fake->clipboard.setText(text);
-        settle();
+        settleCapture();
     }
 
     QString line(QChar c, int n) { return QString(n, c); }

@@ -57,15 +57,18 @@ protected:
         // The screenshot sequence is driven tick by tick here, never by the running timer.
         m_form1->Timer1->blockSignals(true);
     }
-    void tick() { m_form1->Zeit1_Timer(); }
+    void tick() {
+        m_form1->Zeit1_Timer();
+        settleCapture();
+    }
     // Another program puts something on the clipboard; the change is delivered at once.
     void copy(std::unique_ptr<QMimeData> data) {
         m_fake->clipboard.setFormats(std::move(data));
-        settle();
+        settleCapture();
     }
     void copy(const QImage& img, const QString& format = u"image/png"_s) {
         m_fake->clipboard.setImage(img, format);
-        settle();
+        settleCapture();
     }
     // Clicks the screenshot button and runs the six ticks of its timer.
     void screenshot() {
@@ -73,7 +76,7 @@ protected:
         for (int i = 0; i < 6; ++i) {
             m_form1->Timer1_Timer();
         }
-        settle();
+        settleCapture();
     }
     QString hint() const { return m_form1->hinweis->text(); }
     QStringList bmps() const { return QDir(files()).entryList({u"*.bmp"_s}, QDir::Files, QDir::Name); }
@@ -167,7 +170,7 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     for (int i = 0; i < 3; ++i) {
         m_form1->Timer1_Timer();
     }
-    settle();
+    settleCapture();
     EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
     EXPECT_EQ(readFile(files() + u"00.bmp"_s), "alt");
@@ -222,7 +225,7 @@ TEST_F(PicturesTest, ScreenshotTimerTickByTick) {
     EXPECT_FALSE(m_form1->Timer1->isActive());
     EXPECT_EQ(m_fake->desktop.snapshots, 1);
 
-    settle();
+    settleCapture();
     EXPECT_EQ(stored(u"scr00.bmp"_s), m_fake->desktop.screen);
 
     // Where the desktop refuses a grab, the hint says so and the window comes back; the

@@ -369,11 +369,75 @@ void Form1::refreshFileLists() {
 }
 
 void Form1::showCounters() {
-    Text2->setText(QString::number(Datei1.listCount()));
-    Text4->setText(QString::number(Datei3.listCount() + Datei2.listCount()));
     const bool textData = QFileInfo(m_state.SavePath + u"clipbrd.dat"_s).isFile() ||
                           QFileInfo(m_state.SavePath + u"backup.dat"_s).isFile();
+    showCounts(Datei1.listCount(), Datei3.listCount() + Datei2.listCount(), textData);
+}
+
+namespace {
+// Only what changed is touched: the counters step runs on every tick of an empty clipboard.
+void setIfChanged(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) {
+        edit->setText(text);
+    }
+}
+} // namespace
+
+void Form1::showCounts(int texts, int pictures, bool textData) {
+    setIfChanged(Text2, QString::number(texts));
+    setIfChanged(Text4, QString::number(pictures));
     Label11->setText(textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s);
+}
+
+bool Form1::collectOption() const {
+    return Option3D1->isChecked();
+}
+
+bool Form1::singleFileOption() const {
+    return Option3D2->isChecked();
+}
+
+bool Form1::separatorOption() const {
+    return Check1->isChecked();
+}
+
+bool Form1::soundOption() const {
+    return Option3D8->isChecked();
+}
+
+bool Form1::monitoringActive() const {
+    return Zeit1->isActive();
+}
+
+void Form1::blink(const QString& caption, quint32 bgr) {
+    setWindowTitle(caption);
+    setIndicatorColor(bgr);
+}
+
+void Form1::showArea(Area area) {
+    Frame3D9->hide();
+    Frame3D2->setVisible(area == Area::Text);
+    Frame3D1->setVisible(area == Area::Picture);
+}
+
+void Form1::showText(const QString& text) {
+    Text1->setPlainText(text);
+}
+
+void Form1::showPicture(const QImage& image) {
+    Anzeige1->setImage(image);
+}
+
+void Form1::setWindowShown(bool shown) {
+    setVisible(shown);
+}
+
+void Form1::setSnapshotTimer(bool running) {
+    if (running) {
+        Timer1->start();
+    } else {
+        Timer1->stop();
+    }
 }
 
 void Form1::setHint(const QString& text) {

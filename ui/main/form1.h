@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/filelist.h"
+#include "capture/captureview.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -22,9 +23,9 @@ struct AppState;
 struct Platform;
 
 // The main window. Controls are public members named like their handlers, because the
-// capture cycle, the settings and the other windows read and set them directly: the option
-// controls are the live settings.
-class Form1 final : public QMainWindow {
+// settings and the other windows read and set them directly: the option controls are the
+// live settings. The capture sees the window only as its view.
+class Form1 final : public QMainWindow, public CaptureView {
     Q_OBJECT
 public:
     Form1(AppState& state, Platform& platform, QWidget* parent = nullptr);
@@ -39,10 +40,27 @@ public:
     void showCounters();
     void refreshFileLists();
     void setFileListPath(const QString& path);
-    void setHint(const QString& text);
+    void setHint(const QString& text) override;
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;
-    void focusSink();
+    void focusSink() override;
+
+    // The capture's view of the window.
+    bool collectOption() const override;
+    bool singleFileOption() const override;
+    bool separatorOption() const override;
+    bool soundOption() const override;
+    bool monitoringActive() const override;
+    void blink(const QString& caption, quint32 bgr) override;
+    void showArea(Area area) override;
+    void showText(const QString& text) override;
+    void showPicture(const QImage& image) override;
+    void showCounts(int texts, int pictures, bool textData) override;
+    FileList& textFiles() override { return Datei1; }
+    FileList& bitmapFiles() override { return Datei2; }
+    FileList& metafiles() override { return Datei3; }
+    void setWindowShown(bool shown) override;
+    void setSnapshotTimer(bool running) override;
 
     // Menu bar
     QAction* mnuTrenn = nullptr;

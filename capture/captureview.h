@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class FileList;
+
+// What the capture shows and reads on the main window. The window implements it; the
+// capture never touches a control itself, so it runs in a test without any window.
+class CaptureView {
+public:
+    enum class Area { Text, Picture };
+
+    virtual ~CaptureView() = default;
+
+    // The options, read whenever they are needed: the controls are the live settings.
+    virtual bool collectOption() const = 0;    // "Textdaten sammeln"
+    virtual bool singleFileOption() const = 0; // "Einzel-Texte speichern"
+    virtual bool separatorOption() const = 0;  // "Trennlinie"
+    virtual bool soundOption() const = 0;      // "Akustische Signale"
+    // The capture timer runs.
+    virtual bool monitoringActive() const = 0;
+
+    // One blink: the caption and the indicator's colour (0x00BBGGRR).
+    virtual void blink(const QString& caption, quint32 bgr) = 0;
+    // Shows one of the two capture panels and hides the other and the built-in picture.
+    virtual void showArea(Area area) = 0;
+    virtual void showText(const QString& text) = 0;
+    virtual void showPicture(const QImage& image) = 0;
+    virtual void setHint(const QString& text) = 0;
+    virtual void showCounts(int texts, int pictures, bool textData) = 0;
+
+    // The file lists "*.txt", "*.bmp" and "*.wmf" of the collection directory.
+    virtual FileList& textFiles() = 0;
+    virtual FileList& bitmapFiles() = 0;
+    virtual FileList& metafiles() = 0;
+
+    // The snapshot sequence: the window steps aside while the screen is taken.
+    virtual void focusSink() = 0;
+    virtual void setWindowShown(bool shown) = 0;
+    virtual void setSnapshotTimer(bool running) = 0;
+};
