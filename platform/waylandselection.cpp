@@ -348,6 +348,29 @@ DataControl probeDataControl(SelectionBackend::Budget budget) {
     return connect(c, budget);
 }
 
+QByteArray qtPlatformFor(const QByteArray& userChoice, bool waylandSession, bool xServer,
+                         DataControl offered) {
+    if (!userChoice.isEmpty() || !waylandSession) {
+        return {};
+    }
+    if (offered != DataControl::None) {
+        return "wayland";
+    }
+    // Without data control a Wayland program sees the clipboard only while it has the focus;
+    // under XWayland it is an X program like any other.
+    return xServer ? "xcb" : QByteArray();
+}
+
+void chooseQtPlatform() {
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const QByteArray choice =
+        qtPlatformFor(qgetenv("QT_QPA_PLATFORM"), wayland, !qEnvironmentVariableIsEmpty("DISPLAY"),
+                      wayland ? probeDataControl(std::chrono::seconds(2)) : DataControl::None);
+    if (!choice.isEmpty()) {
+        qputenv("QT_QPA_PLATFORM", choice);
+    }
+}
+
 std::unique_ptr<SelectionBackend> openWaylandSelection(SelectionBackend::Budget budget) {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         return nullptr;

@@ -37,6 +37,23 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwo) {
     }
 }
 
+TEST(WaylandChoice, NativeWhereDataControlIsOfferedElseXWaylandAndTheUserWins) {
+    const struct {
+        QByteArray user;
+        bool wayland, x;
+        DataControl offered;
+        QByteArray expected;
+    } cases[] = {
+        {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland"},
+        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
+        {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
+        {"wayland", true, true, DataControl::None, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qtPlatformFor(c.user, c.wayland, c.x, c.offered), c.expected) << c.user.constData();
+    }
+}
+
 class WaylandSelection : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
