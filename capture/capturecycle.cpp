@@ -15,6 +15,12 @@ using namespace Qt::StringLiterals;
 CaptureCycle::CaptureCycle(AppState& state, Platform& platform, Form1& form1)
     : QObject(&form1), m_state(state), m_platform(platform), m_form1(form1) {
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
+    // A snapshot the desktop refuses later: the request stays pending, as for one that is late.
+    m_platform.desktop->onSnapshotFailed = [this](const QString& why) { m_form1.setHint(why); };
+}
+
+CaptureCycle::~CaptureCycle() {
+    m_platform.desktop->onSnapshotFailed = nullptr;
 }
 
 void CaptureCycle::onClipboardChanged() {

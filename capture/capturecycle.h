@@ -23,6 +23,7 @@ public:
     static constexpr qsizetype kMaxTextBytes = qsizetype(256) * 1024 * 1024;
 
     CaptureCycle(AppState& state, Platform& platform, Form1& form1);
+    ~CaptureCycle() override;
 
     void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
 

@@ -159,6 +159,10 @@ void CaptureCycle::Timer1_Timer() {
         }
         m_state.ScreenshotTicks = 4;
     } else if (m_state.ScreenshotTicks == 5) {
+        // A desktop that takes the picture itself is answered first: the window stays out of it.
+        if (m_platform.desktop->snapshotBusy()) {
+            return;
+        }
         m_form1.show();
         m_state.ScreenshotTicks = 0;
         m_form1.Timer1->stop();

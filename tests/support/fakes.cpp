@@ -98,7 +98,9 @@ bool FakeDesktop::snapshotToClipboard() {
     if (refuse || !clipboard) {
         return false;
     }
-    clipboard->setImage(screen);
+    if (!busy) {
+        clipboard->setImage(screen);
+    }
     return true;
 }
 

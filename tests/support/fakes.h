@@ -85,11 +85,14 @@ public:
         return true;
     }
     bool snapshotToClipboard() override;
+    bool snapshotBusy() const override { return busy; }
 
     QStringList opened;
     FakeClipboard* clipboard = nullptr;
     QImage screen;
     bool refuse = false;
+    // Asked, and the answer not in yet: nothing reaches the clipboard.
+    bool busy = false;
     int snapshots = 0;
 };
 
