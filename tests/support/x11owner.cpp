@@ -26,7 +26,8 @@ Atom atom(const char* name) { return XInternAtom(dpy, name, False); }
 
 int ping(Window window) {
     const Window root = DefaultRootWindow(dpy);
-    XSelectInput(dpy, root, SubstructureNotifyMask);
+    // The answer goes to the root window for clients that watch its structure.
+    XSelectInput(dpy, root, StructureNotifyMask | SubstructureNotifyMask);
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = window;
