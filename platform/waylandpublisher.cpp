@@ -79,6 +79,13 @@ private:
                 if (n < 0 && errno == EINTR) {
                     continue;
                 }
+                // Some readers hand over a non-blocking pipe: wait until it takes more.
+                if (n < 0 && errno == EAGAIN) {
+                    pollfd p{fd, POLLOUT, 0};
+                    if (poll(&p, 1, 10000) > 0) {
+                        continue;
+                    }
+                }
                 if (n <= 0) {
                     break;
                 }

@@ -71,9 +71,11 @@ public:
             return data;
         }
         int fds[2];
-        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        // Only our end is non-blocking: the source gets a plain pipe to write into.
+        if (pipe2(fds, O_CLOEXEC) != 0) {
             return data;
         }
+        fcntl(fds[0], F_SETFL, O_NONBLOCK);
         P::receive(m_current, mimeType.toUtf8().constData(), fds[1]);
         wl_display_flush(m_c->display);
         close(fds[1]);

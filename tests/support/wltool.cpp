@@ -1,7 +1,7 @@
 // A Wayland client for the tests, in two roles:
 //   wltool pointer                 adds a pointer device to the seat, so that the compositor's
 //                                  "seat - cursor" commands reach windows; stays until ended
-//   wltool offer [--slow MS|--silent] TYPE=TEXT...
+//   wltool offer [--slow MS|--silent] TYPE=TEXT|TYPE=@FILE...
 //                                  offers one content under several types at once (a text
 //                                  with the password-manager hint beside it, say) without
 //                                  focus, prints "ready" and serves it until replaced.
@@ -15,6 +15,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -112,7 +114,12 @@ int main(int argc, char** argv) {
         } else if (arg == "--silent") {
             silent = true;
         } else if (const size_t eq = arg.find('='); eq != std::string::npos) {
-            offered.emplace_back(arg.substr(0, eq), arg.substr(eq + 1));
+            std::string content = arg.substr(eq + 1);
+            if (content.starts_with('@')) {
+                std::ifstream in(content.substr(1), std::ios::binary);
+                content.assign(std::istreambuf_iterator<char>(in), {});
+            }
+            offered.emplace_back(arg.substr(0, eq), content);
         }
     }
     zwlr_data_control_device_v1* device = zwlr_data_control_manager_v1_get_data_device(dataControl, seat);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -167,8 +168,16 @@ TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
 
     // Replaced while it is being read: the old source's content arrives whole, and the new
     // one is the next change.
-    const QByteArray big(100000, 'x');
-    s_sway->client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain="_s + QString::fromLatin1(big)});
+    // Far more than a pipe holds, so the source must wait for the reader now and then.
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    QByteArray big(3 << 20, 'x');
+    for (qsizetype i = 0; i < big.size(); i += 4093) {
+        big[i] = char('a' + i % 26);
+    }
+    file.write(big);
+    file.flush();
+    s_sway->client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + file.fileName()});
     ASSERT_EQ(waitChanges(), 1);
     formats();
     QProcess later;
