@@ -226,7 +226,8 @@ QByteArray qtPlatformFor(const QByteArray& userChoice, bool waylandSession, bool
         return {};
     }
     if (offered != DataControl::None) {
-        return "wayland";
+        // Where the toolkit's Wayland plugin is missing, XWayland is the next best.
+        return xServer ? "wayland;xcb" : "wayland";
     }
     // Without data control a Wayland program sees the clipboard only while it has the focus;
     // under XWayland it is an X program like any other.

@@ -45,7 +45,7 @@ TEST(WaylandChoice, NativeWhereDataControlIsOfferedElseXWaylandAndTheUserWins) {
         DataControl offered;
         QByteArray expected;
     } cases[] = {
-        {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland"},
+        {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
         {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
         {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
         {"wayland", true, true, DataControl::None, ""},
