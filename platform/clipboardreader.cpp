@@ -69,8 +69,8 @@ ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter&
         return s;
     }
     s.empty = formats->isEmpty();
-    for (const auto kind : {Clipboard::Kind::Text, Clipboard::Kind::Bitmap, Clipboard::Kind::Dib,
-                            Clipboard::Kind::Metafile}) {
+    for (const auto kind :
+         {Clipboard::Kind::Text, Clipboard::Kind::Bitmap, Clipboard::Kind::Dib, Clipboard::Kind::Metafile}) {
         s.has[int(kind)] = SystemClipboard::offers(*formats, kind);
     }
     const bool marked = formats->contains(QLatin1String(Clipboard::kSecretHint));
