@@ -20,7 +20,8 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
 }
 
 SelectionClipboard::~SelectionClipboard() {
-    // A look under way ends within its budget.
+    // A look under way ends within its budget; no other one begins.
+    m_thread.requestInterruption();
     m_thread.quit();
     m_thread.wait();
 }
