@@ -32,8 +32,9 @@ QString refusal(const QImage& image, const Clipboard& clipboard) {
         return {};
     case Clipboard::ImageFault::TooLarge:
         if (const QSize size = image.isNull() ? clipboard.imageSize() : QSize(); size.isValid()) {
-            return u"FEHLER: Das Bild ist zu groß (%1 x %2 Pixel) und wurde nicht gespeichert"_s.arg(size.width()).arg(
-                size.height());
+            return u"FEHLER: Das Bild ist zu groß (%1 x %2 Pixel) und wurde nicht gespeichert"_s
+                .arg(size.width())
+                .arg(size.height());
         }
         return u"FEHLER: Das Bild ist zu groß (über %1 Megapixel) und wurde nicht gespeichert"_s.arg(
             Clipboard::kMaxImagePixels / 1000000);

@@ -3,6 +3,7 @@
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -43,7 +44,11 @@ void ClipboardReader::start() {
 void ClipboardReader::onEvents() {
     // Changes that arrive while a look is under way wait in the connection's queue, where
     // the notifier does not see them: ask again after every look.
-    while (const int changes = m_backend->dispatch()) {
+    while (!QThread::currentThread()->isInterruptionRequested()) {
+        const int changes = m_backend->dispatch();
+        if (changes == 0) {
+            break;
+        }
         auto snapshot = std::make_shared<ClipboardSnapshot>(take(*m_backend, m_secrets, kBudget));
         snapshot->serial = ++m_serial;
         snapshot->changes = changes;
@@ -69,8 +74,8 @@ ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter&
         return s;
     }
     s.empty = formats->isEmpty();
-    for (const auto kind : {Clipboard::Kind::Text, Clipboard::Kind::Bitmap, Clipboard::Kind::Dib,
-                            Clipboard::Kind::Metafile}) {
+    for (const auto kind :
+         {Clipboard::Kind::Text, Clipboard::Kind::Bitmap, Clipboard::Kind::Dib, Clipboard::Kind::Metafile}) {
         s.has[int(kind)] = SystemClipboard::offers(*formats, kind);
     }
     const bool marked = formats->contains(QLatin1String(Clipboard::kSecretHint));

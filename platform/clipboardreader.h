@@ -50,8 +50,8 @@ public:
     void clear(quint64 serial);
 
     // One look at the selection as it is now.
-    static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets, SelectionBackend::Budget budget,
-                                  qsizetype maxTextBytes = kMaxTextBytes);
+    static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets,
+                                  SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
 
 private:
     void onEvents();

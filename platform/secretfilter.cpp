@@ -3,12 +3,15 @@
 #include <QCryptographicHash>
 
 bool SecretFilter::isSecret(const QByteArray& text, bool marked) {
-    const QByteArray hash = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
     const auto now = m_clock();
     if (marked) {
-        m_hash = hash;
+        m_hash = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
+        m_size = text.size();
         m_at = now;
         return true;
     }
-    return !m_hash.isEmpty() && hash == m_hash && now - m_at <= kMemory;
+    // Hashing megabytes on every read costs more than the read: only a text of the same size
+    // within the minute can be the secret again.
+    return !m_hash.isEmpty() && text.size() == m_size && now - m_at <= kMemory &&
+           QCryptographicHash::hash(text, QCryptographicHash::Sha256) == m_hash;
 }

@@ -21,5 +21,6 @@ public:
 private:
     Clock m_clock;
     QByteArray m_hash;
+    qsizetype m_size = 0;
     std::chrono::steady_clock::time_point m_at;
 };

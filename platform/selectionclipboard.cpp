@@ -20,12 +20,32 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
 }
 
 SelectionClipboard::~SelectionClipboard() {
-    // A look under way ends within its budget.
+    // A look under way ends within its budget; no other one begins.
+    m_thread.requestInterruption();
     m_thread.quit();
     m_thread.wait();
 }
 
 void SelectionClipboard::receive(const SnapshotPtr& snapshot) {
+    m_pending.push_back(snapshot);
+    if (!m_advancing) {
+        advance();
+    }
+}
+
+// Snapshots that arrived while this thread was busy are taken one per turn of the event
+// loop: what reacts to a change (queued as well) sees each of them, none is skipped.
+void SelectionClipboard::advance() {
+    m_advancing = !m_pending.empty();
+    if (!m_advancing) {
+        return;
+    }
+    apply(m_pending.front());
+    m_pending.pop_front();
+    QMetaObject::invokeMethod(this, &SelectionClipboard::advance, Qt::QueuedConnection);
+}
+
+void SelectionClipboard::apply(const SnapshotPtr& snapshot) {
     m_snapshot = snapshot;
     m_changeCount += quint64(std::max(1, snapshot->changes));
     emit changed();
@@ -48,5 +68,13 @@ QImage SelectionClipboard::image(Kind kind) {
 void SelectionClipboard::clear() {
     const quint64 serial = m_snapshot->serial;
     ClipboardReader* reader = m_reader;
-    QMetaObject::invokeMethod(reader, [reader, serial] { reader->clear(serial); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        reader, [reader, serial] { reader->clear(serial); }, Qt::QueuedConnection);
+    // Empty from now on for this side, as a clipboard that was cleared is: a tick before the
+    // reader's word must not take the same content again.
+    if (!m_snapshot->empty) {
+        auto empty = std::make_shared<ClipboardSnapshot>();
+        empty->serial = serial;
+        apply(empty);
+    }
 }

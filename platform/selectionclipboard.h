@@ -5,6 +5,8 @@
 
 #include <QThread>
 
+#include <deque>
+
 // The clipboard as a reader on a thread of its own saw it last: every query is answered from
 // the latest snapshot and never waits for another program; clearing is handed to the reader.
 class SelectionClipboard final : public Clipboard {
@@ -28,10 +30,14 @@ public:
 
 private:
     void receive(const SnapshotPtr& snapshot);
+    void advance();
+    void apply(const SnapshotPtr& snapshot);
 
     QThread m_thread;
     ClipboardReader* m_reader;
     SnapshotPtr m_snapshot;
+    std::deque<SnapshotPtr> m_pending;
+    bool m_advancing = false;
     quint64 m_changeCount = 0;
     ImageFault m_imageFault = ImageFault::None;
     QSize m_imageSize;

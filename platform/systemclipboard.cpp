@@ -29,7 +29,8 @@ bool isText(const QString& format) {
 
 // Decodes one offered form. The header is read first, so a picture above the size cap is
 // refused before anything is allocated for it; a vector picture is drawn down to the cap.
-QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard::ImageFault& fault, QSize& size) {
+QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard::ImageFault& fault,
+              QSize& size) {
     if (bytes.isEmpty()) {
         return {};
     }
@@ -47,18 +48,18 @@ QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard:
             size = announced;
             return {};
         }
-        const double scale = std::sqrt(double(Clipboard::kMaxImagePixels) /
-                                       (double(announced.width()) * announced.height()));
-        reader.setScaledSize(QSize(std::max(1, int(announced.width() * scale)),
-                                   std::max(1, int(announced.height() * scale))));
+        const double scale =
+            std::sqrt(double(Clipboard::kMaxImagePixels) / (double(announced.width()) * announced.height()));
+        reader.setScaledSize(
+            QSize(std::max(1, int(announced.width() * scale)), std::max(1, int(announced.height() * scale))));
     }
     QImage image = reader.read();
     // A header that reads well and a picture that does not: when memory for it cannot be had,
     // the picture is too large, not damaged.
     if (image.isNull() && announced.isValid() &&
-        (vector || QImage(reader.scaledSize().isValid() ? reader.scaledSize() : announced,
-                          QImage::Format_ARGB32)
-                       .isNull())) {
+        (vector ||
+         QImage(reader.scaledSize().isValid() ? reader.scaledSize() : announced, QImage::Format_ARGB32)
+             .isNull())) {
         fault = Clipboard::ImageFault::TooLarge;
         size = announced;
     }
@@ -107,8 +108,8 @@ bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
     return false;
 }
 
-QImage SystemClipboard::imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind, ImageFault* fault,
-                                  QSize* size) {
+QImage SystemClipboard::imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind,
+                                  ImageFault* fault, QSize* size) {
     ImageFault why = ImageFault::None;
     QSize announced;
     QImage img;
@@ -136,14 +137,16 @@ QImage SystemClipboard::imageFrom(const QStringList& formats, const Fetch& fetch
         }
         // Then a raster form offered beside it, as the bytes that were offered: their header
         // is checked before decoding.
-        for (qsizetype i = 0; img.isNull() && delivered && why != ImageFault::TooLarge && i < formats.size(); ++i) {
+        for (qsizetype i = 0; img.isNull() && delivered && why != ImageFault::TooLarge && i < formats.size();
+             ++i) {
             const QString& f = formats.at(i);
             if ((f.startsWith("image/"_L1) && !isVector(f)) || f == "application/x-qt-image"_L1) {
                 tryForm(f, isDib(f) ? "BMP" : nullptr, false);
             }
         }
         if (img.isNull() && why == ImageFault::None) {
-            why = (kind == Kind::Metafile && vectorOffered) ? ImageFault::NotRenderable : ImageFault::Unreadable;
+            why = (kind == Kind::Metafile && vectorOffered) ? ImageFault::NotRenderable
+                                                            : ImageFault::Unreadable;
         }
     } catch (const std::bad_alloc&) {
         img = QImage();
@@ -162,7 +165,8 @@ QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* 
     QStringList formats = data.formats();
     formats.removeAll("application/x-qt-image"_L1);
     QImage img = imageFrom(
-        formats, [&data](const QString& f) { return std::optional<QByteArray>(data.data(f)); }, kind, fault, size);
+        formats, [&data](const QString& f) { return std::optional<QByteArray>(data.data(f)); }, kind, fault,
+        size);
     // A picture handed over in memory (by this program, or by the toolkit).
     if (img.isNull() && data.hasImage() && (!fault || *fault != ImageFault::TooLarge)) {
         img = qvariant_cast<QImage>(data.imageData());

@@ -34,9 +34,10 @@ public:
     // which no other form is asked for.
     using Fetch = std::function<std::optional<QByteArray>(const QString& format)>;
     // The picture of the given kind among the offered forms; fault and size tell why none.
-    static QImage imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind, ImageFault* fault = nullptr,
+    static QImage imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind,
+                            ImageFault* fault = nullptr, QSize* size = nullptr);
+    static QImage imageFrom(const QMimeData& data, Kind kind, ImageFault* fault = nullptr,
                             QSize* size = nullptr);
-    static QImage imageFrom(const QMimeData& data, Kind kind, ImageFault* fault = nullptr, QSize* size = nullptr);
 
 private:
     quint64 m_changeCount = 0;

@@ -70,8 +70,8 @@ std::unique_ptr<X11Selection> X11Selection::open(const char* display) {
 
     const xcb_window_t window = xcb_generate_id(c);
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, it.data->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, it.data->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     // The server's time now: whoever holds the selection took it before. Appending nothing to
     // a property still changes it, and the notification carries the time.
     xcb_change_property(c, XCB_PROP_MODE_APPEND, window, atoms->stamp, XCB_ATOM_STRING, 8, 0, nullptr);
@@ -92,7 +92,8 @@ std::unique_ptr<X11Selection> X11Selection::open(const char* display) {
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     xcb_flush(c);
-    std::unique_ptr<X11Selection> selection(new X11Selection(c, window, std::move(atoms), xfixes->first_event));
+    std::unique_ptr<X11Selection> selection(
+        new X11Selection(c, window, std::move(atoms), xfixes->first_event));
     selection->m_ownerTime = now;
     selection->m_lookTime = now;
     return selection;
@@ -183,7 +184,8 @@ std::optional<QStringList> X11Selection::formats(Budget budget) {
         }
     }
     for (auto i = asked.cbegin(); i != asked.cend(); ++i) {
-        const Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(m_connection, i.value(), nullptr));
+        const Reply<xcb_get_atom_name_reply_t> name(
+            xcb_get_atom_name_reply(m_connection, i.value(), nullptr));
         m_names.insert(i.key(), name ? QByteArray(xcb_get_atom_name_name(name.get()),
                                                   xcb_get_atom_name_name_length(name.get()))
                                      : QByteArray());
@@ -229,7 +231,8 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
             continue;
         }
         const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
-        if (notify->requestor != m_window || notify->selection != m_atoms->clipboard || notify->target != target) {
+        if (notify->requestor != m_window || notify->selection != m_atoms->clipboard ||
+            notify->target != target) {
             continue;
         }
         if (notify->property == XCB_NONE) {
@@ -256,8 +259,8 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
     }
     const Reply<xcb_get_property_reply_t> all(
         xcb_get_property_reply(m_connection,
-                               xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                                (head->bytes_after + 3) / 4),
+                               xcb_get_property(m_connection, 1, m_window, property,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, (head->bytes_after + 3) / 4),
                                nullptr));
     if (!all) {
         return {Data::Status::Refused, {}};

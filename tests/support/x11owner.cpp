@@ -22,7 +22,9 @@
 namespace {
 
 Display* dpy;
-Atom atom(const char* name) { return XInternAtom(dpy, name, False); }
+Atom atom(const char* name) {
+    return XInternAtom(dpy, name, False);
+}
 
 int ping(Window window) {
     const Window root = DefaultRootWindow(dpy);
@@ -44,9 +46,10 @@ int ping(Window window) {
             XEvent r;
             XNextEvent(dpy, &r);
             if (r.type == ClientMessage && r.xclient.data.l[1] == 4711) {
-                std::printf("%lld\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          std::chrono::steady_clock::now() - start)
-                                          .count()));
+                std::printf("%lld\n",
+                            static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                       std::chrono::steady_clock::now() - start)
+                                                       .count()));
                 return 0;
             }
         }

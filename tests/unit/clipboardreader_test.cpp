@@ -28,9 +28,9 @@ TEST(SecretFilterTest, RemembersOnlyTheLastSecretForAMinute) {
     EXPECT_FALSE(filter.isSecret("geheim", false));
     EXPECT_TRUE(filter.isSecret("geheim", true));
     now += 59s;
-    EXPECT_TRUE(filter.isSecret("geheim", false));   // republished without the hint
+    EXPECT_TRUE(filter.isSecret("geheim", false)); // republished without the hint
     EXPECT_FALSE(filter.isSecret("anderes", false));
-    EXPECT_TRUE(filter.isSecret("zweites", true));   // replaces the first
+    EXPECT_TRUE(filter.isSecret("zweites", true)); // replaces the first
     EXPECT_FALSE(filter.isSecret("geheim", false));
     now += 61s;
     EXPECT_FALSE(filter.isSecret("zweites", false)); // forgotten after a minute
@@ -44,7 +44,8 @@ protected:
         }
         s_server = new QProcess;
         s_display = u":%1"_s.arg(100 + QRandomGenerator::global()->bounded(900));
-        s_server->start(u"Xvfb"_s, {s_display, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
+        s_server->start(u"Xvfb"_s,
+                        {s_display, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
         if (!s_server->waitForReadyRead(10000)) {
             delete s_server;
             s_server = nullptr;
@@ -96,9 +97,7 @@ protected:
         ::poll(&fd, 1, 2000);
         return backend.dispatch();
     }
-    ClipboardSnapshot take() {
-        return ClipboardReader::take(*m_backend, m_secrets, 300ms);
-    }
+    ClipboardSnapshot take() { return ClipboardReader::take(*m_backend, m_secrets, 300ms); }
 
     static inline QProcess* s_server = nullptr;
     static inline QString s_display;
@@ -207,7 +206,8 @@ TEST_F(X11ReaderTest, TheWindowSideSeesSnapshotsSecretsAndClears) {
     clipboard.clear();
     next();
     EXPECT_TRUE(clipboard.isEmpty());
-    EXPECT_TRUE(last->state() == QProcess::NotRunning || last->waitForFinished(2000)) << "the owner still holds it";
+    EXPECT_TRUE(last->state() == QProcess::NotRunning || last->waitForFinished(2000))
+        << "the owner still holds it";
     EXPECT_EQ(m_backend->formats(300ms), QStringList());
 }
 
