@@ -67,7 +67,8 @@ public:
     Data read(const QString& mimeType, qsizetype maxBytes, Budget budget) override {
         Data data;
         const auto it = m_offers.find(m_current);
-        if (it == m_offers.end() || !it->second.contains(mimeType)) {
+        // A content that replaced the one looked at is not mixed into its look.
+        if (m_serial != m_lookedAt || it == m_offers.end() || !it->second.contains(mimeType)) {
             return data;
         }
         int fds[2];

@@ -186,6 +186,8 @@ TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
     later.waitForFinished();
     EXPECT_EQ(data.status, Status::Ok);
     EXPECT_EQ(data.bytes, big);
+    EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
     EXPECT_EQ(m_backend->dispatch() + waitChanges(500), 1);
+    formats();
     EXPECT_EQ(read(u"text/plain"_s).bytes, "nachher");
 }
