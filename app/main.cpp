@@ -1,9 +1,11 @@
 #include "app/appmodul.h"
 #include "platform/platform.h"
+#include "platform/waylandselection.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    chooseQtPlatform();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("snapwell"));
     app.setOrganizationName(QStringLiteral("Pelloran"));

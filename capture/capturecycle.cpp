@@ -15,9 +15,13 @@ CaptureCycle::CaptureCycle(AppState& state, Platform& platform, CaptureView& vie
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
     m_queue.prepare = [this](Piece& piece) { prepare(piece); };
     connect(&m_queue, &PieceQueue::written, this, &CaptureCycle::written);
+    // A snapshot the desktop refuses later: the request stays pending, as for one that is late.
+    m_platform.desktop->onSnapshotFailed = [this](const QString& why) { m_view.setHint(why); };
 }
 
-CaptureCycle::~CaptureCycle() = default;
+CaptureCycle::~CaptureCycle() {
+    m_platform.desktop->onSnapshotFailed = nullptr;
+}
 
 void CaptureCycle::onClipboardChanged() {
     // Run the step once the change has been delivered, not inside the clipboard's own signal;

@@ -25,6 +25,11 @@ QString refusal(const QImage& image, const Clipboard& clipboard) {
     case Clipboard::ImageFault::None:
         return {};
     case Clipboard::ImageFault::TooLarge:
+        if (const QSize size = image.isNull() ? clipboard.imageSize() : QSize(); size.isValid()) {
+            return u"FEHLER: Das Bild ist zu groß (%1 x %2 Pixel) und wurde nicht gespeichert"_s
+                .arg(size.width())
+                .arg(size.height());
+        }
         return u"FEHLER: Das Bild ist zu groß (über %1 Megapixel) und wurde nicht gespeichert"_s.arg(
             Clipboard::kMaxImagePixels / 1000000);
     case Clipboard::ImageFault::NotRenderable:
@@ -118,6 +123,10 @@ void CaptureCycle::Timer1_Timer() {
         }
         m_state.ScreenshotTicks = 4;
     } else if (m_state.ScreenshotTicks == 5) {
+        // A desktop that takes the picture itself is answered first: the window stays out of it.
+        if (m_platform.desktop->snapshotBusy()) {
+            return;
+        }
         m_view.setWindowShown(true);
         m_state.ScreenshotTicks = 0;
         m_view.setSnapshotTimer(false);

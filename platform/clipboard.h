@@ -34,6 +34,8 @@ public:
     virtual QImage image(Kind kind) = 0;
     // The reason the last image() call came back null.
     virtual ImageFault imageFault() const { return ImageFault::None; }
+    // The size the picture of the last null image() call announced; empty when unknown.
+    virtual QSize imageSize() const { return {}; }
     virtual void clear() = 0;
     // Bumped on every change of the clipboard's content, our own clearing included.
     virtual quint64 changeCount() const = 0;

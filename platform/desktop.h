@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Desktop services other than the clipboard.
 class Desktop {
 public:
@@ -9,6 +11,10 @@ public:
     // Hands a target (a web address) to the desktop's "open" action.
     virtual bool shellOpen(const QString& target) = 0;
     // The Print Screen key's effect: an image of the whole screen onto the clipboard.
-    // False where the platform refuses a screen grab.
+    // False where the platform refuses a screen grab. Where the desktop answers later (the
+    // screenshot portal of a Wayland desktop), true at once; snapshotBusy() holds until the
+    // answer is in, and a refusal or cancel is then told to onSnapshotFailed, in German.
     virtual bool snapshotToClipboard() = 0;
+    virtual bool snapshotBusy() const { return false; }
+    std::function<void(const QString& why)> onSnapshotFailed;
 };

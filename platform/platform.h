@@ -15,6 +15,9 @@ struct Platform {
     std::unique_ptr<SoundOutput> sound;
     std::unique_ptr<Desktop> desktop;
     std::unique_ptr<InstanceLock> instanceLock;
+    // False where the desktop shows the clipboard to a program only while it has the focus
+    // (a Wayland desktop without data control): the user is told once, at START.
+    bool watchesInBackground = true;
 };
 
 // The real services of this desktop.

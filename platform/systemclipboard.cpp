@@ -1,7 +1,5 @@
 #include "platform/systemclipboard.h"
 
-#include "platform/x11selection.h"
-
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -31,36 +29,46 @@ bool isText(const QString& format) {
 
 // Decodes one offered form. The header is read first, so a picture above the size cap is
 // refused before anything is allocated for it; a vector picture is drawn down to the cap.
-QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard::ImageFault& fault) {
+QImage decode(const QByteArray& bytes, const char* hint, bool vector, Clipboard::ImageFault& fault,
+              QSize& size) {
     if (bytes.isEmpty()) {
         return {};
     }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    // QImageReader also keeps to its own allocation limit, so a corrupt or absurd header gives
-    // a null picture instead of an attempt to allocate gigabytes.
     QImageReader reader(&buffer, hint);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > Clipboard::kMaxImagePixels) {
+    // The pixel cap bounds what is allocated; the reader's own, smaller limit would turn a
+    // picture inside the cap at 64 bits per pixel into an unreadable one.
+    reader.setAllocationLimit(int(Clipboard::kMaxImagePixels * 8 / (1024 * 1024)));
+    const QSize announced = reader.size();
+    if (announced.isValid() && qint64(announced.width()) * announced.height() > Clipboard::kMaxImagePixels) {
         if (!vector) {
             fault = Clipboard::ImageFault::TooLarge;
+            size = announced;
             return {};
         }
         const double scale =
-            std::sqrt(double(Clipboard::kMaxImagePixels) / (double(size.width()) * size.height()));
+            std::sqrt(double(Clipboard::kMaxImagePixels) / (double(announced.width()) * announced.height()));
         reader.setScaledSize(
-            QSize(std::max(1, int(size.width() * scale)), std::max(1, int(size.height() * scale))));
+            QSize(std::max(1, int(announced.width() * scale)), std::max(1, int(announced.height() * scale))));
     }
-    return reader.read();
+    QImage image = reader.read();
+    // A header that reads well and a picture that does not: when memory for it cannot be had,
+    // the picture is too large, not damaged.
+    if (image.isNull() && announced.isValid() &&
+        (vector ||
+         QImage(reader.scaledSize().isValid() ? reader.scaledSize() : announced, QImage::Format_ARGB32)
+             .isNull())) {
+        fault = Clipboard::ImageFault::TooLarge;
+        size = announced;
+    }
+    return image;
 }
 
 } // namespace
 
 SystemClipboard::SystemClipboard(QObject* parent) : Clipboard(parent) {
-    if (QGuiApplication::platformName() == "xcb"_L1) {
-        m_x11 = X11Selection::open();
-    }
     connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
         if (mode == QClipboard::Clipboard) {
             ++m_changeCount;
@@ -70,15 +78,6 @@ SystemClipboard::SystemClipboard(QObject* parent) : Clipboard(parent) {
 }
 
 SystemClipboard::~SystemClipboard() = default;
-
-void SystemClipboard::look(bool reading) {
-    // Taken again right before the data itself is read, so that an owner who took the
-    // clipboard since the first look is covered too.
-    if (m_x11 && (reading || m_lookedAt != m_changeCount)) {
-        m_lookedAt = m_changeCount;
-        m_lookTime = m_x11->serverTime();
-    }
-}
 
 bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
     for (const QString& f : formats) {
@@ -109,39 +108,43 @@ bool SystemClipboard::offers(const QStringList& formats, Kind kind) {
     return false;
 }
 
-QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* fault) {
+QImage SystemClipboard::imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind,
+                                  ImageFault* fault, QSize* size) {
     ImageFault why = ImageFault::None;
+    QSize announced;
     QImage img;
     try {
-        const QStringList formats = data.formats();
         bool vectorOffered = false;
+        bool delivered = true;
+        auto tryForm = [&](const QString& f, const char* hint, bool vector) {
+            const std::optional<QByteArray> bytes = fetch(f);
+            delivered = bytes.has_value();
+            if (delivered) {
+                img = decode(*bytes, hint, vector, why, announced);
+            }
+        };
         // The form the kind names comes first: a bitmap file for the device-independent
         // bitmap, the vector form for a metafile picture.
         if (kind == Kind::Dib || kind == Kind::Metafile) {
-            for (const QString& f : formats) {
+            for (qsizetype i = 0; img.isNull() && delivered && i < formats.size(); ++i) {
+                const QString& f = formats.at(i);
                 const bool vector = isVector(f);
                 vectorOffered = vectorOffered || vector;
                 if ((kind == Kind::Dib && isDib(f)) || (kind == Kind::Metafile && vector)) {
-                    img = decode(data.data(f), kind == Kind::Dib ? "BMP" : nullptr, vector, why);
-                    if (!img.isNull()) {
-                        break;
-                    }
+                    tryForm(f, kind == Kind::Dib ? "BMP" : nullptr, vector);
                 }
             }
         }
         // Then a raster form offered beside it, as the bytes that were offered: their header
         // is checked before decoding.
-        for (qsizetype i = 0; img.isNull() && i < formats.size(); ++i) {
+        for (qsizetype i = 0; img.isNull() && delivered && why != ImageFault::TooLarge && i < formats.size();
+             ++i) {
             const QString& f = formats.at(i);
-            if (f.startsWith("image/"_L1) && !isVector(f)) {
-                img = decode(data.data(f), isDib(f) ? "BMP" : nullptr, false, why);
+            if ((f.startsWith("image/"_L1) && !isVector(f)) || f == "application/x-qt-image"_L1) {
+                tryForm(f, isDib(f) ? "BMP" : nullptr, false);
             }
         }
-        // A picture handed over in memory (by this program, or by the toolkit).
-        if (img.isNull() && data.hasImage()) {
-            img = qvariant_cast<QImage>(data.imageData());
-        }
-        if (img.isNull() && why != ImageFault::TooLarge) {
+        if (img.isNull() && why == ImageFault::None) {
             why = (kind == Kind::Metafile && vectorOffered) ? ImageFault::NotRenderable
                                                             : ImageFault::Unreadable;
         }
@@ -152,11 +155,29 @@ QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* 
     if (fault) {
         *fault = img.isNull() ? why : ImageFault::None;
     }
+    if (size) {
+        *size = img.isNull() ? announced : QSize();
+    }
+    return img;
+}
+
+QImage SystemClipboard::imageFrom(const QMimeData& data, Kind kind, ImageFault* fault, QSize* size) {
+    QStringList formats = data.formats();
+    formats.removeAll("application/x-qt-image"_L1);
+    QImage img = imageFrom(
+        formats, [&data](const QString& f) { return std::optional<QByteArray>(data.data(f)); }, kind, fault,
+        size);
+    // A picture handed over in memory (by this program, or by the toolkit).
+    if (img.isNull() && data.hasImage() && (!fault || *fault != ImageFault::TooLarge)) {
+        img = qvariant_cast<QImage>(data.imageData());
+        if (!img.isNull() && fault) {
+            *fault = ImageFault::None;
+        }
+    }
     return img;
 }
 
 bool SystemClipboard::has(Kind kind) {
-    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
         return false;
@@ -171,13 +192,11 @@ bool SystemClipboard::has(Kind kind) {
 }
 
 bool SystemClipboard::isEmpty() {
-    look(false);
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     return !data || data->formats().isEmpty();
 }
 
 Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
-    look(true);
     TextResult result;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
@@ -197,20 +216,14 @@ Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
 }
 
 QImage SystemClipboard::image(Kind kind) {
-    look(true);
     m_imageFault = ImageFault::Unreadable;
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) {
         return {};
     }
-    return imageFrom(*data, kind, &m_imageFault);
+    return imageFrom(*data, kind, &m_imageFault, &m_imageSize);
 }
 
 void SystemClipboard::clear() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-    // Qt's request may have come too late by its clock (see X11Selection): give up what was
-    // looked at, as of then.
-    if (m_x11 && m_lookTime != 0 && m_x11->owned()) {
-        m_x11->release(m_lookTime);
-    }
 }

@@ -2,13 +2,16 @@
 
 #include "platform/clipboard.h"
 
-#include <cstdint>
-#include <memory>
+#include <QByteArray>
+#include <QSize>
+
+#include <functional>
+#include <optional>
 
 class QMimeData;
-class X11Selection;
 
-// The desktop's clipboard through QClipboard (X11, XWayland, Wayland).
+// The clipboard through QClipboard, where no selection reader of our own applies (the
+// offscreen platform, desktops of no known kind).
 class SystemClipboard final : public Clipboard {
     Q_OBJECT
 public:
@@ -25,16 +28,19 @@ public:
 
     // Which kind a set of offered formats contains; shared with the fake so both agree.
     static bool offers(const QStringList& formats, Kind kind);
-    static QImage imageFrom(const QMimeData& data, Kind kind, ImageFault* fault = nullptr);
+    QSize imageSize() const override { return m_imageSize; }
+
+    // The bytes of one offered form; nullopt when its owner did not hand them over, upon
+    // which no other form is asked for.
+    using Fetch = std::function<std::optional<QByteArray>(const QString& format)>;
+    // The picture of the given kind among the offered forms; fault and size tell why none.
+    static QImage imageFrom(const QStringList& formats, const Fetch& fetch, Kind kind,
+                            ImageFault* fault = nullptr, QSize* size = nullptr);
+    static QImage imageFrom(const QMimeData& data, Kind kind, ImageFault* fault = nullptr,
+                            QSize* size = nullptr);
 
 private:
-    void look(bool reading);
-
     quint64 m_changeCount = 0;
-    // On X11: the server time when the current content was last looked at; what is cleared
-    // is cleared as of then.
-    std::unique_ptr<X11Selection> m_x11;
-    quint64 m_lookedAt = ~quint64(0);
-    std::uint32_t m_lookTime = 0;
     ImageFault m_imageFault = ImageFault::None;
+    QSize m_imageSize;
 };

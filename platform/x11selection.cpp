@@ -1,88 +1,324 @@
 #include "platform/x11selection.h"
 
+#include "platform/clipboard.h"
+
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
+
+#include <poll.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-xcb_atom_t atom(xcb_connection_t* c, const char* name) {
-    const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return a;
+constexpr int kProperties = 4;
+
+struct Freer {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T> using Reply = std::unique_ptr<T, Freer>;
+
+xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
+    const Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 } // namespace
 
-std::unique_ptr<X11Selection> X11Selection::open() {
+struct X11Selection::Atoms {
+    xcb_atom_t clipboard, targets, incr, utf8, text, stamp;
+    // Conversions take turns among these, so a late answer to a request that ran out of time
+    // never lands in the property the next request waits for.
+    xcb_atom_t properties[kProperties];
+};
+
+std::unique_ptr<X11Selection> X11Selection::open(const char* display) {
     int screenNumber = 0;
-    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
-    if (!c || xcb_connection_has_error(c)) {
-        if (c) {
-            xcb_disconnect(c);
-        }
+    xcb_connection_t* c = xcb_connect(display, &screenNumber);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
         return nullptr;
     }
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; i < screenNumber && it.rem; ++i) {
         xcb_screen_next(&it);
     }
-    const xcb_atom_t clipboard = atom(c, "CLIPBOARD");
-    const xcb_atom_t stamp = atom(c, "_SNAPWELL_TIMESTAMP");
-    if (!it.rem || clipboard == xcb_atom_t(XCB_ATOM_NONE) || stamp == xcb_atom_t(XCB_ATOM_NONE)) {
+    const xcb_query_extension_reply_t* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (!it.rem || !xfixes || !xfixes->present) {
         xcb_disconnect(c);
         return nullptr;
     }
-    // An invisible window whose property changes tell the server's time.
+    // The extension answers a client only after it has said which version it speaks.
+    std::free(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 5, 0), nullptr));
+
+    auto atoms = std::make_unique<Atoms>();
+    atoms->clipboard = internAtom(c, "CLIPBOARD");
+    atoms->targets = internAtom(c, "TARGETS");
+    atoms->incr = internAtom(c, "INCR");
+    atoms->utf8 = internAtom(c, "UTF8_STRING");
+    atoms->text = internAtom(c, "TEXT");
+    atoms->stamp = internAtom(c, "_SNAPWELL_TIMESTAMP");
+    for (int i = 0; i < kProperties; ++i) {
+        atoms->properties[i] = internAtom(c, ("_SNAPWELL_SELECTION" + std::to_string(i)).c_str());
+    }
+
     const xcb_window_t window = xcb_generate_id(c);
     const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, window, it.data->root, 0, 0, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    // The server's time now: whoever holds the selection took it before. Appending nothing to
+    // a property still changes it, and the notification carries the time.
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, window, atoms->stamp, XCB_ATOM_STRING, 8, 0, nullptr);
     xcb_flush(c);
-    return std::unique_ptr<X11Selection>(new X11Selection(c, window, clipboard, stamp));
+    std::uint32_t now = 0;
+    while (now == 0) {
+        const Reply<xcb_generic_event_t> event(xcb_wait_for_event(c));
+        if (!event) {
+            xcb_disconnect(c);
+            return nullptr;
+        }
+        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+            now = reinterpret_cast<xcb_property_notify_event_t*>(event.get())->time;
+        }
+    }
+    xcb_xfixes_select_selection_input(c, window, atoms->clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(c);
+    std::unique_ptr<X11Selection> selection(
+        new X11Selection(c, window, std::move(atoms), xfixes->first_event));
+    selection->m_ownerTime = now;
+    selection->m_lookTime = now;
+    return selection;
 }
 
-X11Selection::X11Selection(xcb_connection_t* connection, std::uint32_t window, std::uint32_t clipboard,
-                           std::uint32_t stamp)
-    : m_connection(connection), m_window(window), m_clipboard(clipboard), m_stamp(stamp) {}
+X11Selection::X11Selection(xcb_connection_t* connection, std::uint32_t window, std::unique_ptr<Atoms> atoms,
+                           int xfixesEvent)
+    : m_connection(connection), m_window(window), m_atoms(std::move(atoms)), m_xfixesEvent(xfixesEvent) {}
 
 X11Selection::~X11Selection() {
     xcb_disconnect(m_connection);
 }
 
-std::uint32_t X11Selection::serverTime() {
-    // Appending nothing to a property still changes it; the notification carries the time.
-    xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, m_stamp, XCB_ATOM_STRING, 8, 0,
-                        nullptr);
-    xcb_flush(m_connection);
-    while (xcb_generic_event_t* event = xcb_wait_for_event(m_connection)) {
-        std::uint32_t time = 0;
-        if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
-            const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
-            if (notify->window == m_window && notify->atom == m_stamp) {
-                time = notify->time;
-            }
+int X11Selection::eventFd() const {
+    return xcb_get_file_descriptor(m_connection);
+}
+
+bool X11Selection::noteOwnerChange(const void* generic) {
+    const auto* event = static_cast<const xcb_generic_event_t*>(generic);
+    if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
+        return false;
+    }
+    const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
+    if (notify->selection == m_atoms->clipboard) {
+        ++m_changes;
+        m_ownerTime = notify->selection_timestamp;
+    }
+    return true;
+}
+
+int X11Selection::dispatch() {
+    while (const Reply<xcb_generic_event_t> event{xcb_poll_for_event(m_connection)}) {
+        noteOwnerChange(event.get());
+    }
+    return std::exchange(m_changes, 0);
+}
+
+void* X11Selection::nextEvent(Clock::time_point deadline) {
+    for (;;) {
+        if (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+            return event;
         }
-        std::free(event);
-        if (time != 0) {
-            return time;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0 || xcb_connection_has_error(m_connection)) {
+            return nullptr;
+        }
+        pollfd fd{eventFd(), POLLIN, 0};
+        ::poll(&fd, 1, int(left));
+    }
+}
+
+std::uint32_t X11Selection::intern(const QByteArray& name) {
+    return internAtom(m_connection, name.constData());
+}
+
+QString X11Selection::mimeFor(const QByteArray& target) {
+    if (target == "UTF8_STRING") {
+        return u"text/plain;charset=utf-8"_s;
+    }
+    if (target == "STRING" || target == "TEXT") {
+        return u"text/plain"_s;
+    }
+    if (target.contains('/') || target == Clipboard::kSecretHint) {
+        return QString::fromLatin1(target);
+    }
+    return {};
+}
+
+std::optional<QStringList> X11Selection::formats(Budget budget) {
+    m_lookTime = m_ownerTime;
+    m_targets.clear();
+    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, m_atoms->clipboard), nullptr));
+    if (!owner || owner->owner == XCB_NONE) {
+        return QStringList();
+    }
+    const Data answer = convert(m_atoms->targets, 1 << 20, budget);
+    if (answer.status == Data::Status::TimedOut) {
+        return std::nullopt;
+    }
+    QList<xcb_atom_t> targets(answer.bytes.size() / 4);
+    std::memcpy(targets.data(), answer.bytes.constData(), targets.size() * 4);
+    // Names not seen before are asked for all at once: one round trip, not one per name.
+    QHash<xcb_atom_t, xcb_get_atom_name_cookie_t> asked;
+    for (const xcb_atom_t target : std::as_const(targets)) {
+        if (!m_names.contains(target) && !asked.contains(target)) {
+            asked.insert(target, xcb_get_atom_name(m_connection, target));
         }
     }
-    return 0;
+    for (auto i = asked.cbegin(); i != asked.cend(); ++i) {
+        const Reply<xcb_get_atom_name_reply_t> name(
+            xcb_get_atom_name_reply(m_connection, i.value(), nullptr));
+        m_names.insert(i.key(), name ? QByteArray(xcb_get_atom_name_name(name.get()),
+                                                  xcb_get_atom_name_name_length(name.get()))
+                                     : QByteArray());
+    }
+    // A MIME type offered under its own name wins over the same type under an X11 name.
+    QStringList mimes;
+    for (const bool ownName : {true, false}) {
+        for (const xcb_atom_t target : std::as_const(targets)) {
+            const QByteArray& name = m_names.value(target);
+            const QString mime = mimeFor(name);
+            if (!mime.isEmpty() && (mime == QLatin1String(name)) == ownName && !m_targets.contains(mime)) {
+                m_targets.insert(mime, target);
+                mimes.append(mime);
+            }
+        }
+    }
+    return mimes;
 }
 
-bool X11Selection::owned() {
-    xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
-        m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr);
-    const bool has = reply && reply->owner != XCB_NONE;
-    std::free(reply);
-    return has;
+SelectionBackend::Data X11Selection::read(const QString& mimeType, qsizetype maxBytes, Budget budget) {
+    const xcb_atom_t target = m_targets.value(mimeType, 0);
+    Data data = convert(target ? target : intern(mimeType.toLatin1()), maxBytes, budget);
+    // A text offered only as STRING is Latin-1; the text types are read as UTF-8.
+    if (data.status == Data::Status::Ok && target == XCB_ATOM_STRING) {
+        data.bytes = QString::fromLatin1(data.bytes).toUtf8();
+    }
+    return data;
 }
 
-void X11Selection::release(std::uint32_t time) {
-    xcb_set_selection_owner(m_connection, XCB_NONE, m_clipboard, time);
+SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype maxBytes, Budget budget) {
+    const Clock::time_point deadline = Clock::now() + budget;
+    const xcb_atom_t property = m_atoms->properties[m_request++ % kProperties];
+    xcb_delete_property(m_connection, m_window, property);
+    xcb_convert_selection(m_connection, m_window, m_atoms->clipboard, target, property, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+    for (;;) {
+        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(nextEvent(deadline)));
+        if (!event) {
+            return {Data::Status::TimedOut, {}};
+        }
+        if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
+            noteOwnerChange(event.get());
+            continue;
+        }
+        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
+        if (notify->requestor != m_window || notify->selection != m_atoms->clipboard ||
+            notify->target != target) {
+            continue;
+        }
+        if (notify->property == XCB_NONE) {
+            return {Data::Status::Refused, {}};
+        }
+        if (notify->property != property) {
+            continue; // the late answer to an earlier request
+        }
+        break;
+    }
+    const Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    if (!head) {
+        return {Data::Status::Refused, {}};
+    }
+    if (head->type == m_atoms->incr) {
+        return readIncr(property, maxBytes, budget);
+    }
+    if (qint64(head->bytes_after) > maxBytes) {
+        xcb_delete_property(m_connection, m_window, property);
+        xcb_flush(m_connection);
+        return {Data::Status::TooLarge, {}};
+    }
+    const Reply<xcb_get_property_reply_t> all(
+        xcb_get_property_reply(m_connection,
+                               xcb_get_property(m_connection, 1, m_window, property,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, (head->bytes_after + 3) / 4),
+                               nullptr));
+    if (!all) {
+        return {Data::Status::Refused, {}};
+    }
+    return {Data::Status::Ok, QByteArray(static_cast<const char*>(xcb_get_property_value(all.get())),
+                                         xcb_get_property_value_length(all.get()))};
+}
+
+// The owner announces a lower bound of the size, then hands the data over in pieces: each
+// piece is put into the property, and deleting it asks for the next; an empty piece ends it.
+// The budget holds for every piece, so a large transfer that keeps moving is not cut short.
+SelectionBackend::Data X11Selection::readIncr(std::uint32_t property, qsizetype maxBytes, Budget budget) {
+    Clock::time_point deadline = Clock::now() + budget;
+    const Reply<xcb_get_property_reply_t> announced(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 1, m_window, property, m_atoms->incr, 0, 1), nullptr));
+    xcb_flush(m_connection);
+    if (announced && xcb_get_property_value_length(announced.get()) >= 4) {
+        std::uint32_t size = 0;
+        std::memcpy(&size, xcb_get_property_value(announced.get()), 4);
+        if (qint64(size) > maxBytes) {
+            return {Data::Status::TooLarge, {}};
+        }
+    }
+    QByteArray bytes;
+    for (;;) {
+        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(nextEvent(deadline)));
+        if (!event) {
+            return {Data::Status::TimedOut, {}};
+        }
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
+            noteOwnerChange(event.get());
+            continue;
+        }
+        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
+        if (notify->window != m_window || notify->atom != property ||
+            notify->state != XCB_PROPERTY_NEW_VALUE) {
+            continue;
+        }
+        const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
+            nullptr));
+        xcb_flush(m_connection);
+        const int length = piece ? xcb_get_property_value_length(piece.get()) : 0;
+        if (length == 0) {
+            return {Data::Status::Ok, bytes};
+        }
+        if (bytes.size() + length > maxBytes) {
+            return {Data::Status::TooLarge, {}};
+        }
+        bytes.append(static_cast<const char*>(xcb_get_property_value(piece.get())), length);
+        deadline = Clock::now() + budget;
+    }
+}
+
+void X11Selection::clear() {
+    // As of the owner whose content was looked at: the server ignores the request when
+    // another owner took the selection since.
+    xcb_set_selection_owner(m_connection, XCB_NONE, m_atoms->clipboard, m_lookTime);
     xcb_flush(m_connection);
 }

@@ -1,38 +1,61 @@
 #pragma once
 
+#include "platform/selectionbackend.h"
+
+#include <QHash>
+
 #include <cstdint>
 #include <memory>
 
 struct xcb_connection_t;
 
-// The CLIPBOARD selection through a connection of our own to the X server.
-//
-// Qt gives the clipboard up with the time of the last event it has seen. When another
-// program took the clipboard after that, but before Qt saw the event that says so, the
-// server ignores the request: the other program keeps its data, and the program would store
-// the same picture again once the event arrives. Giving the selection up as of the moment
-// the content was looked at clears what was read and never what came later.
-class X11Selection {
+// The CLIPBOARD selection through a connection of our own to the X server: XFixes tells of
+// every new owner, conversions go into a property of our own window, large data arrives in
+// INCR pieces, and every wait ends at a deadline.
+class X11Selection final : public SelectionBackend {
 public:
-    // Null where the session is not X11 or the server cannot be reached.
-    static std::unique_ptr<X11Selection> open();
-    ~X11Selection();
+    // Null where the server cannot be reached or lacks XFixes. display: null for $DISPLAY.
+    static std::unique_ptr<X11Selection> open(const char* display = nullptr);
+    ~X11Selection() override;
     X11Selection(const X11Selection&) = delete;
     X11Selection& operator=(const X11Selection&) = delete;
 
-    // The server's time now; 0 when it cannot be had.
-    std::uint32_t serverTime();
-    // Whether some window holds the selection.
-    bool owned();
-    // Gives the selection up as of the given server time: an owner that took it later keeps it.
-    void release(std::uint32_t time);
+    int eventFd() const override;
+    int dispatch() override;
+    std::optional<QStringList> formats(Budget budget) override;
+    Data read(const QString& mimeType, qsizetype maxBytes, Budget budget) override;
+    void clear() override;
+
+    // Maps a target's name to the MIME type it stands for; empty for targets of no interest.
+    static QString mimeFor(const QByteArray& target);
 
 private:
-    X11Selection(xcb_connection_t* connection, std::uint32_t window, std::uint32_t clipboard,
-                 std::uint32_t stamp);
+    struct Atoms;
+    X11Selection(xcb_connection_t* connection, std::uint32_t window, std::unique_ptr<Atoms> atoms,
+                 int xfixesEvent);
+
+    using Clock = std::chrono::steady_clock;
+    // Waits for the next event until the deadline; null when it passed or the connection broke.
+    // (an xcb_generic_event_t, which xcb declares without a name of its own)
+    void* nextEvent(Clock::time_point deadline);
+    // Notes an event of interest to every wait (a new owner); true when it was one.
+    bool noteOwnerChange(const void* event);
+    // Asks the owner for the selection in the given target and waits for its answer.
+    Data convert(std::uint32_t target, qsizetype maxBytes, Budget budget);
+    Data readIncr(std::uint32_t property, qsizetype maxBytes, Budget budget);
+    std::uint32_t intern(const QByteArray& name);
 
     xcb_connection_t* m_connection;
     std::uint32_t m_window;
-    std::uint32_t m_clipboard;
-    std::uint32_t m_stamp;
+    std::unique_ptr<Atoms> m_atoms;
+    int m_xfixesEvent;
+    int m_changes = 0;
+    // The server time at which the current owner took the selection, and the time of the
+    // owner whose content formats() looked at last: what clear() gives up.
+    std::uint32_t m_ownerTime = 0;
+    std::uint32_t m_lookTime = 0;
+    unsigned m_request = 0;
+    // The target behind each MIME type of the last formats() answer.
+    QHash<QString, std::uint32_t> m_targets;
+    QHash<std::uint32_t, QByteArray> m_names;
 };

@@ -5,13 +5,16 @@ set -euo pipefail
 
 packages=(
   # build
-  g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev libxcb1-dev
-  # running
-  fonts-liberation fonts-dejavu-core
+  g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev libxcb1-dev libxcb-xfixes0-dev
+  libwayland-dev libwayland-bin
+  # running (qt6-wayland: native on Wayland desktops that offer data control)
+  fonts-liberation fonts-dejavu-core qt6-wayland
   # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin
   libqt6svg6
   # headless desktop and tests
   xvfb xauth xclip xdotool imagemagick pulseaudio pulseaudio-utils sox
+  # headless Wayland desktop, its clipboard tools, and a private session bus for the portal
+  sway wl-clipboard dbus-daemon python3-dbus python3-gi
 )
 
 missing=()

@@ -5,6 +5,9 @@ set -euo pipefail
 
 SNAPWELL_BIN=$(readlink -f "$1")
 WMCLOSE_BIN=$(readlink -f "$2")
+# The Wayland test client and another program's window (arguments 4 and 5).
+WLTOOL_BIN=$(readlink -f "${4:-/nonexistent}")
+FOCUS_BIN=$(readlink -f "${5:-/nonexistent}")
 E2E_DIR=$(mktemp -d /tmp/snapwell-e2e.XXXXXX)
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 export XDG_CONFIG_HOME="$E2E_DIR/config"
@@ -148,4 +151,61 @@ click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120
 append_record() {
     cat "$1"
     printf '\r\n%s\r\n\r\n' "$(printf '~%.0s' $(seq 1 49))"
+}
+
+# Wayland: a headless sway of the test's own with a pointer device, no X server at all.
+# Exits with 77 (skipped) where sway cannot start.
+start_sway() {
+    local support
+    support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
+    bash "$support/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
+        echo "SKIP: headless sway cannot start here (see sway.log)" >&2
+        exit 77
+    }
+    unset DISPLAY
+    export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
+    SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
+    export SWAYSOCK
+    "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
+}
+
+# A session bus with the fake screenshot portal; it answers as $E2E_DIR/bus/portal-mode says.
+start_portal() {
+    local support
+    support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
+    mkdir -p "$E2E_DIR/bus"
+    bash "$support/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
+    export DBUS_SESSION_BUS_ADDRESS
+}
+
+# A window on sway by its title (a regular expression): "x y width height focused" of its
+# content, in output coordinates.
+sway_window() {
+    swaymsg -t get_tree | /usr/bin/python3 -c '
+import json, re, sys
+def walk(n):
+    if n.get("pid") and re.fullmatch(sys.argv[1], n.get("name") or ""):
+        r, w = n["rect"], n["window_rect"]
+        print(r["x"] + w["x"], r["y"] + w["y"], w["width"], w["height"], int(n["focused"]))
+        sys.exit(0)
+    for c in n.get("nodes", []) + n.get("floating_nodes", []):
+        walk(c)
+walk(json.load(sys.stdin))
+sys.exit(1)' "$1"
+}
+
+# Clicks the main window's control at client-area twips (x, y) through the pointer device.
+sway_click_twips() {
+    local x y w h f
+    read -r x y w h f < <(sway_window 'Pelloran Snapwell.*') || fail "main window not shown"
+    swaymsg -q seat - cursor set $((x + $1 / 15)) $((y + h - 352 + $2 / 15))
+    swaymsg -q seat - cursor press button1
+    swaymsg -q seat - cursor release button1
 }

@@ -47,7 +47,7 @@ QImage FakeClipboard::image(Kind kind) {
     if (!m_data) {
         return {};
     }
-    return SystemClipboard::imageFrom(*m_data, kind, &m_imageFault);
+    return SystemClipboard::imageFrom(*m_data, kind, &m_imageFault, &m_imageSize);
 }
 
 void FakeClipboard::clear() {
@@ -98,7 +98,9 @@ bool FakeDesktop::snapshotToClipboard() {
     if (refuse || !clipboard) {
         return false;
     }
-    clipboard->setImage(screen);
+    if (!busy) {
+        clipboard->setImage(screen);
+    }
     return true;
 }
 

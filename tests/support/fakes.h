@@ -20,6 +20,7 @@ public:
     void clear() override;
     quint64 changeCount() const override { return m_count; }
     ImageFault imageFault() const override { return m_imageFault; }
+    QSize imageSize() const override { return m_imageSize; }
     bool isSecret() override { return m_data && m_data->hasFormat(QLatin1String(kSecretHint)); }
     bool readFailed() override { return failRead; }
 
@@ -40,6 +41,7 @@ private:
     std::unique_ptr<QMimeData> m_data;
     quint64 m_count = 0;
     ImageFault m_imageFault = ImageFault::None;
+    QSize m_imageSize;
 };
 
 class FakeMessageBoxes final : public MessageBoxes {
@@ -85,11 +87,14 @@ public:
         return true;
     }
     bool snapshotToClipboard() override;
+    bool snapshotBusy() const override { return busy; }
 
     QStringList opened;
     FakeClipboard* clipboard = nullptr;
     QImage screen;
     bool refuse = false;
+    // Asked, and the answer not in yet: nothing reaches the clipboard.
+    bool busy = false;
     int snapshots = 0;
 };
 

@@ -211,6 +211,17 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     m_form1->show();
     m_form1->Befehl1_Click();
     EXPECT_TRUE(m_form1->isMinimized());
+
+    // A desktop that shows the clipboard only to the focused window: said once, at START.
+    m_fake->platform.watchesInBackground = false;
+    for (bool first : {true, false}) {
+        m_form1->Befehl1_Click();
+        m_form1->setHint(u"vorher"_s);
+        m_form1->Befehl1_Click();
+        EXPECT_EQ(m_form1->hinweis->text().startsWith(u"Hinweis: Dieser Desktop erlaubt keine Überwachung im "
+                                                      u"Hintergrund - "_s),
+                  first);
+    }
 }
 
 TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {

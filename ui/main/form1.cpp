@@ -483,6 +483,10 @@ void Form1::Befehl1_Click() {
         }
         Option3D3->setEnabled(false);
         Befehl1->setText(u"S T O P"_s);
+        if (!m_platform.watchesInBackground && !std::exchange(m_toldNoBackgroundWatch, true)) {
+            setHint(u"Hinweis: Dieser Desktop erlaubt keine Überwachung im Hintergrund - Kopiertes wird nur "
+                    u"sicher erfasst, solange dieses Fenster den Fokus hat"_s);
+        }
     }
     focusSink();
 }

@@ -162,6 +162,7 @@ private:
     QHash<QObject*, std::function<void()>> m_hover;
     QHash<QObject*, std::function<void()>> m_click;
     bool m_unloaded = false;
+    bool m_toldNoBackgroundWatch = false;
 };
 
 // Colours are kept as 0x00BBGGRR values.

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/secretfilter.h"
+#include "platform/selectionbackend.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+// What the clipboard held at one change, read once and never changed after.
+struct ClipboardSnapshot {
+    quint64 serial = 0; // which look of the reader it comes from
+    int changes = 1;    // changes of the selection it stands for
+    bool has[4] = {};   // by Clipboard::Kind
+    bool empty = true;  // nothing at all offered
+    bool secret = false;
+    bool readFailed = false;
+    Clipboard::TextResult text;
+    qsizetype textBytes = 0; // the text's size as handed over
+    Clipboard::Kind imageKind = Clipboard::Kind::Bitmap;
+    QImage image;
+    Clipboard::ImageFault imageFault = Clipboard::ImageFault::None;
+    QSize imageSize;
+};
+using SnapshotPtr = std::shared_ptr<const ClipboardSnapshot>;
+
+// Reads the selection on a thread of its own, once per change: the types offered, then only
+// what the capture needs (the text, or the one picture that wins), each conversion within
+// the budget. An owner that does not answer costs one bounded wait, and the snapshot says so.
+class ClipboardReader final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr SelectionBackend::Budget kBudget{2000};
+    // Text above this many bytes is refused, where possible from its announced size.
+    static constexpr qsizetype kMaxTextBytes = qsizetype(256) * 1024 * 1024;
+    static constexpr qsizetype kMaxPictureBytes = qsizetype(512) * 1024 * 1024;
+
+    using Publish = std::function<void(SnapshotPtr)>;
+    ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish);
+    ~ClipboardReader() override;
+
+    // On the reader's thread: watches the connection and takes the first look.
+    void start();
+    // On the reader's thread: empties the selection, if it still holds what the snapshot
+    // of this serial saw.
+    void clear(quint64 serial);
+
+    // One look at the selection as it is now.
+    static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets,
+                                  SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
+
+private:
+    void onEvents();
+
+    std::unique_ptr<SelectionBackend> m_backend;
+    Publish m_publish;
+    QSocketNotifier* m_notifier = nullptr;
+    SecretFilter m_secrets;
+    quint64 m_serial = 0;
+};

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs a headless sway on the private runtime directory $1 until it is ended. Clients use
+# WAYLAND_DISPLAY=$1/wayland-1 and SWAYSOCK=$1/sway-ipc.*.sock once those appear.
+set -euo pipefail
+run=$1
+mkdir -p "$run"
+chmod 700 "$run"
+cat >"$run/sway.conf" <<CONF
+xwayland disable
+output HEADLESS-1 resolution 1280x800 position 0 0
+focus_follows_mouse no
+for_window [app_id=".*"] floating enable
+CONF
+export XDG_RUNTIME_DIR=$run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+# sway refuses to run as root; in a user namespace of its own it is nobody.
+if [ "$(id -u)" = 0 ]; then
+    exec unshare -U sway -c "$run/sway.conf"
+fi
+exec sway -c "$run/sway.conf"

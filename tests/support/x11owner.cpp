@@ -1,0 +1,153 @@
+// A clipboard owner for tests, polite or not, and a probe of a window's responsiveness.
+//   x11owner text FILE [secret]  offers FILE's bytes as text (several types; INCR above 64 kB),
+//                                with "secret": also the password-manager hint type
+//   x11owner hang                takes the clipboard and never answers
+//   x11owner targets             answers TARGETS, never the data
+//   x11owner ping WINDOW         prints how many ms the window takes to answer _NET_WM_PING
+// An owner says "ready" once it holds the clipboard and ends when another takes it.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+Display* dpy;
+Atom atom(const char* name) {
+    return XInternAtom(dpy, name, False);
+}
+
+int ping(Window window) {
+    const Window root = DefaultRootWindow(dpy);
+    // The answer goes to the root window for clients that watch its structure.
+    XSelectInput(dpy, root, StructureNotifyMask | SubstructureNotifyMask);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = atom("WM_PROTOCOLS");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(atom("_NET_WM_PING"));
+    e.xclient.data.l[1] = 4711;
+    e.xclient.data.l[2] = long(window);
+    const auto start = std::chrono::steady_clock::now();
+    XSendEvent(dpy, window, False, NoEventMask, &e);
+    XFlush(dpy);
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        while (XPending(dpy)) {
+            XEvent r;
+            XNextEvent(dpy, &r);
+            if (r.type == ClientMessage && r.xclient.data.l[1] == 4711) {
+                std::printf("%lld\n",
+                            static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                       std::chrono::steady_clock::now() - start)
+                                                       .count()));
+                return 0;
+            }
+        }
+        struct timespec t = {0, 1000000};
+        nanosleep(&t, nullptr);
+    }
+    std::printf("no answer\n");
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy || argc < 2) {
+        std::fprintf(stderr, "x11owner: no display or no mode\n");
+        return 2;
+    }
+    const std::string mode = argv[1];
+    if (mode == "ping" && argc == 3) {
+        return ping(Window(std::strtoul(argv[2], nullptr, 0)));
+    }
+    std::string data;
+    if (mode == "text" && argc >= 3) {
+        std::ifstream in(argv[2], std::ios::binary);
+        data.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const bool secret = argc >= 4 && std::strcmp(argv[3], "secret") == 0;
+    const Atom clipboard = atom("CLIPBOARD"), targetsAtom = atom("TARGETS"), incr = atom("INCR");
+    std::vector<Atom> targets = {targetsAtom, atom("UTF8_STRING"), atom("text/plain;charset=utf-8"),
+                                 atom("text/plain"), XA_STRING};
+    if (secret) {
+        targets.push_back(atom("x-kde-passwordManagerHint"));
+    }
+    const Window w = XCreateSimpleWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(dpy, clipboard, w, CurrentTime);
+    if (XGetSelectionOwner(dpy, clipboard) != w) {
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const size_t chunk = 65536;
+    struct {
+        Window requestor = 0;
+        Atom property = 0, type = 0;
+        size_t offset = 0;
+    } transfer;
+    for (;;) {
+        XEvent e;
+        XNextEvent(dpy, &e);
+        if (e.type == SelectionClear) {
+            return 0;
+        }
+        if (e.type == PropertyNotify && e.xproperty.state == PropertyDelete && transfer.requestor &&
+            e.xproperty.window == transfer.requestor && e.xproperty.atom == transfer.property) {
+            // The next piece; an empty one ends the transfer.
+            const size_t n = std::min(chunk, data.size() - transfer.offset);
+            XChangeProperty(dpy, transfer.requestor, transfer.property, transfer.type, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(data.data() + transfer.offset), int(n));
+            transfer.offset += n;
+            if (n == 0) {
+                transfer.requestor = 0;
+            }
+            XFlush(dpy);
+            continue;
+        }
+        if (e.type != SelectionRequest || mode == "hang") {
+            continue;
+        }
+        const XSelectionRequestEvent& r = e.xselectionrequest;
+        XEvent reply{};
+        reply.xselection.type = SelectionNotify;
+        reply.xselection.requestor = r.requestor;
+        reply.xselection.selection = r.selection;
+        reply.xselection.target = r.target;
+        reply.xselection.time = r.time;
+        reply.xselection.property = r.property;
+        if (r.target == targetsAtom) {
+            XChangeProperty(dpy, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(targets.data()), int(targets.size()));
+        } else if (mode == "targets") {
+            continue;
+        } else if (r.target == targets.back() && secret) {
+            XChangeProperty(dpy, r.requestor, r.property, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>("secret"), 6);
+        } else if (std::find(targets.begin(), targets.end(), r.target) == targets.end()) {
+            reply.xselection.property = None;
+        } else if (data.size() > chunk) {
+            const long size = long(data.size());
+            XChangeProperty(dpy, r.requestor, r.property, incr, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&size), 1);
+            XSelectInput(dpy, r.requestor, PropertyChangeMask);
+            transfer = {r.requestor, r.property, r.target, 0};
+        } else {
+            XChangeProperty(dpy, r.requestor, r.property, r.target, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(data.data()), int(data.size()));
+        }
+        XSendEvent(dpy, r.requestor, False, NoEventMask, &reply);
+        XFlush(dpy);
+    }
+}

@@ -1,0 +1,193 @@
+// The Wayland selection backend: the choice of protocol from a registry, and the backend
+// in-process against a headless sway, fed by wl-copy and by the test client.
+#include "platform/waylandselection.h"
+#include "tests/support/headlesssway.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+using Status = SelectionBackend::Data::Status;
+
+TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwo) {
+    const WaylandGlobal seat{u"wl_seat"_s, 7};
+    const WaylandGlobal ext{u"ext_data_control_manager_v1"_s, 1};
+    const WaylandGlobal wlr1{u"zwlr_data_control_manager_v1"_s, 1};
+    const WaylandGlobal wlr2{u"zwlr_data_control_manager_v1"_s, 2};
+    const struct {
+        QList<WaylandGlobal> globals;
+        DataControl expected;
+    } cases[] = {
+        {{}, DataControl::None},           {{seat}, DataControl::None},
+        {{seat, wlr1}, DataControl::None}, {{seat, wlr2}, DataControl::Wlr},
+        {{seat, ext}, DataControl::Ext},   {{wlr2, seat, ext}, DataControl::Ext},
+        {{ext, wlr2}, DataControl::Ext},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(chooseDataControl(c.globals), c.expected) << c.globals.size();
+    }
+}
+
+TEST(WaylandChoice, NativeWhereDataControlIsOfferedElseXWaylandAndTheUserWins) {
+    const struct {
+        QByteArray user;
+        bool wayland, x;
+        DataControl offered;
+        QByteArray expected;
+    } cases[] = {
+        {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
+        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
+        {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
+        {"wayland", true, true, DataControl::None, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qtPlatformFor(c.user, c.wayland, c.x, c.offered), c.expected) << c.user.constData();
+    }
+}
+
+class WaylandSelection : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_sway = new HeadlessSway;
+        if (!s_sway->start()) {
+            s_why = s_sway->why();
+        }
+    }
+    static void TearDownTestSuite() {
+        delete s_sway;
+        qunsetenv("WAYLAND_DISPLAY");
+    }
+    void SetUp() override {
+        if (!s_why.isEmpty()) {
+            GTEST_SKIP() << s_why.toStdString();
+        }
+        m_backend = openWaylandSelection(2s);
+        ASSERT_TRUE(m_backend);
+        ASSERT_EQ(probeDataControl(2s), DataControl::Wlr);
+    }
+
+    // Changes seen within the time, as soon as there is at least one.
+    int waitChanges(int ms = 3000) {
+        QElapsedTimer t;
+        t.start();
+        int changes = 0;
+        while (changes == 0 && t.elapsed() < ms) {
+            pollfd p{m_backend->eventFd(), POLLIN, 0};
+            poll(&p, 1, 50);
+            changes += m_backend->dispatch();
+        }
+        return changes;
+    }
+    QStringList formats() { return m_backend->formats(1s).value_or(QStringList{u"(no answer)"_s}); }
+    SelectionBackend::Data read(const QString& type, qsizetype max = 1 << 26) {
+        return m_backend->read(type, max, 2s);
+    }
+
+    static inline HeadlessSway* s_sway = nullptr;
+    static inline QString s_why;
+    std::unique_ptr<SelectionBackend> m_backend;
+};
+
+TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytes) {
+    for (const QString& text : {u"erster Text"_s, u"Grüße, 😀\nZeile zwei"_s, u"dritter"_s}) {
+        QFile f(QDir::temp().filePath(u"snapwell-wl-piece"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toUtf8());
+        f.close();
+        HeadlessSway::sh(u"wl-copy <'%1'"_s.arg(f.fileName()));
+        ASSERT_EQ(waitChanges(), 1) << text.toStdString();
+        EXPECT_TRUE(formats().contains(u"text/plain;charset=utf-8"_s));
+        const auto data = read(u"text/plain;charset=utf-8"_s);
+        EXPECT_EQ(data.status, Status::Ok);
+        EXPECT_EQ(QString::fromUtf8(data.bytes), text);
+        EXPECT_EQ(read(u"image/png"_s).status, Status::Refused) << "a type not offered";
+        f.remove();
+    }
+    // A picture, byte for byte; too large for a small cap.
+    QTemporaryDir dir;
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    image.setPixel(5, 7, 0xff123456);
+    const QString png = dir.filePath(u"p.png"_s);
+    ASSERT_TRUE(image.save(png));
+    HeadlessSway::sh(u"wl-copy --type image/png <'%1'"_s.arg(png));
+    ASSERT_EQ(waitChanges(), 1);
+    EXPECT_EQ(formats(), QStringList{u"image/png"_s});
+    QFile f(png);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const auto data = read(u"image/png"_s);
+    EXPECT_EQ(data.status, Status::Ok);
+    EXPECT_EQ(data.bytes, f.readAll());
+    EXPECT_EQ(read(u"image/png"_s, 100).status, Status::TooLarge);
+}
+
+TEST_F(WaylandSelection, ClearingLeavesNoSelectionButSparesANewerOwner) {
+    HeadlessSway::sh(u"printf alt | wl-copy"_s);
+    ASSERT_EQ(waitChanges(), 1);
+    formats();
+    // Another program takes the selection after we looked: it keeps it.
+    HeadlessSway::sh(u"printf neu | wl-copy"_s);
+    QThread::msleep(200);
+    m_backend->clear();
+    EXPECT_EQ(HeadlessSway::sh(u"wl-paste -n"_s), "neu");
+    ASSERT_GE(waitChanges(), 1);
+    EXPECT_FALSE(formats().isEmpty());
+    m_backend->clear();
+    EXPECT_EQ(waitChanges(), 1) << "our own clearing is a change";
+    EXPECT_EQ(formats(), QStringList());
+    EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused);
+    EXPECT_EQ(HeadlessSway::sh(u"wl-paste -n 2>&1"_s), "No selection\n");
+}
+
+TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
+    // Several types at once, the password manager's hint among them.
+    s_sway->client({u"offer"_s, u"text/plain=geheim"_s, u"x-kde-passwordManagerHint=secret"_s});
+    ASSERT_EQ(waitChanges(), 1);
+    EXPECT_EQ(formats(), (QStringList{u"text/plain"_s, u"x-kde-passwordManagerHint"_s}));
+    EXPECT_EQ(read(u"x-kde-passwordManagerHint"_s).bytes, "secret");
+
+    // A source that never writes costs the budget, no more.
+    s_sway->client({u"offer"_s, u"--silent"_s, u"text/plain=nie"_s});
+    ASSERT_EQ(waitChanges(), 1);
+    formats();
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(m_backend->read(u"text/plain"_s, 1000, 300ms).status, Status::TimedOut);
+    EXPECT_GE(t.elapsed(), 290);
+    EXPECT_LT(t.elapsed(), 1000);
+
+    // Replaced while it is being read: the old source's content arrives whole, and the new
+    // one is the next change.
+    // Far more than a pipe holds, so the source must wait for the reader now and then.
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    QByteArray big(3 << 20, 'x');
+    for (qsizetype i = 0; i < big.size(); i += 4093) {
+        big[i] = char('a' + i % 26);
+    }
+    file.write(big);
+    file.flush();
+    s_sway->client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + file.fileName()});
+    ASSERT_EQ(waitChanges(), 1);
+    formats();
+    QProcess later;
+    later.start(u"sh"_s, {u"-c"_s, u"sleep 0.2; printf nachher | wl-copy"_s});
+    const auto data = read(u"text/plain"_s);
+    later.waitForFinished();
+    EXPECT_EQ(data.status, Status::Ok);
+    EXPECT_EQ(data.bytes, big);
+    EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
+    EXPECT_EQ(m_backend->dispatch() + waitChanges(500), 1);
+    formats();
+    EXPECT_EQ(read(u"text/plain"_s).bytes, "nachher");
+}
