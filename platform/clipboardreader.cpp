@@ -5,6 +5,8 @@
 #include <QSocketNotifier>
 #include <QThread>
 
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -44,14 +46,20 @@ void ClipboardReader::start() {
 void ClipboardReader::onEvents() {
     // Changes that arrive while a look is under way wait in the connection's queue, where
     // the notifier does not see them: ask again after every look.
+    // Decoding megabytes of text waits until no change is pending: the next owner's content
+    // is taken before the owner after it replaces it.
+    std::vector<std::shared_ptr<ClipboardSnapshot>> taken;
     while (!QThread::currentThread()->isInterruptionRequested()) {
         const int changes = m_backend->dispatch();
         if (changes == 0) {
             break;
         }
-        auto snapshot = std::make_shared<ClipboardSnapshot>(take(*m_backend, m_secrets, kBudget));
-        snapshot->serial = ++m_serial;
-        snapshot->changes = changes;
+        taken.push_back(std::make_shared<ClipboardSnapshot>(look(*m_backend, m_secrets, kBudget)));
+        taken.back()->serial = ++m_serial;
+        taken.back()->changes = changes;
+    }
+    for (auto& snapshot : taken) {
+        finish(*snapshot);
         m_publish(std::move(snapshot));
     }
 }
@@ -65,6 +73,20 @@ void ClipboardReader::clear(quint64 serial) {
 }
 
 ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter& secrets,
+                                        SelectionBackend::Budget budget, qsizetype maxTextBytes) {
+    ClipboardSnapshot s = look(backend, secrets, budget, maxTextBytes);
+    finish(s);
+    return s;
+}
+
+void ClipboardReader::finish(ClipboardSnapshot& s) {
+    if (!s.utf8.isNull()) {
+        s.text.text = QString::fromUtf8(s.utf8);
+        s.utf8 = QByteArray();
+    }
+}
+
+ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter& secrets,
                                         SelectionBackend::Budget budget, qsizetype maxTextBytes) {
     ClipboardSnapshot s;
     const std::optional<QStringList> formats = backend.formats(budget);
@@ -98,7 +120,7 @@ ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter&
             s.textBytes = data.bytes.size();
             s.secret = secrets.isSecret(data.bytes, marked);
             if (!s.secret) {
-                s.text.text = QString::fromUtf8(data.bytes);
+                s.utf8 = data.bytes.isNull() ? QByteArray("") : std::move(data.bytes);
             }
             break;
         case SelectionBackend::Data::Status::TooLarge:

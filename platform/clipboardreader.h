@@ -21,6 +21,7 @@ struct ClipboardSnapshot {
     bool readFailed = false;
     Clipboard::TextResult text;
     qsizetype textBytes = 0; // the text's size as handed over
+    QByteArray utf8;         // the text until it is decoded
     Clipboard::Kind imageKind = Clipboard::Kind::Bitmap;
     QImage image;
     Clipboard::ImageFault imageFault = Clipboard::ImageFault::None;
@@ -52,6 +53,10 @@ public:
     // One look at the selection as it is now.
     static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets,
                                   SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
+    // The same, with the text left undecoded until finish().
+    static ClipboardSnapshot look(SelectionBackend& backend, SecretFilter& secrets,
+                                  SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
+    static void finish(ClipboardSnapshot& snapshot);
 
 private:
     void onEvents();
