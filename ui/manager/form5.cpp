@@ -92,15 +92,11 @@ void Form5::buildControls() {
     Text3 = new TextBox(Frame3D3);
     Text3->setObjectName(u"Text3"_s);
     place(Text3, -30, -30, 7290, 5280);
-    Text3->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont verdana;
     verdana.setFamilies({u"Verdana"_s, u"DejaVu Sans"_s});
     verdana.setPointSizeF(8.25);
     verdana.setBold(true);
-    Text3->setFont(verdana);
-    setColors(Text3, Qt::black, Qt::white);
+    Text3->setLook(verdana);
 
     Frame3D4 = panel(this, u"Frame3D4", 195, 5475, 9075, 645, Qt::black);
     Befehl1 = button(Frame3D4, u"Befehl1", u"<<<  Zurück"_s, 90, 105, 1605, 375, &Form5::Befehl1_Click);
@@ -152,7 +148,7 @@ void Form5::buildControls() {
 
     connect(Liste1, &QListWidget::itemSelectionChanged, this, &Form5::Liste1_Click);
     connect(Liste2, &QListWidget::itemSelectionChanged, this, &Form5::Liste2_Click);
-    connect(Text3, &QPlainTextEdit::textChanged, this, &Form5::Text3_Change);
+    connect(Text3, &TextBox::textChanged, this, &Form5::Text3_Change);
     connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
     connect(Verzeichnis1, &DirList::changed, this, &Form5::Verzeichnis1_Change);
     connect(Verzeichnis1, &DirList::clicked, this, &Form5::Verzeichnis1_Click);

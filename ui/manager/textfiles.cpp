@@ -90,7 +90,7 @@ DiskState DiskState::absent() {
     return s;
 }
 
-ReadResult readTextFile(const QString& path) {
+ReadResult readTextFile(const QString& path, bool decode) {
     ReadResult r;
     if (!isTextFile(path)) {
         r.error = u"keine Datei"_s;
@@ -101,13 +101,17 @@ ReadResult readTextFile(const QString& path) {
         r.error = file.errorString();
         return r;
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         r.error = file.errorString();
         return r;
     }
     r.disk = DiskState::of(bytes);
-    r.text = decodeFileText(bytes);
+    if (decode) {
+        r.text = decodeFileText(bytes);
+    } else {
+        r.bytes = std::move(bytes);
+    }
     r.ok = true;
     return r;
 }
