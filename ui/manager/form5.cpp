@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/inifile.h"
 #include "app/savetextfile.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
@@ -43,6 +44,8 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     setWindowColor(this, kGrey);
     buildControls();
     setFixedSize(tw(9465), tw(6300));
+    // The text of a large file is gone with the window; its memory goes back to the system.
+    connect(this, &QObject::destroyed, [] { releaseFreeMemory(); });
     Form_Load();
 }
 
@@ -281,7 +284,7 @@ void Form5::Befehl2_Click() {
         return;
     }
     const QString& path = m_state.TextFile;
-    QString text = Text3->text();
+    QByteArray text = Text3->bytes();
     // Captures go on while a question is open: the file is checked again after each answer.
     for (DiskCheck check = checkDisk(path, m_shown); check.change != DiskChange::None;
          check = checkDisk(path, m_shown)) {
@@ -301,9 +304,9 @@ void Form5::Befehl2_Click() {
         }
         if (appended) {
             const QString addition =
-                (text.isEmpty() || text.endsWith(u"\r\n"_s) ? QString() : u"\r\n"_s) + check.appended;
+                (text.isEmpty() || text.endsWith("\r\n") ? QString() : u"\r\n"_s) + check.appended;
             Text3->appendText(addition);
-            text += addition;
+            text += addition.toUtf8();
         }
         m_shown = check.now;
         if (!m_shown.known) {
@@ -312,7 +315,7 @@ void Form5::Befehl2_Click() {
         }
     }
     QByteArray written;
-    if (!SaveTextFile(path, text, &written)) {
+    if (!SaveTextFile(path, std::move(text), &written)) {
         say(MessageBoxes::Icon::Exclamation, u"Fehler beim Schreiben der Datei."_s);
         return;
     }

@@ -96,7 +96,8 @@ struct TextBox::Job {
     Done done;
     std::atomic<bool> cancelled{false};
     QThread* thread = nullptr;
-    DocumentLoader* loader = nullptr; // filled by the worker, adopted by the GUI thread
+    TextBox* box = nullptr;
+    DocumentLoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
     Loaded result;
 
     // Reads the file into the loader; on failure or cancellation the loader is gone.
@@ -114,6 +115,14 @@ struct TextBox::Job {
             return {false, {}, r.error};
         }
         QByteArray bytes = std::move(r.bytes);
+        // A document that no view shows yet: made here, so that clearing its room costs the
+        // window nothing. Room for the text and the line ends the rules may add.
+        const qsizetype size = bytes.size();
+        loader = reinterpret_cast<DocumentLoader*>(box->SendScintilla(
+            SCI_CREATELOADER, ulong(size + size / 64 + 2), long(SC_DOCUMENTOPTION_STYLES_NONE)));
+        if (!loader) {
+            return {false, {}, u"zu wenig Speicher"_s};
+        }
         if (!QUtf8StringView(bytes).isValidUtf8()) {
             bytes = decodeFileText(bytes).toUtf8();
         }
@@ -139,6 +148,8 @@ TextBox::TextBox(QWidget* parent) : QsciScintilla(parent) {
     // The horizontal range grows with the widest line shown so far, as a plain text box does.
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    // Plain text: nothing to colour, so nothing is scanned ahead of what is shown.
+    SendScintilla(SCI_SETLEXER, ulong(SCLEX_NULL));
     setSelectionBackgroundColor(palette().color(QPalette::Highlight));
     setSelectionForegroundColor(palette().color(QPalette::HighlightedText));
 }
@@ -177,6 +188,11 @@ QString TextBox::text() const {
     return QString::fromUtf8(bytes, length);
 }
 
+QByteArray TextBox::bytes() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    return QByteArray(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)), length);
+}
+
 bool TextBox::isEmpty() const {
     return SendScintilla(SCI_GETLENGTH) == 0;
 }
@@ -213,15 +229,8 @@ void TextBox::showFile(const QString& path, Done done) {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->done = std::move(done);
-    const qint64 size = QFileInfo(path).size();
-    // Room for the text and the line ends the rules may add.
-    job->loader = reinterpret_cast<DocumentLoader*>(
-        SendScintilla(SCI_CREATELOADER, ulong(size + size / 64 + 2), long(SC_DOCUMENTOPTION_STYLES_NONE)));
-    if (!job->loader) {
-        job->done({false, {}, u"zu wenig Speicher"_s});
-        return;
-    }
-    if (size <= kSyncLimit) {
+    job->box = this;
+    if (QFileInfo(path).size() <= kSyncLimit) {
         job->run();
         if (job->result.ok) {
             adopt(*job);

@@ -28,6 +28,8 @@ public:
     void setLook(const QFont& font);
 
     QString text() const;
+    // The text as UTF-8, without a round trip through UTF-16.
+    QByteArray bytes() const;
     bool isEmpty() const;
     // Lines by the line rules: line ends plus one, as an editor counts paragraphs.
     qsizetype paragraphs() const;
