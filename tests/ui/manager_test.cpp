@@ -2,7 +2,7 @@
 // button states and leaving it.
 #include "tests/ui/managerfixture.h"
 
-#include <QTextDocument>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +54,9 @@ TEST_F(ManagerTest, TextdatenOpensOnTheCollectionFileWithListsSortedByName) {
     EXPECT_FALSE(f.Bezeichnung3->isVisible());
     EXPECT_EQ(f.Bezeichnung3->text(), u"0"_s);
     EXPECT_TRUE(f.Text3->font().bold());
+    // Both scroll bars stay, however little text the box shows.
+    EXPECT_TRUE(f.Text3->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(f.Text3->horizontalScrollBar()->isVisible());
     EXPECT_EQ(f.size(), QSize(631, 420));
     // Every control can be found by its name, and the two panels lie over the text box.
     for (const char16_t* name :
