@@ -5,10 +5,13 @@
 using namespace Qt::StringLiterals;
 
 bool SaveTextFile(const QString& path, const QString& text, QByteArray* written) {
+    return SaveTextFile(path, text.toUtf8(), written);
+}
+
+bool SaveTextFile(const QString& path, QByteArray bytes, QByteArray* written) {
     if (path.isEmpty()) {
         return false;
     }
-    QByteArray bytes = text.toUtf8();
     if (!bytes.endsWith("\r\n")) {
         bytes += "\r\n";
     }

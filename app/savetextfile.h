@@ -9,3 +9,5 @@
 // only when the new one was written whole. Returns false on any failure (no file was shown
 // yet, a missing directory, a full medium); written receives the bytes on success.
 bool SaveTextFile(const QString& path, const QString& text, QByteArray* written = nullptr);
+// The same for a text already in UTF-8.
+bool SaveTextFile(const QString& path, QByteArray bytes, QByteArray* written = nullptr);

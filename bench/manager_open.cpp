@@ -1,6 +1,9 @@
-// Opens a 50 MB collection file in the text data manager, as "Textdaten" does, and saves it
-// back. Prints: time until the window is shown and answers events, time until the text is
-// in the box, the longest stall of the event loop meanwhile, time to save, resident memory.
+// Opens collection files of 1, 10, 50 and 100 MB (and one holding a single 2 MB line) in the
+// text data manager, as "Textdaten" does, saves and leaves. Each case runs in a process of
+// its own, so that its resident memory is its own. Prints, per case: time until the window
+// answers events, until the whole text is in the box, the longest stall of the event loop
+// meanwhile (and when jumping to the end of the text), the save time, and resident memory
+// before opening, while shown and after leaving.
 #include "app/appmodul.h"
 #include "app/appstate.h"
 #include "platform/platform.h"
@@ -12,15 +15,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTextCursor>
 #include <QThread>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
@@ -41,15 +45,24 @@ double residentMb() {
 }
 
 // Captured pieces of a few lines each, with the separator block, like capture writes them.
-QByteArray collection(qsizetype bytes) {
+QByteArray collection(qsizetype bytes, qsizetype longLine) {
     static const char* const words[] = {"Zwischenablage", "Text",  "und",     "der",    "die", "Sammlung",
                                         "Grüße",          "ein",   "kopiert", "Absatz", "mit", "für",
                                         "Daten",          "Ärger", "0815"};
     QRandomGenerator rng(42);
     const QByteArray separator = QByteArray(49, '~');
     QByteArray out;
-    out.reserve(bytes + 4096);
+    out.reserve(bytes + longLine + 4096);
     while (out.size() < bytes) {
+        if (longLine > 0 && out.size() >= bytes / 2) {
+            while (longLine > 0) {
+                const char* w = words[rng.bounded(int(std::size(words)))];
+                out += w;
+                out += ' ';
+                longLine -= qsizetype(std::strlen(w)) + 1;
+            }
+            out += "\r\n";
+        }
         const int lines = 1 + int(rng.bounded(8));
         for (int l = 0; l < lines; ++l) {
             const int count = 2 + int(rng.bounded(18));
@@ -64,27 +77,57 @@ QByteArray collection(qsizetype bytes) {
     return out;
 }
 
-} // namespace
+// CPU time of the window's thread: what the event loop spent itself, whatever else runs.
+double guiCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
 
-int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+// A 5 ms timer measures how long the event loop is kept from running.
+struct StallMeter {
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer ticker;
+    StallMeter() {
+        QObject::connect(&ticker, &QTimer::timeout, [this] { tick(); });
     }
-    QApplication app(argc, argv);
-    app.setQuitOnLastWindowClosed(false);
+    void start() {
+        clock.start();
+        last = 0;
+        longest = 0;
+        ticker.start(5);
+    }
+    void tick() {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    }
+    void run(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+    }
+};
+
+int runCase(qsizetype megabytes, qsizetype longLine) {
     QTemporaryDir dir;
     const QString appPath = dir.path() + u"/prog/"_s;
     QDir().mkpath(appPath + u"Files"_s);
-    const QByteArray data = collection(qsizetype(50) * 1024 * 1024);
+    const QString file = appPath + u"Files/clipbrd.dat"_s;
     {
-        QFile f(appPath + u"Files/clipbrd.dat"_s);
+        const QByteArray data = collection(megabytes * 1024 * 1024 - longLine, longLine);
+        QFile f(file);
         if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size()) {
             std::fprintf(stderr, "cannot write the test file\n");
             return 1;
         }
     }
-    std::printf("collection file: %.1f MB, %lld lines\n", double(data.size()) / (1024 * 1024),
-                static_cast<long long>(data.count("\r\n")));
+    const qint64 fileSize = QFileInfo(file).size();
 
     Platform platform = makeSystemPlatform();
     AppState state;
@@ -96,50 +139,95 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
     const double rssBefore = residentMb();
 
-    // A 5 ms timer measures how long the event loop is kept from running.
+    StallMeter meter;
     QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 longestStall = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longestStall = std::max(longestStall, now - lastTick);
-        lastTick = now;
-    });
-
     clock.start();
+    const double cpuStart = guiCpuMs();
     form1.Befehl4_Click();
     Form5* form5 = state.form5;
+    meter.start();
     QCoreApplication::processEvents();
     const qint64 responsive = clock.elapsed();
-    lastTick = responsive;
-    ticker.start(5);
+    const double responsiveCpu = guiCpuMs() - cpuStart;
+    double longestCpu = 0; // the window thread's CPU in its longest turn of the event loop
     while (form5->Text3->loading()) {
+        const double turn = guiCpuMs();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        longestCpu = std::max(longestCpu, guiCpuMs() - turn);
         QThread::msleep(1);
     }
     QCoreApplication::processEvents();
-    const qint64 shown = clock.elapsed();
-    ticker.stop();
+    form5->Text3->repaint();
+    const qint64 loaded = clock.elapsed();
+    const double loadedCpu = guiCpuMs() - cpuStart;
+    meter.run(200);
+    const qint64 loadStall = meter.longest;
     const double rssShown = residentMb();
-    const bool whole = form5->Text3->text().size() == QString::fromUtf8(data).size();
 
-    QTextCursor cursor(form5->Text3->document());
-    cursor.insertText(u"x"_s);
+    // Jumping to the end and to the middle, as a user does with the scroll bar.
+    meter.start();
+    QElapsedTimer jump;
+    jump.start();
+    form5->Text3->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    const qint64 moved = jump.elapsed();
+    form5->Text3->repaint();
+    if (std::getenv("BENCH_DETAIL")) {
+        std::printf("longest turn while loading: %.0f ms CPU\n", longestCpu);
+        std::printf("end: move %lld ms, paint %lld ms\n", static_cast<long long>(moved),
+                    static_cast<long long>(jump.elapsed() - moved));
+    }
+    meter.tick();
+    form5->Text3->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, ulong(fileSize / 2));
+    form5->Text3->repaint();
+    meter.tick();
+    meter.run(100);
+    const qint64 scrollStall = meter.longest;
+
+    form5->Text3->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+    form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
     clock.restart();
     form5->Befehl2_Click();
     const qint64 saved = clock.elapsed();
-    QFile back(appPath + u"Files/clipbrd.dat"_s);
-    back.open(QIODevice::ReadOnly);
-    const bool savedWhole = back.readAll() == "x" + data;
+    const bool savedOk = QFileInfo(file).size() == fileSize + 1 && !form5->Befehl2->isEnabled();
 
-    std::printf("window shown and answering events: %lld ms\n", static_cast<long long>(responsive));
-    std::printf("text in the box:                   %lld ms (%s)\n", static_cast<long long>(shown),
-                whole ? "whole" : "INCOMPLETE");
-    std::printf("longest event-loop stall meanwhile: %lld ms\n", static_cast<long long>(longestStall));
-    std::printf("save back:                         %lld ms (%s)\n", static_cast<long long>(saved),
-                savedWhole ? "file as expected" : "FILE DIFFERS");
-    std::printf("resident memory: %.0f MB before, %.0f MB while shown\n", rssBefore, rssShown);
     form5->Befehl1_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    const double rssLeft = residentMb();
+
+    std::printf("%4lld MB%s | shown %5lld ms (%4.0f CPU) | loaded %5lld ms (%4.0f CPU) | longest stall %4lld "
+                "ms, at end/middle %4lld ms | "
+                "save %5lld ms%s | resident %4.0f MB before, %4.0f shown, %4.0f after leaving\n",
+                static_cast<long long>(megabytes), longLine ? " (2 MB line)" : "            ",
+                static_cast<long long>(responsive), responsiveCpu, static_cast<long long>(loaded), loadedCpu,
+                static_cast<long long>(loadStall), static_cast<long long>(scrollStall),
+                static_cast<long long>(saved), savedOk ? "" : " (FILE DIFFERS)", rssBefore, rssShown,
+                rssLeft);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    const QStringList args = app.arguments();
+    if (args.size() == 3) {
+        return runCase(args[1].toLongLong(), args[2].toLongLong());
+    }
+    struct Case {
+        int megabytes;
+        int longLine;
+    };
+    for (const Case c : {Case{1, 0}, Case{10, 0}, Case{10, 2 * 1024 * 1024}, Case{50, 0}, Case{100, 0}}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        child.start(args[0], {QString::number(c.megabytes), QString::number(c.longLine)});
+        child.waitForFinished(-1);
+    }
     return 0;
 }

@@ -123,6 +123,32 @@ TEST_F(CaptureTest, OtherTextFilesCountTowardsTheNumber) {
     m_form1->Option3D2_Click();
     copy(u"x"_s);
     EXPECT_EQ(readFile(files() + u"01.txt"_s), "x\r\n");
+
+    // Counts follow what another program does to the directory, as of the last refresh.
+    const auto counts = [&] {
+        m_form1->refreshFileLists();
+        return std::make_tuple(m_form1->Datei1.listCount(), m_form1->Datei2.listCount(),
+                               m_form1->Datei3.listCount());
+    };
+    EXPECT_EQ(counts(), std::make_tuple(2, 0, 0));
+    writeFile(files() + u"B.TXT"_s, "");
+    writeFile(files() + u"a.bmp"_s, "");
+    writeFile(files() + u"b.wmf"_s, "");
+    writeFile(files() + u".versteckt.txt"_s, "");
+    QDir(files()).mkdir(u"ordner.txt"_s);
+    writeFile(files() + u"kurz"_s, "");
+    EXPECT_EQ(m_form1->Datei1.listCount(), 2); // not refreshed yet
+    EXPECT_EQ(counts(), std::make_tuple(3, 1, 1));
+    QFile::remove(files() + u"notes.txt"_s);
+    QFile::rename(files() + u"kurz"_s, files() + u"lang.txt"_s);
+    QFile::rename(files() + u"a.bmp"_s, files() + u"a.wmf"_s);
+    EXPECT_EQ(counts(), std::make_tuple(3, 0, 2));
+    EXPECT_EQ(m_form1->Datei1.names(), (QStringList{u"01.txt"_s, u"B.TXT"_s, u"lang.txt"_s}));
+    // The directory itself replaced by another.
+    QDir(files()).rename(files(), files().chopped(1) + u"-alt"_s);
+    QDir().mkpath(files());
+    writeFile(files() + u"neu.txt"_s, "");
+    EXPECT_EQ(counts(), std::make_tuple(1, 0, 0));
 }
 
 TEST_F(CaptureTest, PicturesWinOverTextAndForeignDataIsCleared) {

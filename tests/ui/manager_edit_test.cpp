@@ -258,7 +258,7 @@ TEST_F(EditTest, DeletingAsksWithTheNameInCapitals) {
     f.Befehl5_Click();
     EXPECT_FALSE(QFileInfo::exists(files() + u"Notiz ä.txt"_s));
     EXPECT_TRUE(f.Liste2->count() == 0);
-    EXPECT_TRUE(f.Text3->document()->isEmpty());
+    EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_TRUE(f.Befehl2->isEnabled()); // the box held text: emptying it is a change
     EXPECT_EQ(m_state.TextFile, files() + u"Notiz ä.txt"_s);
     // Typing and saving writes the deleted file again, without a question.
@@ -285,14 +285,14 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
     EXPECT_EQ(lastMessage(), u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s);
     EXPECT_EQ(shown().last().icon, Icon::Question);
     EXPECT_TRUE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
-    EXPECT_FALSE(f.Text3->document()->isEmpty());
+    EXPECT_FALSE(f.Text3->isEmpty());
 
     f.Befehl4_Click(); // Yes
     EXPECT_EQ(readFile(files() + u"backup.dat"_s), "erste Sammlung\r\n");
     EXPECT_FALSE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
     EXPECT_EQ(entries(f.Liste1), QStringList{u"backup.dat"_s});
     EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
-    EXPECT_TRUE(f.Text3->document()->isEmpty());
+    EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_FALSE(f.Befehl2->isEnabled());
 
     // The next capture starts a new collection file; "Neu" on it must not touch backup.dat.
@@ -307,7 +307,7 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
     f.Befehl4_Click();
     EXPECT_EQ(readFile(files() + u"backup.dat"_s), "erste Sammlung\r\n");
     EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), second);
-    EXPECT_TRUE(f.Text3->document()->isEmpty());
+    EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_EQ(entries(f.Liste1), (QStringList{u"backup.dat"_s, u"clipbrd.dat"_s}));
     // Choosing backup.dat itself changes nothing either.
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"backup.dat"_s));

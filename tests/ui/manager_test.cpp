@@ -2,7 +2,7 @@
 // button states and leaving it.
 #include "tests/ui/managerfixture.h"
 
-#include <QTextDocument>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +54,9 @@ TEST_F(ManagerTest, TextdatenOpensOnTheCollectionFileWithListsSortedByName) {
     EXPECT_FALSE(f.Bezeichnung3->isVisible());
     EXPECT_EQ(f.Bezeichnung3->text(), u"0"_s);
     EXPECT_TRUE(f.Text3->font().bold());
+    // Both scroll bars stay, however little text the box shows.
+    EXPECT_TRUE(f.Text3->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(f.Text3->horizontalScrollBar()->isVisible());
     EXPECT_EQ(f.size(), QSize(631, 420));
     // Every control can be found by its name, and the two panels lie over the text box.
     for (const char16_t* name :
@@ -77,7 +80,7 @@ TEST_F(ManagerTest, TextdatenWithoutCollectionFileOpensWithAnEmptyBox) {
     EXPECT_FALSE(m_form1->isVisible());
     EXPECT_EQ(entries(f.Liste1), QStringList{u"backup.dat"_s});
     EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
-    EXPECT_TRUE(f.Text3->document()->isEmpty());
+    EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
     EXPECT_TRUE(shown().isEmpty());
     leave();
@@ -90,7 +93,7 @@ TEST_F(ManagerTest, TextdatenWithoutCollectionFileOpensWithAnEmptyBox) {
     Form5& g = open();
     EXPECT_TRUE(g.Liste1->selectedItems().isEmpty());
     EXPECT_EQ(entries(g.Liste2), QStringList{u"01.txt"_s});
-    EXPECT_TRUE(g.Text3->document()->isEmpty());
+    EXPECT_TRUE(g.Text3->isEmpty());
 }
 
 TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndComeBackUnchanged) {
@@ -106,9 +109,9 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndComeBackUnchanged) {
         return f.Text3->text();
     };
     EXPECT_EQ(show(u"crlf.txt"_s), u"eins\r\nzwei\r\n"_s);
-    EXPECT_EQ(f.Text3->document()->blockCount(), 3);
+    EXPECT_EQ(f.Text3->paragraphs(), 3);
     EXPECT_EQ(show(u"lf.txt"_s), u"a\nb\nc\n\r\n"_s); // one line, its LFs inside it
-    EXPECT_EQ(f.Text3->document()->blockCount(), 2);
+    EXPECT_EQ(f.Text3->paragraphs(), 2);
     EXPECT_EQ(show(u"cr.txt"_s), u"a\r\nb\r\n"_s);
     EXPECT_EQ(show(u"leer.txt"_s), QString());
     EXPECT_EQ(show(u"alt.txt"_s), u"März €\r\n"_s);

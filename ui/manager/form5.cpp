@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/inifile.h"
 #include "app/savetextfile.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
@@ -43,6 +44,8 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     setWindowColor(this, kGrey);
     buildControls();
     setFixedSize(tw(9465), tw(6300));
+    // The text of a large file is gone with the window; its memory goes back to the system.
+    connect(this, &QObject::destroyed, [] { releaseFreeMemory(); });
     Form_Load();
 }
 
@@ -92,15 +95,11 @@ void Form5::buildControls() {
     Text3 = new TextBox(Frame3D3);
     Text3->setObjectName(u"Text3"_s);
     place(Text3, -30, -30, 7290, 5280);
-    Text3->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Text3->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont verdana;
     verdana.setFamilies({u"Verdana"_s, u"DejaVu Sans"_s});
     verdana.setPointSizeF(8.25);
     verdana.setBold(true);
-    Text3->setFont(verdana);
-    setColors(Text3, Qt::black, Qt::white);
+    Text3->setLook(verdana);
 
     Frame3D4 = panel(this, u"Frame3D4", 195, 5475, 9075, 645, Qt::black);
     Befehl1 = button(Frame3D4, u"Befehl1", u"<<<  Zurück"_s, 90, 105, 1605, 375, &Form5::Befehl1_Click);
@@ -152,7 +151,7 @@ void Form5::buildControls() {
 
     connect(Liste1, &QListWidget::itemSelectionChanged, this, &Form5::Liste1_Click);
     connect(Liste2, &QListWidget::itemSelectionChanged, this, &Form5::Liste2_Click);
-    connect(Text3, &QPlainTextEdit::textChanged, this, &Form5::Text3_Change);
+    connect(Text3, &TextBox::textChanged, this, &Form5::Text3_Change);
     connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
     connect(Verzeichnis1, &DirList::changed, this, &Form5::Verzeichnis1_Change);
     connect(Verzeichnis1, &DirList::clicked, this, &Form5::Verzeichnis1_Click);
@@ -285,7 +284,7 @@ void Form5::Befehl2_Click() {
         return;
     }
     const QString& path = m_state.TextFile;
-    QString text = Text3->text();
+    QByteArray text = Text3->bytes();
     // Captures go on while a question is open: the file is checked again after each answer.
     for (DiskCheck check = checkDisk(path, m_shown); check.change != DiskChange::None;
          check = checkDisk(path, m_shown)) {
@@ -305,9 +304,9 @@ void Form5::Befehl2_Click() {
         }
         if (appended) {
             const QString addition =
-                (text.isEmpty() || text.endsWith(u"\r\n"_s) ? QString() : u"\r\n"_s) + check.appended;
+                (text.isEmpty() || text.endsWith("\r\n") ? QString() : u"\r\n"_s) + check.appended;
             Text3->appendText(addition);
-            text += addition;
+            text += addition.toUtf8();
         }
         m_shown = check.now;
         if (!m_shown.known) {
@@ -316,7 +315,7 @@ void Form5::Befehl2_Click() {
         }
     }
     QByteArray written;
-    if (!SaveTextFile(path, text, &written)) {
+    if (!SaveTextFile(path, std::move(text), &written)) {
         say(MessageBoxes::Icon::Exclamation, u"Fehler beim Schreiben der Datei."_s);
         return;
     }

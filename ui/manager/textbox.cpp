@@ -1,36 +1,112 @@
 #include "ui/manager/textbox.h"
 
+#include <QAccessibleWidget>
 #include <QFileInfo>
-#include <QPlainTextDocumentLayout>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QThread>
 
 #include <atomic>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
+// The editor's interface for filling a document that no view shows yet; its methods may be
+// called from another thread, since nothing else touches that document. Implemented in the
+// editor's library, so it must not have internal linkage (the compiler would take the calls
+// for calls of pure functions).
+class DocumentLoader {
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+
+protected:
+    ~DocumentLoader() = default;
+};
+
 namespace {
 
-// Built in slices, so that a load that is no longer wanted stops early.
-QTextDocument* buildDocument(const QString& editorText, const std::atomic<bool>* cancelled) {
-    auto* doc = new QTextDocument;
-    doc->setUndoRedoEnabled(false);
-    QTextCursor cursor(doc);
-    constexpr qsizetype kSlice = qsizetype(1) << 20;
-    qsizetype pos = 0;
-    while (pos < editorText.size()) {
-        // Cut after a paragraph end, never inside a surrogate pair.
-        qsizetype stop = editorText.indexOf(u'\n', std::min(pos + kSlice, editorText.size()) - 1);
-        stop = stop < 0 ? editorText.size() : stop + 1;
-        cursor.insertText(editorText.mid(pos, stop - pos));
-        pos = stop;
-        if (cancelled && cancelled->load()) {
-            delete doc;
-            return nullptr;
+// Passes the bytes of a UTF-8 text on by the line rules: a lone CR becomes CR LF, a lone LF
+// stays, and a last line without a line end gets one. CR and LF never occur inside a UTF-8
+// sequence, so the bytes need no decoding. Small pieces are gathered, large ones go through
+// as they are.
+template <typename Sink> bool feedByLineRules(QByteArrayView in, Sink&& sink) {
+    const char* p = in.data();
+    const qsizetype n = in.size();
+    if (n == 0) {
+        return true;
+    }
+    QByteArray gathered;
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    const auto put = [&](const char* data, qsizetype size) {
+        if (size >= kPiece) {
+            return (gathered.isEmpty() || sink(std::exchange(gathered, {}))) &&
+                   sink(QByteArrayView(data, size));
+        }
+        gathered.append(data, size);
+        return gathered.size() < kPiece || sink(std::exchange(gathered, {}));
+    };
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const void* cr = std::memchr(p + i, '\r', size_t(n - i));
+        if (!cr) {
+            break;
+        }
+        const qsizetype at = static_cast<const char*>(cr) - p;
+        i = at + 1;
+        if (i < n && p[i] == '\n') {
+            ++i;
+            continue;
+        }
+        if (!put(p + start, i - start) || !put("\n", 1)) {
+            return false;
+        }
+        start = i;
+    }
+    if (start < n && !put(p + start, n - start)) {
+        return false;
+    }
+    const bool closed = p[n - 1] == '\r' || (n >= 2 && p[n - 2] == '\r' && p[n - 1] == '\n');
+    if (!closed && !put("\r\n", 2)) {
+        return false;
+    }
+    return gathered.isEmpty() || sink(gathered);
+}
+
+// A lone CR becomes CR LF, as typing Return makes it.
+QByteArray withLineEnds(const QString& text) {
+    QByteArray out;
+    const QByteArray bytes = text.toUtf8();
+    if (!bytes.contains('\r')) {
+        return bytes;
+    }
+    out.reserve(bytes.size() + 16);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) {
+            out += '\n';
         }
     }
-    return doc;
+    return out;
+}
+
+// The editor's own accessibility interface turns every caret position into a character
+// count from the start of the text, at each move: in a text of many megabytes that costs a
+// noticeable pause per key. The box offers the plain widget interface instead; installed
+// before the editor's own, it is found first.
+QAccessibleInterface* plainAccessible(const QString& className, QObject* object) {
+    if (className == u"TextBox"_s && object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+    }
+    return nullptr;
+}
+
+void installAccessible() {
+    static const bool installed = [] {
+        QAccessible::installFactory(plainAccessible);
+        return true;
+    }();
+    (void)installed;
 }
 
 } // namespace
@@ -40,11 +116,63 @@ struct TextBox::Job {
     Done done;
     std::atomic<bool> cancelled{false};
     QThread* thread = nullptr;
-    QTextDocument* doc = nullptr; // handed to the GUI thread when the worker is done
+    TextBox* box = nullptr;
+    DocumentLoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
     Loaded result;
+
+    // Reads the file into the loader; on failure or cancellation the loader is gone.
+    void run() {
+        result = fill();
+        if (!result.ok && loader) {
+            loader->Release();
+            loader = nullptr;
+        }
+    }
+
+    Loaded fill() {
+        ReadResult r = readTextFile(path, false);
+        if (!r.ok) {
+            return {false, {}, r.error};
+        }
+        QByteArray bytes = std::move(r.bytes);
+        // A document that no view shows yet: made here, so that clearing its room costs the
+        // window nothing. Room for the text and the line ends the rules may add.
+        const qsizetype size = bytes.size();
+        loader = reinterpret_cast<DocumentLoader*>(box->SendScintilla(
+            SCI_CREATELOADER, ulong(size + size / 64 + 2), long(SC_DOCUMENTOPTION_STYLES_NONE)));
+        if (!loader) {
+            return {false, {}, u"zu wenig Speicher"_s};
+        }
+        if (!QUtf8StringView(bytes).isValidUtf8()) {
+            bytes = decodeFileText(bytes).toUtf8();
+        }
+        const bool fed = feedByLineRules(bytes, [this](QByteArrayView piece) {
+            return !cancelled && loader->AddData(piece.data(), piece.size()) == 0;
+        });
+        if (!fed) {
+            return {false, {}, cancelled ? QString() : u"zu wenig Speicher"_s};
+        }
+        return {true, r.disk, {}};
+    }
 };
 
-TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {}
+TextBox::TextBox(QWidget* parent) : QsciScintilla((installAccessible(), parent)) {
+    setUtf8(true);
+    setEolMode(EolWindows);
+    setWrapMode(WrapNone);
+    for (int margin = 0; margin < 5; ++margin) {
+        setMarginWidth(margin, 0);
+    }
+    SendScintilla(SCI_SETMARGINLEFT, 0, 4L);
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 1UL);
+    // The horizontal range grows with the widest line shown so far, as a plain text box does.
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    // Plain text: nothing to colour, so nothing is scanned ahead of what is shown.
+    SendScintilla(SCI_SETLEXER, ulong(SCLEX_NULL));
+    setSelectionBackgroundColor(palette().color(QPalette::Highlight));
+    setSelectionForegroundColor(palette().color(QPalette::HighlightedText));
+}
 
 TextBox::~TextBox() {
     for (const auto& job : m_jobs) {
@@ -53,105 +181,84 @@ TextBox::~TextBox() {
     for (const auto& job : m_jobs) {
         job->thread->wait();
         delete job->thread;
-        delete job->doc;
+        if (job->loader) {
+            job->loader->Release();
+        }
     }
 }
 
-QString TextBox::toEditor(QStringView text) {
-    QString out(text.size(), Qt::Uninitialized);
-    QChar* o = out.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            *o++ = u'\n';
-            if (i + 1 < text.size() && text[i + 1] == u'\n') {
-                ++i;
-            }
-        } else if (c == u'\n') {
-            *o++ = QChar::LineSeparator;
-        } else {
-            *o++ = c;
-        }
-    }
-    out.truncate(o - out.constData());
-    return out;
+void TextBox::setLook(const QFont& font) {
+    setFont(font);
+    QWidget::setFont(font);
+    setColor(Qt::black);
+    setPaper(Qt::white);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-QString TextBox::fromEditor(QStringView raw) {
-    const qsizetype paragraphs = raw.count(QChar::ParagraphSeparator) + raw.count(u'\n');
-    QString out(raw.size() + paragraphs, Qt::Uninitialized);
-    QChar* o = out.data();
-    for (const QChar c : raw) {
-        if (c == QChar::ParagraphSeparator || c == u'\n') {
-            *o++ = u'\r';
-            *o++ = u'\n';
-        } else if (c == QChar::LineSeparator) {
-            *o++ = u'\n';
-        } else {
-            *o++ = c;
-        }
-    }
-    return out;
+void TextBox::setDocumentState() {
+    // Code page and line-end mode belong to the document, not to the view.
+    SendScintilla(SCI_SETCODEPAGE, ulong(SC_CP_UTF8));
+    SendScintilla(SCI_SETEOLMODE, ulong(SC_EOL_CRLF));
 }
 
 QString TextBox::text() const {
-    return fromEditor(document()->toRawText());
+    const long length = SendScintilla(SCI_GETLENGTH);
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return QString::fromUtf8(bytes, length);
+}
+
+QByteArray TextBox::bytes() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    return QByteArray(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)), length);
+}
+
+bool TextBox::isEmpty() const {
+    return SendScintilla(SCI_GETLENGTH) == 0;
+}
+
+qsizetype TextBox::paragraphs() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return QByteArrayView(bytes, length).count('\r') + 1;
 }
 
 void TextBox::setText(const QString& text) {
     cancelLoad();
-    setPlainText(toEditor(text));
+    const QByteArray bytes = withLineEnds(text);
+    SendScintilla(SCI_SETTEXT, bytes.constData());
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
 void TextBox::makeEmpty() {
     cancelLoad();
-    if (!document()->isEmpty()) {
-        setPlainText(QString());
+    if (!isEmpty()) {
+        SendScintilla(SCI_CLEARALL);
+        SendScintilla(SCI_EMPTYUNDOBUFFER);
     }
 }
 
 void TextBox::appendText(const QString& text) {
     cancelLoad();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(toEditor(text));
+    const QByteArray bytes = withLineEnds(text);
+    SendScintilla(SCI_APPENDTEXT, ulong(bytes.size()), bytes.constData());
 }
 
 void TextBox::showFile(const QString& path, Done done) {
     cancelLoad();
-    if (QFileInfo(path).size() <= kSyncLimit) {
-        ReadResult r = readTextFile(path);
-        if (!r.ok) {
-            done({false, {}, r.error});
-            return;
-        }
-        adopt(buildDocument(applyLineRules(r.text, u"\n", QChar::LineSeparator), nullptr));
-        done({true, r.disk, {}});
-        return;
-    }
     auto job = std::make_shared<Job>();
     job->path = path;
     job->done = std::move(done);
-    QThread* gui = thread();
-    job->thread = QThread::create([job = job.get(), gui] {
-        ReadResult r = readTextFile(job->path);
-        if (!r.ok) {
-            job->result = {false, {}, r.error};
-            return;
+    job->box = this;
+    if (QFileInfo(path).size() <= kSyncLimit) {
+        job->run();
+        if (job->result.ok) {
+            adopt(*job);
         }
-        if (job->cancelled) {
-            return;
-        }
-        const QString editor = applyLineRules(r.text, u"\n", QChar::LineSeparator);
-        r.text = QString();
-        QTextDocument* doc = buildDocument(editor, &job->cancelled);
-        if (!doc) {
-            return;
-        }
-        doc->moveToThread(gui);
-        job->doc = doc;
-        job->result = {true, r.disk, {}};
-    });
+        job->done(job->result);
+        return;
+    }
+    job->thread = QThread::create([job = job.get()] { job->run(); });
     connect(job->thread, &QThread::finished, this, [this, job] { finish(job); });
     m_jobs.push_back(job);
     m_current = job;
@@ -163,17 +270,26 @@ void TextBox::finish(const std::shared_ptr<Job>& job) {
     std::erase(m_jobs, job);
     job->thread->deleteLater();
     job->thread = nullptr;
-    QTextDocument* doc = std::exchange(job->doc, nullptr);
     if (job != m_current) {
-        delete doc;
+        if (job->loader) {
+            std::exchange(job->loader, nullptr)->Release();
+        }
         return;
     }
     m_current.reset();
     setBusy(false);
-    if (doc) {
-        adopt(doc);
+    if (job->result.ok) {
+        adopt(*job);
     }
     job->done(job->result);
+}
+
+void TextBox::adopt(Job& job) {
+    void* loaded = std::exchange(job.loader, nullptr)->ConvertToDocument();
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, loaded);
+    // The view holds the document now; the loader's reference goes.
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, loaded);
+    setDocumentState();
 }
 
 void TextBox::cancelLoad() {
@@ -187,19 +303,4 @@ void TextBox::cancelLoad() {
 void TextBox::setBusy(bool busy) {
     setReadOnly(busy);
     viewport()->setCursor(busy ? Qt::BusyCursor : Qt::IBeamCursor);
-}
-
-void TextBox::adopt(QTextDocument* doc) {
-    doc->setParent(this);
-    doc->setDefaultFont(font());
-    doc->setDocumentLayout(new QPlainTextDocumentLayout(doc));
-    doc->setUndoRedoEnabled(true);
-    // The editor's first document belongs to the editor, which deletes it on replacing it;
-    // later ones are ours.
-    QTextDocument* old = document();
-    const bool ours = old && old->parent() == this;
-    setDocument(doc);
-    if (ours) {
-        delete old;
-    }
 }

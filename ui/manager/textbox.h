@@ -2,19 +2,20 @@
 
 #include "ui/manager/textfiles.h"
 
-#include <QPlainTextEdit>
+#include <Qsci/qsciscintilla.h>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-// The manager's text box. Its text is exchanged in the files' form: lines end in CR LF and a
-// lone LF stays inside its line. Inside the editor a line end is a paragraph and a lone LF a
-// line separator, so both survive editing and come back as they were.
+// The manager's text box. It holds its text in the files' form: every line ends in CR LF,
+// a lone LF stays inside its line, and typing Return makes a CR LF. The editor keeps the
+// text as UTF-8 in a gap buffer with a line index and lays out only the lines it shows, so
+// a collection file of a hundred megabytes costs little more than its own size.
 //
-// A large file is read and laid out in a worker thread: the window stays responsive, and
-// the box keeps its previous text, read-only, until the new one is ready.
-class TextBox final : public QPlainTextEdit {
+// A large file is read in a worker thread into a document of its own, which then takes the
+// place of the shown one at once; until then the box keeps its previous text, read-only.
+class TextBox final : public QsciScintilla {
     Q_OBJECT
 public:
     // Files up to this size are shown at once, larger ones through the worker.
@@ -23,9 +24,17 @@ public:
     explicit TextBox(QWidget* parent = nullptr);
     ~TextBox() override;
 
+    // The look of the box: font, black text on white.
+    void setLook(const QFont& font);
+
     QString text() const;
-    // Both end a pending load.
-    void setText(const QString& text);
+    // The text as UTF-8, without a round trip through UTF-16.
+    QByteArray bytes() const;
+    bool isEmpty() const;
+    // Lines by the line rules: line ends plus one, as an editor counts paragraphs.
+    qsizetype paragraphs() const;
+    // Both end a pending load; a lone CR becomes a line end.
+    void setText(const QString& text) override;
     void appendText(const QString& text);
     // Empties the box; an empty box stays untouched, so that this is no change of its text.
     void makeEmpty();
@@ -41,16 +50,13 @@ public:
     void showFile(const QString& path, Done done);
     bool loading() const { return m_current != nullptr; }
 
-    // File form to editor form and back.
-    static QString toEditor(QStringView text);
-    static QString fromEditor(QStringView raw);
-
 private:
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);
-    void adopt(QTextDocument* doc);
+    void adopt(Job& job);
     void setBusy(bool busy);
+    void setDocumentState();
 
     std::vector<std::shared_ptr<Job>> m_jobs;
     std::shared_ptr<Job> m_current;

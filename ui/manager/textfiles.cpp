@@ -91,19 +91,23 @@ DiskState DiskState::absent() {
     return s;
 }
 
-ReadResult readTextFile(const QString& path) {
+ReadResult readTextFile(const QString& path, bool decode) {
     ReadResult r;
     if (!isTextFile(path)) {
         r.error = u"keine Datei"_s;
         return r;
     }
     // Never waits for a writer, should a pipe take the file's place.
-    const std::optional<QByteArray> bytes = SafeFile::readPlain(path, &r.error);
+    std::optional<QByteArray> bytes = SafeFile::readPlain(path, &r.error);
     if (!bytes) {
         return r;
     }
     r.disk = DiskState::of(*bytes);
-    r.text = decodeFileText(*bytes);
+    if (decode) {
+        r.text = decodeFileText(*bytes);
+    } else {
+        r.bytes = std::move(*bytes);
+    }
     r.ok = true;
     return r;
 }

@@ -33,12 +33,13 @@ struct DiskState {
 
 struct ReadResult {
     bool ok = false;
-    QString text; // decoded, line rules not yet applied
+    QString text;     // decoded, line rules not yet applied
+    QByteArray bytes; // instead of text, when not decoded
     DiskState disk;
     QString error;
 };
 // Reads a regular file whole; a read error fails the whole read.
-ReadResult readTextFile(const QString& path);
+ReadResult readTextFile(const QString& path, bool decode = true);
 
 enum class DiskChange {
     None,     // nothing to lose: as shown, or gone, or empty
