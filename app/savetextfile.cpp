@@ -18,7 +18,8 @@ bool SaveTextFile(const QString& path, const QString& text, QByteArray* written)
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // commit() does not see a failure of the last flush and would put a cut file in place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
