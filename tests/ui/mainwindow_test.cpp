@@ -1,5 +1,6 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "platform/systemmessageboxes.h"
 #include "tests/support/fixture.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
@@ -9,14 +10,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -25,11 +29,21 @@ namespace {
 class MainWindowTest : public AppFixture {
 protected:
     QString hint() const { return m_form1->hinweis->text(); }
-    // A mouse movement as the window system delivers it, through the widget's own filters.
+    // The pointer moves over the shown window, which hands the movement to what lies there.
     static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
-        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
-                       Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &ev);
+        QCursor::setPos(w->mapToGlobal(pos));
+        QCoreApplication::processEvents();
+    }
+    // The darkest grey level among a control's pixels, in its first columns or all of them.
+    static int darkest(QWidget* w, int columns = 0) {
+        const QImage image = w->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < (columns ? columns : image.width()); ++x) {
+                least = std::min(least, qGray(image.pixel(x, y)));
+            }
+        }
+        return least;
     }
     static void clickOn(QWidget* w, QPoint pos = {2, 2}) {
         for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
@@ -107,7 +121,7 @@ TEST_F(MainWindowTest, CountersAndTextDataHint) {
     EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
 }
 
-TEST_F(MainWindowTest, CountsAboveTheOldLimitAreShownTrue) {
+TEST_F(MainWindowTest, CountsBeyondSixteenBitsAreShownTrue) {
     QDir().mkpath(files());
     for (int i = 0; i < 32770; ++i) {
         QFile f(files() + QString::number(i) + u".bmp"_s);
@@ -132,13 +146,21 @@ TEST_F(MainWindowTest, ProgramDirectoryNotWritableUsesTheUserDirectories) {
     EXPECT_TRUE(readFile(m_state.IniFile).contains("SavePath=" + m_state.SavePath.toUtf8()));
 }
 
-TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
+TEST_F(MainWindowTest, OptionInterlockLookHintsAndColourZones) {
     start();
+    m_form1->show();
+    // An unticked box has a visible border; navy captions.
+    EXPECT_LT(darkest(m_form1->Option3D3, 14), 0x90);
+    EXPECT_LT(darkest(m_form1->Check1), 0x40);
     m_form1->Option3D2->click();
     EXPECT_TRUE(m_form1->Option3D2->isChecked());
     EXPECT_FALSE(m_form1->Option3D1->isChecked());
     EXPECT_FALSE(m_form1->Check1->isEnabled());
     EXPECT_TRUE(m_form1->Check1->isChecked());
+    EXPECT_LT(darkest(m_form1->Option3D1, 14), 0x90);
+    // Disabled, caption and tick are grey, as on a disabled push button.
+    EXPECT_GT(darkest(m_form1->Check1), 0x80);
+    EXPECT_GT(darkest(m_form1->Command2), 0x80);
     m_form1->Option3D1->click();
     EXPECT_TRUE(m_form1->Check1->isEnabled());
     EXPECT_TRUE(m_form1->Check1->isChecked());
@@ -186,6 +208,78 @@ TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
     ASSERT_EQ(m_fake->desktop.opened.size(), 1);
     EXPECT_TRUE(m_fake->desktop.opened[0].startsWith(u"https://"_s));
     EXPECT_TRUE(m_fake->desktop.opened[0].contains(m_form1->Bezeichnung6->text()));
+}
+
+TEST_F(MainWindowTest, BilddatenStopsMonitoringFirstAndSaysItIsNotBuiltIn) {
+    start();
+    m_form1->show();
+    startMonitoring();
+    const auto& shown = m_fake->messages.shown;
+    const auto clickBilddaten = [&] {
+        m_form1->Befehl3->setFocus();
+        m_form1->Befehl3->click();
+        EXPECT_EQ(m_form1->focusWidget(), m_form1->Command1);
+    };
+    // No pictures: the box says so, monitoring goes on.
+    clickBilddaten();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text,
+              u"Im aktuellen Sammel-Verzeichnis wurden noch keine Bilddaten gespeichert !   "_s);
+    EXPECT_EQ(shown[0].icon, MessageBoxes::Icon::Information);
+    EXPECT_EQ(shown[0].buttons, MessageBoxes::Buttons::Ok);
+    EXPECT_EQ(shown[0].title, m_state.AppTitle);
+    EXPECT_TRUE(m_form1->monitoring());
+
+    // Pictures while monitoring runs: said while it still runs, then stopped, then the box.
+    writeFile(files() + u"1.bmp"_s, "BM");
+    m_form1->refreshFileLists();
+    m_form1->showCounters();
+    m_form1->Frame3D2->show();
+    bool runningWhileSaid = false;
+    m_fake->messages.whileShown = [&] { runningWhileSaid = m_form1->Zeit1->isActive(); };
+    clickBilddaten();
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[1].text, u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s);
+    EXPECT_EQ(shown[2].text, u"Funktion noch nicht eingebaut   "_s);
+    EXPECT_EQ(shown[2].icon, MessageBoxes::Icon::Information);
+    EXPECT_TRUE(runningWhileSaid);
+    EXPECT_EQ(m_form1->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_TRUE(m_form1->Befehl1->isEnabled());
+    EXPECT_FALSE(m_form1->Zeit1->isActive());
+    EXPECT_FALSE(m_form1->Command2->isEnabled());
+    EXPECT_TRUE(m_form1->Frame3D9->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D2->isVisible());
+    EXPECT_FALSE(m_form1->Frame3D1->isVisible());
+    EXPECT_EQ(m_form1->windowTitle(), m_state.AppTitle);
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(0xC0, 0, 0));
+    EXPECT_TRUE(m_form1->Option3D3->isEnabled());
+
+    // Monitoring off: only the last box.
+    clickBilddaten();
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[3].text, u"Funktion noch nicht eingebaut   "_s);
+}
+
+TEST_F(MainWindowTest, MessagesAndHintsAreShownAsTyped) {
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    // The real box, answered as soon as it is open.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        const auto* label = box->findChild<QLabel*>(u"qt_msgbox_label"_s);
+        text = label->text();
+        format = label->textFormat();
+        box->buttons().first()->click();
+    });
+    SystemMessageBoxes boxes;
+    EXPECT_EQ(
+        boxes.show(nullptr, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, u"<B>.txt"_s, u"t"_s),
+        MessageBoxes::Answer::Ok);
+    EXPECT_EQ(text, u"<B>.txt"_s);
+    EXPECT_EQ(format, Qt::PlainText);
+    start();
+    EXPECT_EQ(m_form1->hinweis->textFormat(), Qt::PlainText);
 }
 
 TEST_F(MainWindowTest, MenuBarShowsTheMinimiseItemAtTheRightEnd) {
