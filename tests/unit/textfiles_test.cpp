@@ -40,7 +40,7 @@ TEST(LineRules, LinesEndAtCrLfOrLoneCrAndEachGetsCrLf) {
 TEST(LineRules, FilesThatAreNotUtf8AreReadAsWindows1252LineByLine) {
     EXPECT_EQ(decodeFileText("Gr\xc3\xbc\xc3\x9f\x65 \xe2\x82\xac"), u"Grüße €"_s);
     EXPECT_EQ(decodeFileText("Gr\xfc\xdf\x65 \x80"), u"Grüße €"_s);
-    // An old file that captures of this version appended to: each line keeps its own text.
+    // A Windows-1252 file that UTF-8 captures were appended to: each line keeps its own text.
     EXPECT_EQ(decodeFileText("alt: M\xe4rz\r\nneu: M\xc3\xa4rz\r\n"), u"alt: März\r\nneu: März\r\n"_s);
 }
 

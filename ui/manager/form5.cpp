@@ -135,7 +135,7 @@ void Form5::buildControls() {
     Verzeichnis1 = new DirList(Frame3D5);
     Verzeichnis1->setObjectName(u"Verzeichnis1"_s);
     place(Verzeichnis1, 120, 480, 2175, 2055);
-    // All files: "*.*" of old would miss names without a full stop here.
+    // All files: "*.*" would miss names without a full stop here.
     Datei3 = new FileListBox(u"*"_s, Frame3D5);
     Datei3->setObjectName(u"Datei3"_s);
     place(Datei3, 120, 2640, 2175, 1650);
