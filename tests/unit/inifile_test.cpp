@@ -54,21 +54,20 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
     for (const Row& row : rows) {
         file += row.line + "\r\n";
     }
-    writeFile(path(), file + "Bytes=<" + bytes + ">\r\n");
+    writeFile(path(), file + "Bytes=" + bytes + "\r\n");
     for (const Row& row : rows) {
         EXPECT_EQ(read(QString::fromUtf16(row.key)), row.expected) << row.line.toStdString();
     }
     EXPECT_EQ(ReadIniString(u"Pelloran Snapwell"_s, u"x"_s, m_dir.path() + u"/none.ini"_s, u"d"_s), u"d"_s);
 
-    // Each byte keeps a character of its own: Latin-1 but for the printable characters the
-    // code page puts at 0x80-0x9F; the five it leaves unassigned are the C1 controls.
+    // Each byte keeps a character of its own; the five the code page leaves unassigned are
+    // the C1 controls.
     const QString all = read(u"Bytes"_s);
-    ASSERT_EQ(all.size(), 130);
-    EXPECT_EQ(QSet<QChar>(all.begin(), all.end()).size(), 130);
-    for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xE4, 0xFF}) {
-        EXPECT_EQ(all[b - 0x80 + 1], QChar(b)) << b;
+    EXPECT_EQ(QSet<QChar>(all.begin(), all.end()).size(), 128);
+    for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xFF}) {
+        EXPECT_EQ(all[b - 0x80], QChar(b)) << b;
     }
-    EXPECT_EQ(all.mid(1, 1) + all.mid(0x9F - 0x80 + 1, 1), u"€Ÿ"_s);
+    EXPECT_EQ(all.front(), u'€');
 }
 
 TEST_F(IniFileTest, WritingKeepsEveryUntouchedLineAndTheKeyOrder) {
