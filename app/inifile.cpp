@@ -20,14 +20,15 @@ struct RawLine {
     QString text() const { return decodeText(bytes); }
 };
 
+// A line ends at LF, CR LF or a lone CR.
 QList<RawLine> splitLines(const QByteArray& content) {
     QList<RawLine> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < content.size(); ++i) {
-        if (content[i] == '\n') {
-            qsizetype stop = i;
-            if (stop > start && content[stop - 1] == '\r') {
-                --stop;
+        if (content[i] == '\n' || content[i] == '\r') {
+            const qsizetype stop = i;
+            if (content[i] == '\r' && i + 1 < content.size() && content[i + 1] == '\n') {
+                ++i;
             }
             lines.append({content.mid(start, stop - start), content.mid(stop, i + 1 - stop)});
             start = i + 1;
@@ -41,11 +42,11 @@ QList<RawLine> splitLines(const QByteArray& content) {
 
 // Section name of a "[name]" line, or a null string for any other line.
 QString sectionOf(const QString& line) {
-    const QString t = line.trimmed();
+    const QString t = trimBlanks(line);
     if (t.startsWith(u'[')) {
         const qsizetype close = t.indexOf(u']');
         if (close > 0) {
-            return t.mid(1, close - 1).trimmed();
+            return trimBlanks(t.mid(1, close - 1));
         }
     }
     return {};
@@ -56,7 +57,7 @@ bool keyMatches(const QString& line, const QString& key, QString* value) {
     if (eq < 0) {
         return false;
     }
-    if (line.left(eq).trimmed().compare(key.trimmed(), Qt::CaseInsensitive) != 0) {
+    if (trimBlanks(line.left(eq)).compare(trimBlanks(key), Qt::CaseInsensitive) != 0) {
         return false;
     }
     if (value) {
@@ -66,7 +67,7 @@ bool keyMatches(const QString& line, const QString& key, QString* value) {
 }
 
 QString unquote(QString value) {
-    value = value.trimmed();
+    value = trimBlanks(value);
     if (value.size() >= 2) {
         const QChar first = value.front();
         if ((first == u'"' || first == u'\'') && value.back() == first) {
@@ -84,6 +85,19 @@ QList<RawLine> readLines(const QString& file) {
 
 } // namespace
 
+QString trimBlanks(const QString& s) {
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && blank(s[begin])) {
+        ++begin;
+    }
+    while (end > begin && blank(s[end - 1])) {
+        --end;
+    }
+    return s.mid(begin, end - begin);
+}
+
 QString decodeText(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -91,11 +105,12 @@ QString decodeText(const QByteArray& bytes) {
         return text;
     }
     // Windows-1252 is not among the decoders Qt always has; Latin-1 agrees with it but for
-    // 0x80-0x9F, which the table below fills in.
-    static const char16_t cp1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                        0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    // 0x80-0x9F, which the table below fills in. The five bytes the code page leaves
+    // unassigned become the C1 controls of the same number, so no byte is lost.
+    static const char16_t cp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* d = out.data();
     for (char c : bytes) {
@@ -112,7 +127,7 @@ QString ReadIniString(const QString& section, const QString& key, const QString&
         const QString line = raw.text();
         const QString s = sectionOf(line);
         if (!s.isNull()) {
-            inSection = s.compare(section.trimmed(), Qt::CaseInsensitive) == 0;
+            inSection = s.compare(trimBlanks(section), Qt::CaseInsensitive) == 0;
             continue;
         }
         QString value;
@@ -141,7 +156,7 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
             if (sectionLine >= 0) {
                 break; // the next section begins
             }
-            if (s.compare(section.trimmed(), Qt::CaseInsensitive) == 0) {
+            if (s.compare(trimBlanks(section), Qt::CaseInsensitive) == 0) {
                 sectionLine = lastContent = i;
             }
             continue;
@@ -149,7 +164,11 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
         if (sectionLine < 0) {
             continue;
         }
-        if (keyMatches(line, key, nullptr)) {
+        QString old;
+        if (keyMatches(line, key, &old)) {
+            if (trimBlanks(old) == trimBlanks(value)) {
+                return true; // nothing to change: the file is left as it is
+            }
             // Rewritten in place, keeping the key's spelling in the file.
             const QByteArray spelling = lines[i].bytes.left(lines[i].bytes.indexOf('='));
             lines[i].bytes = spelling + '=' + value.toUtf8();
@@ -157,7 +176,7 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
                 lines[i].end = crlf;
             }
             done = true;
-        } else if (!line.trimmed().isEmpty()) {
+        } else if (!trimBlanks(line).isEmpty()) {
             lastContent = i;
         }
     }
@@ -171,9 +190,6 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
         const RawLine entry{(key + u'=' + value).toUtf8(), crlf};
         if (sectionLine < 0) {
             terminate(lines.size() - 1);
-            if (!lines.isEmpty() && !lines.last().text().trimmed().isEmpty()) {
-                lines.append({QByteArray(), crlf});
-            }
             lines.append({(u'[' + section + u']').toUtf8(), crlf});
             lines.append(entry);
         } else {

@@ -6,7 +6,11 @@
 
 int main(int argc, char** argv) {
     chooseQtPlatform();
-    QApplication app(argc, argv);
+    // Arguments are ignored, Qt's own (-reverse, -style, -platform ...) among them.
+    char name[] = "snapwell";
+    int qtArgc = 1;
+    char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};
+    QApplication app(qtArgc, qtArgv);
     app.setApplicationName(QStringLiteral("snapwell"));
     app.setOrganizationName(QStringLiteral("Pelloran"));
     app.setDesktopFileName(QStringLiteral("snapwell"));

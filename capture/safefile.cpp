@@ -382,7 +382,9 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     if (!QFileInfo::exists(path)) {
         out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
-    if (out.write(bytes) != bytes.size()) {
+    // commit() does not see a failure of the last flush (a full disk) and would put an
+    // empty or cut file in place of the old one.
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
         out.cancelWriting();
         return false;
     }

@@ -9,6 +9,8 @@ MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Button
                                               const QString& text, const QString& title) {
     QMessageBox box(parent);
     box.setWindowTitle(title);
+    // Shown as typed: a file named "<B>.txt" is no markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (icon) {
     case Icon::Information:

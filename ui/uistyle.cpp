@@ -47,3 +47,20 @@ void setColors(QWidget* w, const QColor& text, const QColor& base) {
     pal.setColor(QPalette::Base, base);
     w->setPalette(pal);
 }
+
+void setOptionLook(QWidget* w) {
+    QPalette pal = w->palette();
+    const QColor grey = pal.color(QPalette::Disabled, QPalette::ButtonText);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::WindowText, kNavy);
+        pal.setColor(group, QPalette::Text, kNavy); // the tick
+        pal.setColor(group, QPalette::Base, Qt::white);
+        // The box's border is drawn a shade darker than this window colour.
+        pal.setColor(group, QPalette::Window, QColor(0x80, 0x80, 0x80));
+    }
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, grey);
+    pal.setColor(QPalette::Disabled, QPalette::Text, grey);
+    pal.setColor(QPalette::Disabled, QPalette::Base, kGrey);
+    pal.setColor(QPalette::Disabled, QPalette::Window, kGrey);
+    w->setPalette(pal);
+}

@@ -24,6 +24,9 @@ void setTextColor(QWidget* w, const QColor& color);
 void setWindowColor(QWidget* w, const QColor& color);
 // Background of a box and of the widget itself.
 void setBaseColor(QWidget* w, const QColor& color);
+// Option buttons and check boxes: navy caption, a white box with a dark border; disabled,
+// caption and tick grey on a grey box, as a disabled push button greys.
+void setOptionLook(QWidget* w);
 // Text colour, and the background of an input box or list.
 void setColors(QWidget* w, const QColor& text, const QColor& base);
 

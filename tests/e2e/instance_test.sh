@@ -8,6 +8,8 @@ start_program "$app"
 first=$APP_PID
 win=$(wait_window "Pelloran Snapwell")
 [ -d "$app/Files" ] || fail "collection directory not created"
+sleep 0.5
+import -window "$win" "$E2E_DIR/plain.png"
 
 # A second start ends at once, silently, and leaves the first running.
 start=$(date +%s%N)
@@ -39,10 +41,15 @@ killed=$APP_PID
 wait_window "Pelloran Snapwell" >/dev/null
 kill -9 "$killed"
 wait "$killed" 2>/dev/null || true
-start_program "$app"
-wait_window "Pelloran Snapwell" >/dev/null
+# Arguments are ignored, Qt's own among them: the same window, pixel for pixel, on this display.
+start_program "$app" -reverse -style windows -platform offscreen -geometry 50x50+0+0 -title x -fn 20
+win=$(wait_window "Pelloran Snapwell")
 kill -0 "$APP_PID" || fail "start after kill -9 failed"
-pass "single instance, profile on close, stale lock"
+sleep 0.5
+import -window "$win" "$E2E_DIR/args.png"
+differ=$(compare -metric AE "$E2E_DIR/plain.png" "$E2E_DIR/args.png" null: 2>&1 || true)
+[ "$differ" = 0 ] || fail "arguments changed the window: $differ pixels differ"
+pass "single instance, profile on close, stale lock, arguments ignored"
 
 # Being terminated (as at the end of a desktop session) closes like the window does: the
 # settings are written.

@@ -68,12 +68,14 @@ start_xvfb() {
     fail "no X server could be started"
 }
 
-# Copies the program into dir ($1, created) and starts it there; sets APP_PID.
+# Copies the program into dir ($1, created) and starts it there with the arguments that
+# follow; sets APP_PID.
 start_program() {
     local dir=$1
+    shift
     mkdir -p "$dir"
     cp "$SNAPWELL_BIN" "$dir/snapwell"
-    (cd "$dir" && exec ./snapwell >>"$dir/output.log" 2>&1) &
+    (cd "$dir" && exec ./snapwell "$@" >>"$dir/output.log" 2>&1) &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
 }

@@ -1,4 +1,5 @@
 #include "capture/capturecycle.h"
+#include "capture/sound.h"
 #include "tests/support/fixture.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
@@ -195,8 +196,7 @@ TEST_F(CaptureTest, EmptyTextStoresNothingAndStaysOnTheClipboard) {
 }
 
 TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
-    // Switched on by the fixture: text that was there before is gone, the caption is empty
-    // until the first tick, the border black.
+    // Switched on by the fixture: the caption is empty until the first tick, the border black.
     EXPECT_EQ(m_form1->Befehl1->text(), u"S T O P"_s);
     EXPECT_TRUE(m_form1->Zeit1->isActive());
     EXPECT_TRUE(m_form1->Command2->isEnabled());
@@ -232,10 +232,13 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     EXPECT_TRUE(m_form1->Frame3D9->isVisibleTo(m_form1.get()));
     EXPECT_FALSE(m_form1->Frame3D2->isVisibleTo(m_form1.get()));
 
-    // Starting again with "Nach Start minimieren" minimises the window.
+    // Starting again empties a clipboard that holds text, and with "Nach Start minimieren"
+    // minimises the window.
+    m_fake->clipboard.setText(u"vorher"_s);
     m_form1->Option3D3->setChecked(true);
     m_form1->show();
     m_form1->Befehl1_Click();
+    EXPECT_TRUE(m_fake->clipboard.isEmpty());
     EXPECT_TRUE(m_form1->isMinimized());
 
     // A desktop that shows the clipboard only to the focused window: said once, at START.
@@ -259,6 +262,9 @@ TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {
     // The embedded tone, asked for synchronously and from memory.
     EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
     EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
+    // Given flags keep their bits; the from-memory bit is added.
+    PlayWaveResource(m_fake->sound, u"CLIP"_s, 1u);
+    EXPECT_EQ(m_fake->sound.played.takeLast().flags, 5u);
 
     m_form1->Option3D8->setChecked(false);
     copy(u"leise"_s);

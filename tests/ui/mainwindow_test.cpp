@@ -1,6 +1,8 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "platform/systemmessageboxes.h"
 #include "tests/support/fixture.h"
+#include "tests/ui/uievents.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
@@ -9,14 +11,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -25,18 +30,21 @@ namespace {
 class MainWindowTest : public AppFixture {
 protected:
     QString hint() const { return m_form1->hinweis->text(); }
-    // A mouse movement as the window system delivers it, through the widget's own filters.
+    // The pointer moves over the shown window, which hands the movement to what lies there.
     static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
-        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
-                       Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &ev);
+        QCursor::setPos(w->mapToGlobal(pos));
+        QCoreApplication::processEvents();
     }
-    static void clickOn(QWidget* w, QPoint pos = {2, 2}) {
-        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent ev(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
-                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(w, &ev);
+    // The darkest grey level among a control's pixels, in its first columns or all of them.
+    static int darkest(QWidget* w, int columns = 0) {
+        const QImage image = w->grab().toImage();
+        int least = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < (columns ? columns : image.width()); ++x) {
+                least = std::min(least, qGray(image.pixel(x, y)));
+            }
         }
+        return least;
     }
 };
 
@@ -107,7 +115,7 @@ TEST_F(MainWindowTest, CountersAndTextDataHint) {
     EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
 }
 
-TEST_F(MainWindowTest, CountsAboveTheOldLimitAreShownTrue) {
+TEST_F(MainWindowTest, CountsBeyondSixteenBitsAreShownTrue) {
     QDir().mkpath(files());
     for (int i = 0; i < 32770; ++i) {
         QFile f(files() + QString::number(i) + u".bmp"_s);
@@ -132,13 +140,21 @@ TEST_F(MainWindowTest, ProgramDirectoryNotWritableUsesTheUserDirectories) {
     EXPECT_TRUE(readFile(m_state.IniFile).contains("SavePath=" + m_state.SavePath.toUtf8()));
 }
 
-TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
+TEST_F(MainWindowTest, OptionInterlockLookHintsAndColourZones) {
     start();
+    m_form1->show();
+    // An unticked box has a visible border; navy captions.
+    EXPECT_LT(darkest(m_form1->Option3D3, 14), 0x90);
+    EXPECT_LT(darkest(m_form1->Check1), 0x40);
     m_form1->Option3D2->click();
     EXPECT_TRUE(m_form1->Option3D2->isChecked());
     EXPECT_FALSE(m_form1->Option3D1->isChecked());
     EXPECT_FALSE(m_form1->Check1->isEnabled());
     EXPECT_TRUE(m_form1->Check1->isChecked());
+    EXPECT_LT(darkest(m_form1->Option3D1, 14), 0x90);
+    // Disabled, caption and tick are grey, as on a disabled push button.
+    EXPECT_GT(darkest(m_form1->Check1), 0x80);
+    EXPECT_GT(darkest(m_form1->Command2), 0x80);
     m_form1->Option3D1->click();
     EXPECT_TRUE(m_form1->Check1->isEnabled());
     EXPECT_TRUE(m_form1->Check1->isChecked());
@@ -172,7 +188,7 @@ TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
     EXPECT_TRUE(hint().isEmpty());
 
     // Colour zones pick the indicator pair; the bare window goes back to red and black.
-    clickOn(m_form1->Label9);
+    click(m_form1->Label9);
     EXPECT_EQ(m_state.BlinkColor1, 16711680u);
     EXPECT_EQ(m_state.BlinkColor2, 65535u);
     clickOn(m_form1->centralWidget(), {200, 345});
@@ -180,12 +196,70 @@ TEST_F(MainWindowTest, OptionInterlockHintsAndColourZones) {
     EXPECT_EQ(m_state.BlinkColor2, 0u);
 
     // The web label hands the full address to the desktop; the e-mail label does nothing.
-    clickOn(m_form1->Bezeichnung5);
+    click(m_form1->Bezeichnung5);
     EXPECT_TRUE(m_fake->desktop.opened.isEmpty());
-    clickOn(m_form1->Bezeichnung6);
+    click(m_form1->Bezeichnung6);
     ASSERT_EQ(m_fake->desktop.opened.size(), 1);
     EXPECT_TRUE(m_fake->desktop.opened[0].startsWith(u"https://"_s));
     EXPECT_TRUE(m_fake->desktop.opened[0].contains(m_form1->Bezeichnung6->text()));
+}
+
+TEST_F(MainWindowTest, BilddatenStopsMonitoringFirstAndSaysItIsNotBuiltIn) {
+    start();
+    m_form1->show();
+    startMonitoring();
+    const auto clickBilddaten = [&] {
+        m_form1->Befehl3->setFocus();
+        m_form1->Befehl3->click();
+        EXPECT_EQ(m_form1->focusWidget(), m_form1->Command1);
+    };
+    clickBilddaten(); // no pictures: monitoring goes on
+    EXPECT_TRUE(m_form1->monitoring());
+
+    // Pictures while monitoring runs: said while it still runs, then stopped, then the box.
+    writeFile(files() + u"1.bmp"_s, "BM");
+    m_form1->refreshFileLists();
+    m_form1->showCounters();
+    m_form1->Frame3D2->show();
+    bool runningWhileSaid = false;
+    m_fake->messages.whileShown = [&] { runningWhileSaid = m_form1->Zeit1->isActive(); };
+    clickBilddaten();
+    EXPECT_TRUE(runningWhileSaid);
+    EXPECT_EQ(m_form1->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_TRUE(m_form1->Befehl1->isEnabled() && m_form1->Frame3D9->isVisible() &&
+                m_form1->Option3D3->isEnabled());
+    EXPECT_FALSE(m_form1->Zeit1->isActive() || m_form1->Command2->isEnabled() ||
+                 m_form1->Frame3D2->isVisible() || m_form1->Frame3D1->isVisible());
+    EXPECT_EQ(m_form1->windowTitle(), m_state.AppTitle);
+    EXPECT_EQ(m_form1->Frame3D7->background(), QColor(0xC0, 0, 0));
+
+    clickBilddaten(); // monitoring off: only the last box
+    QStringList texts;
+    for (const auto& m : m_fake->messages.shown) {
+        EXPECT_TRUE(m.icon == MessageBoxes::Icon::Information && m.buttons == MessageBoxes::Buttons::Ok &&
+                    m.title == m_state.AppTitle);
+        texts << m.text;
+    }
+    const QString notBuilt = u"Funktion noch nicht eingebaut   "_s;
+    EXPECT_EQ(texts, (QStringList{
+                         u"Im aktuellen Sammel-Verzeichnis wurden noch keine Bilddaten gespeichert !   "_s,
+                         u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s, notBuilt, notBuilt}));
+}
+
+TEST_F(MainWindowTest, MessagesAndHintsAreShownAsTyped) {
+    Qt::TextFormat format = Qt::AutoText;
+    // The real box, answered as soon as it is open.
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        format = box->findChild<QLabel*>(u"qt_msgbox_label"_s)->textFormat();
+        box->buttons().first()->click();
+    });
+    SystemMessageBoxes().show(nullptr, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok,
+                              u"<B>.txt"_s, u"t"_s);
+    EXPECT_EQ(format, Qt::PlainText);
+    start();
+    EXPECT_EQ(m_form1->hinweis->textFormat(), Qt::PlainText);
 }
 
 TEST_F(MainWindowTest, MenuBarShowsTheMinimiseItemAtTheRightEnd) {

@@ -1,6 +1,7 @@
 // The text data manager: opening it from the main window, its lists, showing files, the
 // button states and leaving it.
 #include "tests/ui/managerfixture.h"
+#include "tests/ui/uievents.h"
 
 #include <QScrollBar>
 
@@ -14,7 +15,9 @@ TEST_F(ManagerTest, TextdatenWithNothingStoredOnlySaysSo) {
     put(u"bild.bmp"_s, "BM");
     start();
     m_form1->show();
-    m_form1->Befehl4_Click();
+    m_form1->Befehl4->setFocus();
+    m_form1->Befehl4->click();
+    EXPECT_EQ(m_form1->focusWidget(), m_form1->Command1);
     ASSERT_EQ(shown().size(), 1);
     EXPECT_EQ(shown()[0].text,
               u"Im aktuellen Sammel-Verzeichnis wurden noch keine Textdaten gespeichert !   "_s);
@@ -146,9 +149,10 @@ TEST_F(ManagerTest, ButtonsFollowTheLastAction) {
     f.Befehl2_Click();
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
 
-    // Choosing another file drops unsaved text without a question.
+    // A click on the collection file, still chosen, shows it again; unsaved text is dropped
+    // without a question.
     type(f.Text3, u"y"_s);
-    EXPECT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
+    clickOn(f.Liste1->viewport(), f.Liste1->visualItemRect(f.Liste1->item(0)).center());
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
     EXPECT_EQ(f.Text3->text(), u"Sammlung\r\n"_s);
     EXPECT_EQ(readFile(files() + u"a.txt"_s), "xA\r\n");
@@ -186,10 +190,16 @@ TEST_F(ManagerTest, LeavingBringsTheMainWindowBackWithFreshCounters) {
     put(u"03.bmp"_s, "BM");
     put(u"scr04.bmp"_s, "BM");
     put(u"backup.dat"_s, "alt\r\n");
-    f.Befehl7_Click(); // a rename panel left open is simply discarded
+    // A rename panel left open is simply discarded.
+    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"01.txt"_s));
+    f.Befehl7_Click();
+    EXPECT_TRUE(f.Frame3D7->isVisible());
     leave();
     EXPECT_FALSE(m_state.form5);
     EXPECT_TRUE(m_form1->isVisible());
+    EXPECT_EQ(m_form1->focusWidget(), m_form1->Command1);
+    EXPECT_TRUE(shown().isEmpty());
+    EXPECT_TRUE(QFile::exists(files() + u"01.txt"_s));
     EXPECT_EQ(m_form1->Text2->text(), u"2"_s);
     EXPECT_EQ(m_form1->Text4->text(), u"2"_s);
     EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);

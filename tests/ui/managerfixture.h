@@ -44,7 +44,7 @@ protected:
             start();
         }
         m_form1->show();
-        m_form1->Befehl4_Click();
+        m_form1->Befehl4->click();
         EXPECT_TRUE(m_state.form5) << "the manager did not open";
         return *m_state.form5;
     }

@@ -133,7 +133,7 @@ TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryW
         EXPECT_EQ(m.icon, MessageBoxes::Icon::Exclamation);
         EXPECT_EQ(m.title, u"Pelloran Snapwell"_s);
         EXPECT_EQ(m.text, bad.trimmed().isEmpty() && !hasLineBreak(bad)
-                              ? u"Bitte geben Sie eine Trennlinie ein !   "_s
+                              ? u"Bitte gib eine Trennlinie ein !"_s
                               : u"Die Trennlinie darf nur aus einer einzigen Zeile bestehen !   "_s);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(m_form1->isEnabled());
@@ -141,10 +141,10 @@ TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryW
         EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + before + u"\r\n"_s);
     }
 
-    // Blanks around a line are dropped, as the profile would drop them.
-    dialog->Text1->setText(u"  * * *  "_s);
+    // Spaces and tabs around a line are dropped, as the profile would drop them.
+    dialog->Text1->setText(u" \t\u00a0* * *  "_s);
     click(dialog->Command1);
-    EXPECT_EQ(m_state.Trennzeichen, u"* * *"_s);
+    EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
 
     // "Abbrechen" and the window's own close leave the line and enable the main window.
     dialog = openSeparatorDialog();
@@ -157,7 +157,7 @@ TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryW
     dialog->Text1->setText(u"verworfen"_s);
     dialog->close();
     EXPECT_TRUE(m_form1->isEnabled());
-    EXPECT_EQ(m_state.Trennzeichen, u"* * *"_s);
+    EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
     EXPECT_EQ(shownDialog(), nullptr);
 }
 

@@ -42,7 +42,7 @@ TEST(LineRules, LinesEndAtCrLfOrLoneCrAndEachGetsCrLf) {
 TEST(LineRules, FilesThatAreNotUtf8AreReadAsWindows1252LineByLine) {
     EXPECT_EQ(decodeFileText("Gr\xc3\xbc\xc3\x9f\x65 \xe2\x82\xac"), u"Grüße €"_s);
     EXPECT_EQ(decodeFileText("Gr\xfc\xdf\x65 \x80"), u"Grüße €"_s);
-    // An old file that captures of this version appended to: each line keeps its own text.
+    // A Windows-1252 file that UTF-8 captures were appended to: each line keeps its own text.
     EXPECT_EQ(decodeFileText("alt: M\xe4rz\r\nneu: M\xc3\xa4rz\r\n"), u"alt: März\r\nneu: März\r\n"_s);
 }
 
@@ -79,7 +79,7 @@ TEST_F(TextFilesTest, AFailedSaveLeavesTheOldFileWhole) {
     rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved = SaveTextFile(path, QString(100000, u'x'));
+    const bool saved = SaveTextFile(path, QString(5000, u'x'));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(saved);

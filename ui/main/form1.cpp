@@ -123,7 +123,7 @@ void Form1::buildControls() {
     place(Option3D3, 240, 750, 1965, 225);
     for (QWidget* w : std::initializer_list<QWidget*>{Option3D1, Option3D2, Check1, Option3D8, Option3D3}) {
         w->setFont(normal);
-        setTextColor(w, kNavy);
+        setOptionLook(w);
     }
 
     Frame3D5 = panel(u"Frame3D5", client, 150, 1980, 2445, 885, face);
@@ -241,6 +241,7 @@ void Form1::buildControls() {
     named(hinweis, u"hinweis");
     place(hinweis, 120, 4920, 8175, 255);
     hinweis->setAlignment(Qt::AlignCenter);
+    hinweis->setTextFormat(Qt::PlainText);
     setTextColor(hinweis, Qt::black);
     // Long messages (a file name in a deep path) must not widen the window.
     hinweis->setMinimumWidth(0);
@@ -284,8 +285,10 @@ void Form1::buildControls() {
     connect(Befehl3, &QPushButton::clicked, this, &Form1::Befehl3_Click);
     connect(Option3D1, &QRadioButton::clicked, this, &Form1::Option3D1_Click);
     connect(Option3D2, &QRadioButton::clicked, this, &Form1::Option3D2_Click);
-    for (QCheckBox* c : {Check1, Option3D3, Option3D8}) {
-        connect(c, &QCheckBox::clicked, this, &Form1::focusSink);
+    // After a click the focus goes to the sink, so that no focus mark stays behind.
+    for (QAbstractButton* c :
+         std::initializer_list<QAbstractButton*>{Check1, Option3D3, Option3D8, Befehl4, Befehl3}) {
+        connect(c, &QAbstractButton::clicked, this, &Form1::focusSink);
     }
     onClick(Bezeichnung5, [this] { Bezeichnung5_Click(); });
     onClick(Bezeichnung6, [this] { Bezeichnung6_Click(); });

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"
+#include "app/inifile.h"
 #include "platform/platform.h"
 #include "ui/main/form1.h"
 #include "ui/uistyle.h"
@@ -87,9 +88,9 @@ void SeparatorDialog::Command1_Click() {
     }
     // Blanks around the line would not survive the profile, and an empty line reads back as
     // the default line: what is used now must be what the next start reads.
-    const QString line = Text1->text().trimmed();
+    const QString line = trimBlanks(Text1->text());
     if (line.isEmpty()) {
-        warn(u"Bitte geben Sie eine Trennlinie ein !   "_s);
+        warn(u"Bitte gib eine Trennlinie ein !"_s);
         return;
     }
     SetSeparatorLine(m_state, line);

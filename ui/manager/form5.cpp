@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -133,7 +134,7 @@ void Form5::buildControls() {
     Verzeichnis1 = new DirList(Frame3D5);
     Verzeichnis1->setObjectName(u"Verzeichnis1"_s);
     place(Verzeichnis1, 120, 480, 2175, 2055);
-    // All files: "*.*" of old would miss names without a full stop here.
+    // All files: "*.*" would miss names without a full stop here.
     Datei3 = new FileListBox(u"*"_s, Frame3D5);
     Datei3->setObjectName(u"Datei3"_s);
     place(Datei3, 120, 2640, 2175, 1650);
@@ -151,6 +152,16 @@ void Form5::buildControls() {
 
     connect(Liste1, &QListWidget::itemSelectionChanged, this, &Form5::Liste1_Click);
     connect(Liste2, &QListWidget::itemSelectionChanged, this, &Form5::Liste2_Click);
+    // A click on the entry that is already chosen changes no selection and shows it all the
+    // same: the way back to a collection file after a single text.
+    for (QListWidget* box : {Liste1, Liste2}) {
+        box->viewport()->installEventFilter(this);
+        connect(box, &QListWidget::itemClicked, this, [this, box](QListWidgetItem* item) {
+            if (item == m_pressedChosen) {
+                showFile(box);
+            }
+        });
+    }
     connect(Text3, &TextBox::textChanged, this, &Form5::Text3_Change);
     connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
     connect(Verzeichnis1, &DirList::changed, this, &Form5::Verzeichnis1_Change);
@@ -185,6 +196,7 @@ QString Form5::selection(const QListWidget* list) {
 
 void Form5::refill(QListWidget* list, FileList& files) {
     files.refresh();
+    m_pressedChosen = nullptr;
     list->clear();
     list->addItems(files.names());
 }
@@ -341,6 +353,14 @@ bool Form5::Text2_KeyPress(QChar typed) {
 }
 
 bool Form5::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (QListWidget* list : {Liste1, Liste2}) {
+            if (watched == list->viewport()) {
+                QListWidgetItem* item = list->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+                m_pressedChosen = item && item->isSelected() ? item : nullptr;
+            }
+        }
+    }
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();
         if (typed.size() == 1 && !Text2_KeyPress(typed.front())) {

@@ -9,6 +9,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class Panel;
 class TextBox;
@@ -101,5 +102,7 @@ private:
     // The shown file as it was on disk, for the check before saving.
     DiskState m_shown;
     bool m_saveBeforeLoad = false;
+    // The entry under the mouse button when it went down, if it was already chosen.
+    QListWidgetItem* m_pressedChosen = nullptr;
     bool m_left = false;
 };
