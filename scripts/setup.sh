@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev libxcb1-dev
+  # format check (scripts/check.sh)
+  clang-format
   # running
   fonts-liberation fonts-dejavu-core
   # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin
