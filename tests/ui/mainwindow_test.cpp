@@ -107,7 +107,7 @@ TEST_F(MainWindowTest, CountersAndTextDataHint) {
     EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
 }
 
-TEST_F(MainWindowTest, CountsAboveTheOldLimitAreShownTrue) {
+TEST_F(MainWindowTest, CountsAbove32767AreShownTrue) {
     QDir().mkpath(files());
     for (int i = 0; i < 32770; ++i) {
         QFile f(files() + QString::number(i) + u".bmp"_s);

@@ -45,7 +45,7 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
     EXPECT_EQ(read(u"Long"_s).size(), 2047);
     EXPECT_EQ(read(u"Missing"_s), u"DEF"_s);
     EXPECT_EQ(ReadIniString(u"Pelloran Snapwell"_s, u"x"_s, m_dir.path() + u"/none.ini"_s, u"d"_s), u"d"_s);
-    // A file that is not UTF-8 is taken as Windows-1252, as older profiles were written.
+    // A file that is not UTF-8 is taken as Windows-1252, as profiles from Windows are written.
     EXPECT_EQ(read(u"Umlaut"_s), u"C:\\Däten"_s);
 }
 

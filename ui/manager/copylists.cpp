@@ -127,11 +127,6 @@ bool DirList::setPath(const QString& dir) {
     return true;
 }
 
-QString DirList::highlighted() const {
-    const QListWidgetItem* item = currentItem();
-    return item ? item->data(kPathRole).toString() : m_path;
-}
-
 void DirList::refresh() {
     clear();
     if (m_path.isEmpty()) {

@@ -40,8 +40,6 @@ public:
     const QString& path() const { return m_path; }
     // Opens a directory; false, and nothing changes, when it is no readable directory.
     bool setPath(const QString& dir);
-    // The directory of the highlighted entry.
-    QString highlighted() const;
     void refresh();
 
 signals:
