@@ -89,9 +89,8 @@ int main(int argc, char** argv) {
     Platform platform = makeSystemPlatform();
     AppState state;
     InitPaths(state, appPath + u"snapwell"_s);
-    Form1 form1(state, platform);
-    state.form1 = &form1;
-    LoadSettings(state, form1);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     form1.show();
     QCoreApplication::processEvents();
     const double rssBefore = residentMb();
@@ -109,7 +108,7 @@ int main(int argc, char** argv) {
 
     clock.start();
     form1.Befehl4_Click();
-    Form5* form5 = state.form5;
+    Form5* form5 = form1.form5();
     QCoreApplication::processEvents();
     const qint64 responsive = clock.elapsed();
     lastTick = responsive;

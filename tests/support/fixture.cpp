@@ -57,10 +57,7 @@ void AppFixture::growSmallDisk() {
 }
 
 void AppFixture::start() {
-    m_form1 = std::make_unique<Form1>(m_state, m_fake->platform);
-    m_state.form1 = m_form1.get();
-    LoadSettings(m_state, *m_form1);
-    m_form1->setWindowTitle(m_state.AppTitle);
+    m_form1 = openMainWindow(m_state, m_fake->platform);
 }
 
 QString AppFixture::profile() const {

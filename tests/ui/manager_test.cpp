@@ -21,7 +21,7 @@ TEST_F(ManagerTest, TextdatenWithNothingStoredOnlySaysSo) {
     EXPECT_EQ(shown()[0].icon, Icon::Information);
     EXPECT_EQ(shown()[0].buttons, MessageBoxes::Buttons::Ok);
     EXPECT_EQ(shown()[0].title, m_state.AppTitle);
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
 }
 
@@ -185,7 +185,7 @@ TEST_F(ManagerTest, LeavingBringsTheMainWindowBackWithFreshCounters) {
     put(u"backup.dat"_s, "alt\r\n");
     f.Befehl7_Click(); // a rename panel left open is simply discarded
     leave();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_EQ(m_form1->Text2->text(), u"2"_s);
     EXPECT_EQ(m_form1->Text4->text(), u"2"_s);
@@ -199,7 +199,7 @@ TEST_F(ManagerTest, LeavingBringsTheMainWindowBackWithFreshCounters) {
     EXPECT_FALSE(m_form1->isVisible());
     EXPECT_TRUE(g.close());
     destroyDeferred();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_EQ(m_form1->Text2->text(), u"3"_s);
 }
@@ -239,7 +239,7 @@ TEST_F(ManagerTest, LargeFilesLoadWhileTheWindowStaysResponsive) {
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
     EXPECT_TRUE(f.Text3->loading());
     leave();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
 }
 

@@ -31,7 +31,9 @@ protected:
         QDir().mkpath(files());
     }
     void TearDown() override {
-        delete m_state.form5.data();
+        if (m_form1) {
+            delete m_form1->form5();
+        }
         AppFixture::TearDown();
     }
 
@@ -45,13 +47,13 @@ protected:
         }
         m_form1->show();
         m_form1->Befehl4_Click();
-        EXPECT_TRUE(m_state.form5) << "the manager did not open";
-        return *m_state.form5;
+        EXPECT_TRUE(m_form1->form5()) << "the manager did not open";
+        return *m_form1->form5();
     }
 
     // "<<<  Zurück", and the window's deferred destruction carried out.
     void leave() {
-        m_state.form5->Befehl1_Click();
+        m_form1->form5()->Befehl1_Click();
         destroyDeferred();
     }
     static void destroyDeferred() {
