@@ -154,6 +154,7 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void buildMouseRoutes(QWidget* client);
     void onHover(QWidget* widget, std::function<void()> handler);
     void onClick(QWidget* widget, std::function<void()> handler);
 
