@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/chooser/listboxes.h"
+#include "ui/lists/listboxes.h"
 
 #include <QWidget>
 

@@ -6,7 +6,7 @@
 #include "app/savetextfile.h"
 #include "platform/platform.h"
 #include "ui/main/widgets.h"
-#include "ui/manager/copylists.h"
+#include "ui/lists/copylists.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
 
