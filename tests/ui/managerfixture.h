@@ -3,9 +3,9 @@
 // A program started on a temporary collection directory, with the text data manager opened
 // through "Textdaten" as the user opens it.
 #include "tests/support/fixture.h"
+#include "ui/lists/copylists.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
-#include "ui/manager/copylists.h"
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"
 

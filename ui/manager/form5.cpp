@@ -5,8 +5,8 @@
 #include "app/inifile.h"
 #include "app/savetextfile.h"
 #include "platform/platform.h"
-#include "ui/main/widgets.h"
 #include "ui/lists/copylists.h"
+#include "ui/main/widgets.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
 
