@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 
 #include <sys/mount.h>
 
@@ -72,6 +73,20 @@ void AppFixture::settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
     }
+}
+
+void AppFixture::tick() {
+    m_form1->Zeit1_Timer();
+}
+
+void AppFixture::copy(const QString& text) {
+    m_fake->clipboard.setText(text);
+    settle();
+    tick();
+}
+
+QString AppFixture::hint() const {
+    return m_form1->hinweis->text();
 }
 
 void AppFixture::startMonitoring() {

@@ -1,6 +1,6 @@
 // The collection directory chooser, opened from the main window's menu, on real directories.
 #include "tests/support/fixture.h"
-#include "tests/ui/uievents.h"
+#include "tests/support/uievents.h"
 
 #include "app/commands.h"
 #include "ui/chooser/browser.h"

@@ -1,6 +1,7 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
 #include "tests/support/fixture.h"
+#include "tests/support/uievents.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
@@ -24,20 +25,6 @@ namespace {
 
 class MainWindowTest : public AppFixture {
 protected:
-    QString hint() const { return m_form1->hinweis->text(); }
-    // A mouse movement as the window system delivers it, through the widget's own filters.
-    static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
-        QMouseEvent ev(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
-                       Qt::NoModifier);
-        QCoreApplication::sendEvent(w, &ev);
-    }
-    static void clickOn(QWidget* w, QPoint pos = {2, 2}) {
-        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-            QMouseEvent ev(type, pos, w->mapToGlobal(pos), Qt::LeftButton,
-                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(w, &ev);
-        }
-    }
 };
 
 TEST_F(MainWindowTest, StartWithoutProfileUsesDefaultsAndCloseWritesThem) {

@@ -119,7 +119,7 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndComeBackUnchanged) {
     EXPECT_EQ(readFile(files() + u"lf.txt"_s), "a\nb\nc\n\r\n");
     // Return typed in the box makes a CR LF line end.
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"crlf.txt"_s));
-    type(f.Text3, u"null\r"_s);
+    typeText(f.Text3, u"null\r"_s);
     f.Befehl2_Click();
     EXPECT_EQ(readFile(files() + u"crlf.txt"_s), "null\r\neins\r\nzwei\r\n");
     EXPECT_TRUE(shown().isEmpty());
@@ -138,13 +138,13 @@ TEST_F(ManagerTest, ButtonsFollowTheLastAction) {
     // The other list keeps its entry, though its copy button is now off.
     EXPECT_EQ(Form5::selection(f.Liste1), u"clipbrd.dat"_s);
 
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(true, true, false));
     f.Befehl2_Click();
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
 
     // Choosing another file drops unsaved text without a question.
-    type(f.Text3, u"y"_s);
+    typeText(f.Text3, u"y"_s);
     EXPECT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
     EXPECT_EQ(f.Text3->text(), u"Sammlung\r\n"_s);
@@ -164,7 +164,7 @@ TEST_F(ManagerTest, AnUnreadableFileKeepsThePreviousTextAndSaysSo) {
     // A regular file whose reading fails: this process's memory at address 0.
     ASSERT_TRUE(QFile::link(u"/proc/self/mem"_s, files() + u"kaputt.txt"_s));
     Form5& f = open();
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"kaputt.txt"_s));
     ASSERT_EQ(shown().size(), 1);
     EXPECT_EQ(shown()[0].text, u"Die Datei KAPUTT.TXT konnte nicht gelesen werden !   "_s);
