@@ -6,18 +6,13 @@
 #include "capture/safefile.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
-#include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
-#include "ui/main/separatordialog.h"
-#include "ui/manager/form5.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -77,14 +72,10 @@ void InitPaths(AppState& state, const QString& programFile) {
     state.ExeName = info.completeBaseName();
 }
 
-void LoadSettings(AppState& state, Form1& form1) {
+Settings LoadSettings(AppState& state) {
     state.AppTitle = u"Pelloran Snapwell"_s;
     state.IniFile = profilePath(state);
-    const auto read = [&](const QString& key, const QString& def) {
-        return ReadIniString(state.AppTitle, key, state.IniFile, def);
-    };
-
-    state.SavePath = read(u"SavePath"_s, defaultSavePath(state));
+    state.SavePath = ReadIniString(state.AppTitle, u"SavePath"_s, state.IniFile, defaultSavePath(state));
     AddBackslash(state.SavePath);
     if (!DirExists(state.SavePath)) {
         CreatePath(state.SavePath);
@@ -92,58 +83,10 @@ void LoadSettings(AppState& state, Form1& form1) {
     // What a crash in the middle of storing left behind.
     SafeFile::recoverAppend(state.SavePath + u"clipbrd.dat"_s);
     SafeFile::removeLeftovers(state.SavePath);
-    form1.setFileListPath(state.SavePath);
-    form1.Form1_Form_Load();
-
-    QString v = read(u"Signale"_s, QString());
-    form1.Option3D8->setChecked((v.isEmpty() ? u"1"_s : v) != u"0"_s);
-    v = read(u"Minimieren"_s, QString());
-    form1.Option3D3->setChecked((v.isEmpty() ? u"0"_s : v) == u"1"_s);
-    v = read(u"Trennlinie"_s, QString());
-    form1.Check1->setChecked((v.isEmpty() ? u"1"_s : v) != u"0"_s);
-    v = read(u"TextSammeln"_s, QString());
-    if ((v.isEmpty() ? u"1"_s : v) == u"1"_s) {
-        form1.Option3D1->setChecked(true);
-        form1.Check1->setEnabled(true);
-    } else {
-        form1.Option3D2->setChecked(true);
-        form1.Check1->setEnabled(false);
-    }
-    v = read(u"Trennzeichen"_s, QString());
-    state.Trennzeichen = v.isEmpty() ? kTilde49 : v;
+    const QString line = ReadIniString(state.AppTitle, u"Trennzeichen"_s, state.IniFile, QString());
+    state.Trennzeichen = line.isEmpty() ? kTilde49 : line;
     state.TrennBlock = u"\r\n"_s + state.Trennzeichen + u"\r\n"_s;
-}
-
-void Form1_Form_Unload(AppState& state, Form1& form1) {
-    const auto write = [&](const QString& key, const QString& value) {
-        WriteIniString(state.AppTitle, key, value, state.IniFile);
-    };
-    const auto flag = [](bool on) { return on ? u"1"_s : u"0"_s; };
-    write(u"TextSammeln"_s, flag(form1.Option3D1->isChecked()));
-    write(u"Trennlinie"_s, flag(form1.Check1->isChecked()));
-    write(u"Signale"_s, flag(form1.Option3D8->isChecked()));
-    write(u"Minimieren"_s, flag(form1.Option3D3->isChecked()));
-    write(u"Trennzeichen"_s, state.Trennzeichen);
-    write(u"SavePath"_s, state.SavePath);
-    form1.Zeit1->stop();
-    form1.Timer1->stop();
-    // The other windows go without their own close handling.
-    QList<QWidget*> others{state.form5.data(), state.browser.data()};
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (qobject_cast<SeparatorDialog*>(w)) {
-            others.append(w);
-        }
-    }
-    for (QWidget* w : others) {
-        if (w) {
-            w->hide();
-            w->deleteLater();
-        }
-    }
-}
-
-bool ShellOpen(Platform& platform, const QString& target) {
-    return platform.desktop->shellOpen(target);
+    return ReadSettings(state);
 }
 
 void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption) {
@@ -163,6 +106,15 @@ void RightAlignMenuItem(QMainWindow& window, int position, const QString& captio
     }
 }
 
+std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform) {
+    const Settings settings = LoadSettings(state);
+    auto form1 = std::make_unique<Form1>(state, platform);
+    form1->setWindowTitle(state.AppTitle);
+    form1->Form1_Form_Load();
+    form1->applySettings(settings);
+    return form1;
+}
+
 int runSnapwell(int argc, char** argv, Platform& platform) {
     // Arguments are accepted and ignored.
     Q_UNUSED(argc);
@@ -172,11 +124,8 @@ int runSnapwell(int argc, char** argv, Platform& platform) {
     }
     AppState state;
     InitPaths(state, QCoreApplication::applicationFilePath());
-    Form1 form1(state, platform);
-    state.form1 = &form1;
-    form1.setWindowTitle(u"Pelloran Snapwell"_s);
-    LoadSettings(state, form1);
-    form1.setWindowTitle(state.AppTitle);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     QObject::connect(&form1, &Form1::unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // Logging out or being terminated closes the window the normal way, so the settings
     // are written as on any close.

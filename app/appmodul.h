@@ -1,6 +1,10 @@
 #pragma once
 
+#include "app/settings.h"
+
 #include <QString>
+
+#include <memory>
 
 class Form1;
 class QMainWindow;
@@ -13,13 +17,13 @@ int runSnapwell(int argc, char** argv, Platform& platform);
 
 // AppPath and ExeName from the program file's path.
 void InitPaths(AppState& state, const QString& programFile);
-// Reads the profile into the state and the main window's option controls, creating the
-// collection directory when it is missing, and runs the main window's load handler.
-void LoadSettings(AppState& state, Form1& form1);
-// Writes the options, the separator line and the collection directory to the profile.
-void Form1_Form_Unload(AppState& state, Form1& form1);
+// Reads the profile into the state, creating the collection directory when it is missing;
+// the options come back for the main window's controls.
+Settings LoadSettings(AppState& state);
+// The main window as the start procedure makes it: settings loaded, load handler run, the
+// options on its controls; not yet shown.
+std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform);
 
-bool ShellOpen(Platform& platform, const QString& target);
 // Moves the item at the given position among the visible items of the window's menu bar,
 // and every item after it, to the right end of the bar, with the given caption.
 void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption);

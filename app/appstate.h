@@ -1,19 +1,10 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
-
-class Form1;
-class Form5;
-class Browser;
 
 // The state that the windows and modules share: one instance for the whole run, made by
 // the start procedure and passed by reference.
 struct AppState {
-    QPointer<Form1> form1;
-    QPointer<Form5> form5;
-    QPointer<Browser> browser;
-
     QString AppPath; // ends in the directory separator
     QString ExeName;
     QString AppTitle;

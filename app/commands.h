@@ -18,8 +18,3 @@ bool CreatePath(QString& path);
 // too (re-casing would move files on a case-sensitive file system).
 QString LongPathName(const QString& path);
 void CenterForm(QWidget& window);
-
-// 15 twips make one pixel at 96 dpi.
-constexpr int tw(int twips) {
-    return twips / 15;
-}

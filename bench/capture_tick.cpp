@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
     AppState state;
     Platform platform = makeSystemPlatform();
     InitPaths(state, dir.path() + QStringLiteral("/snapwell"));
-    Form1 form1(state, platform);
-    LoadSettings(state, form1);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     form1.Option3D8->setChecked(false);
     form1.show();
     form1.Befehl1_Click();

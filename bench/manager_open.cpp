@@ -132,9 +132,8 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     Platform platform = makeSystemPlatform();
     AppState state;
     InitPaths(state, appPath + u"snapwell"_s);
-    Form1 form1(state, platform);
-    state.form1 = &form1;
-    LoadSettings(state, form1);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     form1.show();
     QCoreApplication::processEvents();
     const double rssBefore = residentMb();
@@ -144,7 +143,7 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     clock.start();
     const double cpuStart = guiCpuMs();
     form1.Befehl4_Click();
-    Form5* form5 = state.form5;
+    Form5* form5 = form1.form5();
     meter.start();
     QCoreApplication::processEvents();
     const qint64 responsive = clock.elapsed();

@@ -92,9 +92,8 @@ int main(int argc, char** argv) {
     AppState state;
     InitPaths(state, dir.path() + u"/snapwell"_s);
     Platform platform = makeSystemPlatform();
-    Form1 form(state, platform);
-    state.form1 = &form;
-    LoadSettings(state, form);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form = *window;
     form.Option3D8->setChecked(false);
     form.Befehl1_Click();
     const QString files = state.SavePath;

@@ -7,6 +7,8 @@ packages=(
   # build
   g++ cmake ninja-build pkg-config qt6-base-dev libpulse-dev libgtest-dev libx11-dev libxcb1-dev libxcb-xfixes0-dev
   libwayland-dev libwayland-bin libqscintilla2-qt6-dev
+  # format check (scripts/check.sh)
+  clang-format
   # running (qt6-wayland: native on Wayland desktops that offer data control)
   fonts-liberation fonts-dejavu-core qt6-wayland
   # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin

@@ -1,7 +1,5 @@
 #include "ui/uistyle.h"
 
-#include "app/commands.h"
-
 #include <QPalette>
 #include <QWidget>
 

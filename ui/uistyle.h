@@ -15,6 +15,11 @@ inline const QColor kNavy(0x00, 0x00, 0x80);
 inline const QColor kMaroon(0x80, 0x00, 0x00);
 inline const QColor kBrightBlue(0x00, 0x00, 0xFF);
 
+// 15 twips make one pixel at 96 dpi.
+constexpr int tw(int twips) {
+    return twips / 15;
+}
+
 // A close relative of the classic dialog font, with fallbacks found on every desktop.
 QFont sansFont(qreal points, bool bold);
 // Geometry given in twips, relative to the parent.

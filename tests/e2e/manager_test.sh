@@ -12,19 +12,14 @@ printf 'Einzeltext\r\n' >"$files/01.txt"
 start_program "$app"
 win=$(wait_window "Pelloran Snapwell")
 
-# Positions from the layout, in twips of the client area, which starts under the menu bar.
 eval "$(xdotool getwindowgeometry --shell "$win")"
-menu=$((HEIGHT - 5280 / 15))
-[ "$menu" -ge 0 ] || fail "window smaller than its client area: ${WIDTH}x${HEIGHT}"
-click_twips() { # window, left, top of the point in the client area, in twips
-    click_at "$1" $(($2 / 15)) $((menu + $3 / 15))
-}
+[ "$HEIGHT" -ge $((5280 / 15)) ] || fail "window smaller than its client area: ${WIDTH}x${HEIGHT}"
 visible() {
     xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"
 }
 
 # "S T A R T" (Befehl1 in the indicator panel), then three texts from another program.
-click_twips "$win" $((150 + 120 + 2130 / 2)) $((4140 + 90 + 435 / 2))
+click_start_stop "$win"
 sleep 0.5
 texts=("Erster Text" "Zweiter Text mit Umlaut: Grüße" "Dritter Text")
 for t in "${texts[@]}"; do
@@ -37,7 +32,7 @@ expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$line"; do
 
 # "Textdaten" (Befehl4 in the black panel) opens the manager and hides the main window.
 open_manager() {
-    click_twips "$win" $((2760 + 120 + 2550 / 2)) $((4140 + 90 + 435 / 2))
+    click_textdaten "$win"
     mgr=$(wait_window "gesammelte Textdaten...")
     wait_until 5 bash -c "! xdotool search --onlyvisible --pid $APP_PID 2>/dev/null | grep -qx $win" ||
         fail "main window still shown beside the manager"

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QLabel>
 
 #include <sys/mount.h>
 
@@ -60,10 +61,7 @@ void AppFixture::growSmallDisk() {
 }
 
 void AppFixture::start() {
-    m_form1 = std::make_unique<Form1>(m_state, m_fake->platform);
-    m_state.form1 = m_form1.get();
-    LoadSettings(m_state, *m_form1);
-    m_form1->setWindowTitle(m_state.AppTitle);
+    m_form1 = openMainWindow(m_state, m_fake->platform);
 }
 
 QString AppFixture::profile() const {
@@ -91,6 +89,22 @@ void AppFixture::settleCapture() {
     }
     cycle.sound().waitIdle();
     QCoreApplication::processEvents();
+}
+
+void AppFixture::tick() {
+    m_form1->Zeit1_Timer();
+    settleCapture();
+}
+
+// Another program copies text; the change is delivered and the next tick runs.
+void AppFixture::copy(const QString& text) {
+    m_fake->clipboard.setText(text);
+    settleCapture();
+    tick();
+}
+
+QString AppFixture::hint() const {
+    return m_form1->hinweis->text();
 }
 
 void AppFixture::startMonitoring() {

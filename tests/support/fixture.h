@@ -34,6 +34,12 @@ protected:
     void settleCapture();
     // Switches monitoring on (through the button) and delivers what is queued.
     void startMonitoring();
+    // One tick of the capture timer.
+    void tick();
+    // Another program copies text; the change is delivered and the next tick runs.
+    void copy(const QString& text);
+    // The main window's hint line.
+    QString hint() const;
     // Makes the collection directory a 64 kB file system of its own, which runs full for
     // real; false where mounting is not allowed. growSmallDisk() then makes room.
     bool useSmallDisk();

@@ -36,18 +36,7 @@ protected:
         start();
         startMonitoring();
     }
-    void tick() {
-        m_form1->Zeit1_Timer();
-        settleCapture();
-    }
-    // Another program copies text; the change is delivered and the next tick runs.
-    void copy(const QString& text) {
-        m_fake->clipboard.setText(text);
-        settleCapture();
-        tick();
-    }
     QByteArray dat() const { return readFile(files() + u"clipbrd.dat"_s); }
-    QString hint() const { return m_form1->hinweis->text(); }
 };
 
 TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {

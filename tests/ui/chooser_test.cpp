@@ -1,10 +1,11 @@
 // The collection directory chooser, opened from the main window's menu, on real directories.
 #include "tests/support/fixture.h"
-#include "tests/ui/uievents.h"
+#include "tests/support/uievents.h"
 
 #include "app/commands.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
+#include "ui/uistyle.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +33,7 @@ protected:
 
     Browser* open() {
         m_form1->mnuSammel_Click();
-        return m_state.browser;
+        return m_form1->browser();
     }
 
     // Lets the closed chooser go, as the event loop would.
@@ -143,7 +144,7 @@ TEST_F(ChooserTest, DoubleClickOpensADirectoryAndReopeningShowsSavePathAgain) {
     EXPECT_TRUE(m_form1->isEnabled());
     EXPECT_EQ(m_state.SavePath, files());
     discardClosed();
-    EXPECT_EQ(m_state.browser, nullptr);
+    EXPECT_EQ(m_form1->browser(), nullptr);
 
     // The next opening is a new chooser on SavePath, not where the user had browsed.
     b = open();

@@ -2,7 +2,7 @@
 #include "app/commands.h"
 #include "platform/systemmessageboxes.h"
 #include "tests/support/fixture.h"
-#include "tests/ui/uievents.h"
+#include "tests/support/uievents.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
@@ -29,7 +29,6 @@ namespace {
 
 class MainWindowTest : public AppFixture {
 protected:
-    QString hint() const { return m_form1->hinweis->text(); }
     // The pointer moves over the shown window, which hands the movement to what lies there.
     static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
         QCursor::setPos(w->mapToGlobal(pos));

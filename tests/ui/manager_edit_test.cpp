@@ -23,7 +23,7 @@ TEST_F(EditTest, SavingWritesTheBoxWithoutGrowingTheFile) {
     put(u"a.txt"_s, "eins\r\nzwei");
     Form5& f = open();
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
-    type(f.Text3, u"0"_s);
+    typeText(f.Text3, u"0"_s);
     f.Befehl2_Click();
     EXPECT_EQ(readFile(files() + u"a.txt"_s), "0eins\r\nzwei\r\n");
     EXPECT_FALSE(f.Befehl2->isEnabled());
@@ -45,7 +45,7 @@ TEST_F(EditTest, AFailedSaveSaysSoAndKeepsTheText) {
     put(u"backup.dat"_s, "alt\r\n");
     Form5& f = open();
     // Nothing shown yet in this run: there is no file to save to.
-    type(f.Text3, u"Notiz"_s);
+    typeText(f.Text3, u"Notiz"_s);
     f.Befehl2_Click();
     ASSERT_EQ(shown().size(), 1);
     EXPECT_EQ(shown()[0].text, u"Fehler beim Schreiben der Datei."_s);
@@ -55,7 +55,7 @@ TEST_F(EditTest, AFailedSaveSaysSoAndKeepsTheText) {
 
     // The collection directory went away under the shown file.
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"backup.dat"_s));
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     ASSERT_TRUE(QDir().rename(files(), m_appPath + u"Weg"_s));
     f.Befehl2_Click();
     EXPECT_EQ(lastMessage(), u"Fehler beim Schreiben der Datei."_s);
@@ -70,7 +70,7 @@ TEST_F(EditTest, SavingAfterACaptureAsksAndKeepsTheNewPieces) {
     start();
     startMonitoring();
     Form5& f = open();
-    type(f.Text3, u">> "_s);
+    typeText(f.Text3, u">> "_s);
 
     // Monitoring goes on behind the manager.
     m_fake->clipboard.setText(u"zweiter"_s);
@@ -96,7 +96,7 @@ TEST_F(EditTest, SavingAfterACaptureAsksAndKeepsTheNewPieces) {
     EXPECT_FALSE(f.Befehl2->isEnabled());
 
     // Saved once more with nothing new on disk: no question.
-    type(f.Text3, u"!"_s);
+    typeText(f.Text3, u"!"_s);
     f.Befehl2_Click();
     EXPECT_EQ(shown().size(), 2);
     EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), ">> !" + captured);
@@ -109,7 +109,7 @@ TEST_F(EditTest, PiecesCapturedWhileTheQuestionIsOpenAreNotOverwritten) {
     start();
     startMonitoring();
     Form5& f = open();
-    type(f.Text3, u">> "_s);
+    typeText(f.Text3, u">> "_s);
     m_fake->clipboard.setText(u"zweiter"_s);
     settleCapture();
     ASSERT_TRUE(readFile(files() + u"clipbrd.dat"_s).endsWith(record("zweiter")));
@@ -145,7 +145,7 @@ TEST_F(EditTest, SavingOverAFileChangedOtherwiseAsksFirst) {
     put(u"a.txt"_s, "mein Text\r\n");
     Form5& f = open();
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     put(u"a.txt"_s, "Fremd Text\r\n"); // another program rewrote it, even at the same size
 
     answer(Answer::No);
@@ -172,7 +172,7 @@ TEST_F(EditTest, RenamingTrimsBlanksFiltersKeysAndSelectsTheNewName) {
     EXPECT_TRUE(f.Frame3D7->isVisible());
     EXPECT_EQ(f.Text2->text(), u"a"_s);
     // Characters that would break the name are swallowed as they are typed.
-    type(f.Text2, u"b.c,d*e:f;g\"h\\i/j?k"_s);
+    typeText(f.Text2, u"b.c,d*e:f;g\"h\\i/j?k"_s);
     EXPECT_EQ(f.Text2->text(), u"abcdefghij?k"_s);
     f.Befehl12_Click(); // "Abbruch"
     EXPECT_FALSE(f.Frame3D7->isVisible());
@@ -262,7 +262,7 @@ TEST_F(EditTest, DeletingAsksWithTheNameInCapitals) {
     EXPECT_TRUE(f.Befehl2->isEnabled()); // the box held text: emptying it is a change
     EXPECT_EQ(m_state.TextFile, files() + u"Notiz ä.txt"_s);
     // Typing and saving writes the deleted file again, without a question.
-    type(f.Text3, u"wieder"_s);
+    typeText(f.Text3, u"wieder"_s);
     const qsizetype messages = shown().size();
     f.Befehl2_Click();
     EXPECT_EQ(shown().size(), messages);
@@ -317,7 +317,7 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
     // "Neu" failed, yet the box was emptied: typed text would replace the whole collection.
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
     f.Befehl4_Click();
-    type(f.Text3, u"getippt"_s);
+    typeText(f.Text3, u"getippt"_s);
     answer(Answer::No);
     f.Befehl2_Click();
     EXPECT_EQ(lastMessage(), kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
@@ -334,7 +334,7 @@ TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
     ASSERT_EQ(readFile(files() + u"backup.dat"_s), second);
     m_fake->clipboard.setText(u"dritte"_s);
     settleCapture();
-    type(f.Text3, u"getippt"_s);
+    typeText(f.Text3, u"getippt"_s);
     f.Befehl2_Click();
     EXPECT_EQ(lastMessage(), kAppendedQuestion);
     EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s),

@@ -24,7 +24,7 @@ TEST_F(ManagerTest, TextdatenWithNothingStoredOnlySaysSo) {
     EXPECT_EQ(shown()[0].icon, Icon::Information);
     EXPECT_EQ(shown()[0].buttons, MessageBoxes::Buttons::Ok);
     EXPECT_EQ(shown()[0].title, m_state.AppTitle);
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
 }
 
@@ -125,7 +125,7 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndComeBackUnchanged) {
     EXPECT_EQ(readFile(files() + u"lf.txt"_s), "a\nb\nc\n\r\n");
     // Return typed in the box makes a CR LF line end.
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"crlf.txt"_s));
-    type(f.Text3, u"null\r"_s);
+    typeText(f.Text3, u"null\r"_s);
     f.Befehl2_Click();
     EXPECT_EQ(readFile(files() + u"crlf.txt"_s), "null\r\neins\r\nzwei\r\n");
     EXPECT_TRUE(shown().isEmpty());
@@ -144,14 +144,14 @@ TEST_F(ManagerTest, ButtonsFollowTheLastAction) {
     // The other list keeps its entry, though its copy button is now off.
     EXPECT_EQ(Form5::selection(f.Liste1), u"clipbrd.dat"_s);
 
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(true, true, false));
     f.Befehl2_Click();
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
 
     // A click on the collection file, still chosen, shows it again; unsaved text is dropped
     // without a question.
-    type(f.Text3, u"y"_s);
+    typeText(f.Text3, u"y"_s);
     clickOn(f.Liste1->viewport(), f.Liste1->visualItemRect(f.Liste1->item(0)).center());
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
     EXPECT_EQ(f.Text3->text(), u"Sammlung\r\n"_s);
@@ -171,7 +171,7 @@ TEST_F(ManagerTest, AnUnreadableFileKeepsThePreviousTextAndSaysSo) {
     // A regular file whose reading fails: this process's memory at address 0.
     ASSERT_TRUE(QFile::link(u"/proc/self/mem"_s, files() + u"kaputt.txt"_s));
     Form5& f = open();
-    type(f.Text3, u"x"_s);
+    typeText(f.Text3, u"x"_s);
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"kaputt.txt"_s));
     ASSERT_EQ(shown().size(), 1);
     EXPECT_EQ(shown()[0].text, u"Die Datei KAPUTT.TXT konnte nicht gelesen werden !   "_s);
@@ -195,7 +195,7 @@ TEST_F(ManagerTest, LeavingBringsTheMainWindowBackWithFreshCounters) {
     f.Befehl7_Click();
     EXPECT_TRUE(f.Frame3D7->isVisible());
     leave();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_EQ(m_form1->focusWidget(), m_form1->Command1);
     EXPECT_TRUE(shown().isEmpty());
@@ -212,7 +212,7 @@ TEST_F(ManagerTest, LeavingBringsTheMainWindowBackWithFreshCounters) {
     EXPECT_FALSE(m_form1->isVisible());
     EXPECT_TRUE(g.close());
     destroyDeferred();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_EQ(m_form1->Text2->text(), u"3"_s);
 }
@@ -252,7 +252,7 @@ TEST_F(ManagerTest, LargeFilesLoadWhileTheWindowStaysResponsive) {
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
     EXPECT_TRUE(f.Text3->loading());
     leave();
-    EXPECT_FALSE(m_state.form5);
+    EXPECT_FALSE(m_form1->form5());
     EXPECT_TRUE(m_form1->isVisible());
 }
 

@@ -3,9 +3,10 @@
 // A program started on a temporary collection directory, with the text data manager opened
 // through "Textdaten" as the user opens it.
 #include "tests/support/fixture.h"
+#include "tests/support/uievents.h"
+#include "ui/lists/copylists.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
-#include "ui/manager/copylists.h"
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"
 
@@ -31,7 +32,9 @@ protected:
         QDir().mkpath(files());
     }
     void TearDown() override {
-        delete m_state.form5.data();
+        if (m_form1) {
+            delete m_form1->form5();
+        }
         AppFixture::TearDown();
     }
 
@@ -45,13 +48,13 @@ protected:
         }
         m_form1->show();
         m_form1->Befehl4->click();
-        EXPECT_TRUE(m_state.form5) << "the manager did not open";
-        return *m_state.form5;
+        EXPECT_TRUE(m_form1->form5()) << "the manager did not open";
+        return *m_form1->form5();
     }
 
     // "<<<  Zurück", and the window's deferred destruction carried out.
     void leave() {
-        m_state.form5->Befehl1_Click();
+        m_form1->form5()->Befehl1_Click();
         destroyDeferred();
     }
     static void destroyDeferred() {
@@ -75,17 +78,6 @@ protected:
     const QList<FakeMessageBoxes::Shown>& shown() const { return m_fake->messages.shown; }
     QString lastMessage() const { return shown().isEmpty() ? QString() : shown().last().text; }
     void answer(Answer a) { m_fake->messages.answers.append(a); }
-
-    // Types into a widget as the keyboard does.
-    static void type(QWidget* w, const QString& text) {
-        for (const QChar c : text) {
-            const int key = c == u'\r' ? int(Qt::Key_Return) : int(c.toUpper().unicode());
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w, &release);
-        }
-    }
 
     // Waits for a file that is read in the background.
     static bool waitLoaded(const Form5& f, int ms = 20000) {

@@ -1,6 +1,6 @@
 // The main window's menu bar: its items, minimising, the separator-line dialog.
 #include "tests/support/fixture.h"
-#include "tests/ui/uievents.h"
+#include "tests/support/uievents.h"
 
 #include "app/appmodul.h"
 #include "ui/main/form1.h"

@@ -57,10 +57,6 @@ protected:
         // The screenshot sequence is driven tick by tick here, never by the running timer.
         m_form1->Timer1->blockSignals(true);
     }
-    void tick() {
-        m_form1->Zeit1_Timer();
-        settleCapture();
-    }
     // Another program puts something on the clipboard; the change is delivered at once.
     void copy(std::unique_ptr<QMimeData> data) {
         m_fake->clipboard.setFormats(std::move(data));
@@ -78,7 +74,6 @@ protected:
         }
         settleCapture();
     }
-    QString hint() const { return m_form1->hinweis->text(); }
     QStringList bmps() const { return QDir(files()).entryList({u"*.bmp"_s}, QDir::Files, QDir::Name); }
     // A stored picture, read back as a 24-bit Windows bitmap.
     QImage stored(const QString& name) const {

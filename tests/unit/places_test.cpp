@@ -1,7 +1,7 @@
 // The chooser's places: drives, the nearest readable directory, the directory list's rows.
 #include "tests/support/fixture.h"
 
-#include "ui/chooser/places.h"
+#include "app/places.h"
 
 #include <QDir>
 #include <QFileInfo>

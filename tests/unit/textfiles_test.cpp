@@ -1,6 +1,6 @@
 #include "app/savetextfile.h"
+#include "app/textfiles.h"
 #include "tests/support/fixture.h"
-#include "ui/manager/textfiles.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,6 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
 #include "ui/uistyle.h"
 
 #include <QCloseEvent>
@@ -25,10 +24,6 @@ Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
     setWindowColor(this, kGrey);
     setFixedSize(tw(5055), tw(3945));
     buildControls();
-    // Without the main window there is nothing to choose for.
-    if (m_state.form1) {
-        connect(m_state.form1, &QObject::destroyed, this, &QObject::deleteLater);
-    }
     Form_Load();
 }
 
@@ -141,34 +136,19 @@ void Browser::Command1_Click() {
         }
     }
     m_state.SavePath = path;
-    if (m_state.form1) {
-        m_state.form1->setFileListPath(m_state.SavePath);
-        m_state.form1->showCounters();
-    }
-    enableMainWindow();
+    emit pathChosen();
     close();
 }
 
 void Browser::Command2_Click() {
-    enableMainWindow();
     close();
 }
 
 void Browser::Form_Unload() {
-    enableMainWindow();
-    // Discarded on closing: the next opening makes a new one.
-    if (m_state.browser == this) {
-        m_state.browser = nullptr;
-    }
+    emit left();
 }
 
 void Browser::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
-}
-
-void Browser::enableMainWindow() {
-    if (m_state.form1) {
-        m_state.form1->setEnabled(true);
-    }
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/chooser/listboxes.h"
+#include "ui/lists/listboxes.h"
 
 #include <QWidget>
 
@@ -10,8 +10,8 @@ class QPushButton;
 struct AppState;
 struct Platform;
 
-// The collection directory chooser. It exists while it is open: closing it in any way
-// enables the main window again and discards it.
+// The collection directory chooser. It exists while it is open and is discarded when it
+// closes; its opener hears of a new collection directory and of the closing by signals.
 class Browser final : public QWidget {
     Q_OBJECT
 public:
@@ -35,13 +35,18 @@ public slots:
     void Command2_Click();
     void Form_Unload();
 
+signals:
+    // SavePath names a new, existing collection directory.
+    void pathChosen();
+    // The window closed, in any way.
+    void left();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
-    void enableMainWindow();
 
     AppState& m_state;
     Platform& m_platform;

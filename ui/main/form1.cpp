@@ -3,10 +3,12 @@
 #include "app/appmodul.h"
 #include "app/appstate.h"
 #include "app/commands.h"
-#include "app/inifile.h"
 #include "capture/capturecycle.h"
 #include "platform/platform.h"
+#include "ui/chooser/browser.h"
+#include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
+#include "ui/manager/form5.h"
 #include "ui/uistyle.h"
 
 #include <QAction>
@@ -45,10 +47,6 @@ QColor colorFromBgr(quint32 bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
-QString Form1::webAddress() {
-    return u"https://pelloran.test/snapwell"_s;
-}
-
 Form1::Form1(AppState& state, Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_platform(platform) {
     setObjectName(u"Form1"_s);
@@ -61,7 +59,11 @@ Form1::Form1(AppState& state, Platform& platform, QWidget* parent)
     m_cycle = std::make_unique<CaptureCycle>(m_state, m_platform, *this);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    delete m_form5.data();
+    delete m_browser.data();
+    delete m_separator.data();
+}
 
 void Form1::buildMenu() {
     QMenuBar* bar = menuBar();
@@ -91,60 +93,34 @@ void Form1::buildControls() {
     setCentralWidget(client);
 
     const QColor face = palette().color(QPalette::Button);
-    auto panel = [&](const char16_t* name, QWidget* parent, int l, int t, int w, int h, const QColor& bg) {
-        auto* p = new Panel(parent, bg);
-        p->setObjectName(QString::fromUtf16(name));
-        place(p, l, t, w, h);
-        return p;
-    };
-    auto named = [](QWidget* w, const char16_t* name) { w->setObjectName(QString::fromUtf16(name)); };
     const QFont normal = sansFont(8.25, false);
 
-    Frame3D3 = panel(u"Frame3D3", client, 150, 90, 2445, 735, face);
-    Option3D1 = new QRadioButton(u"Textdaten sammeln"_s, Frame3D3);
-    named(Option3D1, u"Option3D1");
-    place(Option3D1, 225, 75, 2055, 255);
-    Option3D2 = new QRadioButton(u"Einzel-Texte speichern"_s, Frame3D3);
-    named(Option3D2, u"Option3D2");
-    place(Option3D2, 225, 375, 2055, 255);
+    Frame3D3 = control<Panel>(client, u"Frame3D3", 150, 90, 2445, 735, face);
+    Option3D1 = control<QRadioButton>(Frame3D3, u"Option3D1", 225, 75, 2055, 255, u"Textdaten sammeln"_s);
+    Option3D2 =
+        control<QRadioButton>(Frame3D3, u"Option3D2", 225, 375, 2055, 255, u"Einzel-Texte speichern"_s);
     Option3D1->setChecked(true);
 
-    Frame3D4 = panel(u"Frame3D4", client, 150, 840, 2445, 1125, face);
-    Check1 = new QCheckBox(u"Trennlinie"_s, Frame3D4);
-    named(Check1, u"Check1");
-    place(Check1, 240, 120, 1965, 225);
+    Frame3D4 = control<Panel>(client, u"Frame3D4", 150, 840, 2445, 1125, face);
+    Check1 = control<QCheckBox>(Frame3D4, u"Check1", 240, 120, 1965, 225, u"Trennlinie"_s);
     Check1->setChecked(true);
-    Option3D8 = new QCheckBox(u"Akustische Signale"_s, Frame3D4);
-    named(Option3D8, u"Option3D8");
-    place(Option3D8, 240, 435, 1965, 225);
+    Option3D8 = control<QCheckBox>(Frame3D4, u"Option3D8", 240, 435, 1965, 225, u"Akustische Signale"_s);
     Option3D8->setChecked(true);
-    Option3D3 = new QCheckBox(u"Nach Start minimieren"_s, Frame3D4);
-    named(Option3D3, u"Option3D3");
-    place(Option3D3, 240, 750, 1965, 225);
+    Option3D3 = control<QCheckBox>(Frame3D4, u"Option3D3", 240, 750, 1965, 225, u"Nach Start minimieren"_s);
     for (QWidget* w : std::initializer_list<QWidget*>{Option3D1, Option3D2, Check1, Option3D8, Option3D3}) {
         w->setFont(normal);
         setOptionLook(w);
     }
 
-    Frame3D5 = panel(u"Frame3D5", client, 150, 1980, 2445, 885, face);
-    Command2 = new QPushButton(u"Desktop-Screenshot"_s, Frame3D5);
-    named(Command2, u"Command2");
-    place(Command2, 120, 120, 2145, 600);
+    Frame3D5 = control<Panel>(client, u"Frame3D5", 150, 1980, 2445, 885, face);
+    Command2 = control<QPushButton>(Frame3D5, u"Command2", 120, 120, 2145, 600, u"Desktop-Screenshot"_s);
     Command2->setEnabled(false);
 
-    Frame3D6 = panel(u"Frame3D6", client, 150, 2880, 2445, 1215, face);
-    Bezeichnung1 = new QLabel(u"Gespeicherte Texte"_s, Frame3D6);
-    named(Bezeichnung1, u"Bezeichnung1");
-    place(Bezeichnung1, 120, 120, 1545, 240);
-    Text2 = new QLineEdit(u"0"_s, Frame3D6);
-    named(Text2, u"Text2");
-    place(Text2, 1680, 75, 570, 285);
-    Bezeichnung3 = new QLabel(u"Gespeicherte Bilder"_s, Frame3D6);
-    named(Bezeichnung3, u"Bezeichnung3");
-    place(Bezeichnung3, 120, 465, 1545, 240);
-    Text4 = new QLineEdit(u"0"_s, Frame3D6);
-    named(Text4, u"Text4");
-    place(Text4, 1680, 420, 570, 285);
+    Frame3D6 = control<Panel>(client, u"Frame3D6", 150, 2880, 2445, 1215, face);
+    Bezeichnung1 = control<QLabel>(Frame3D6, u"Bezeichnung1", 120, 120, 1545, 240, u"Gespeicherte Texte"_s);
+    Text2 = control<QLineEdit>(Frame3D6, u"Text2", 1680, 75, 570, 285, u"0"_s);
+    Bezeichnung3 = control<QLabel>(Frame3D6, u"Bezeichnung3", 120, 465, 1545, 240, u"Gespeicherte Bilder"_s);
+    Text4 = control<QLineEdit>(Frame3D6, u"Text4", 1680, 420, 570, 285, u"0"_s);
     for (QLineEdit* e : {Text2, Text4}) {
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
@@ -155,46 +131,34 @@ void Form1::buildControls() {
         setTextColor(l, kNavy);
         l->setFont(normal);
     }
-    Label11 = new QLabel(Frame3D6);
-    named(Label11, u"Label11");
-    place(Label11, 120, 810, 2160, 255);
+    Label11 = control<QLabel>(Frame3D6, u"Label11", 120, 810, 2160, 255);
     Label11->setAlignment(Qt::AlignCenter);
     Label11->setFont(normal);
     Label11->setAutoFillBackground(true);
     setBaseColor(Label11, Qt::black);
     setTextColor(Label11, QColor(0x00, 0xFF, 0x00));
 
-    Frame3D7 = panel(u"Frame3D7", client, 150, 4140, 2445, 675, colorFromBgr(192));
-    Befehl1 = new QPushButton(u"S T A R T"_s, Frame3D7);
-    named(Befehl1, u"Befehl1");
-    place(Befehl1, 120, 90, 2130, 435);
+    Frame3D7 = control<Panel>(client, u"Frame3D7", 150, 4140, 2445, 675, colorFromBgr(192));
+    Befehl1 = control<QPushButton>(Frame3D7, u"Befehl1", 120, 90, 2130, 435, u"S T A R T"_s);
     Befehl1->setFont(sansFont(13.5, true));
 
-    Frame3D9 = panel(u"Frame3D9", client, 2745, 90, 5550, 4005, face);
+    Frame3D9 = control<Panel>(client, u"Frame3D9", 2745, 90, 5550, 4005, face);
     Frame3D9->setPicture(QPixmap(u":/background.png"_s));
-    Bezeichnung8 = new QLabel(u"Snapwell 1.0  \u00b7  \u00a9 2026 Pelloran"_s, Frame3D9);
-    named(Bezeichnung8, u"Bezeichnung8");
-    place(Bezeichnung8, 1200, 2820, 2925, 255);
+    Bezeichnung8 = control<QLabel>(Frame3D9, u"Bezeichnung8", 1200, 2820, 2925, 255,
+                                   u"Snapwell 1.0  \u00b7  \u00a9 2026 Pelloran"_s);
     Bezeichnung8->setAlignment(Qt::AlignCenter);
     Bezeichnung8->setFont(sansFont(9.75, true));
     setTextColor(Bezeichnung8, kMaroon);
-    Label2 = new QLabel(u"E-Mail:"_s, Frame3D9);
-    named(Label2, u"Label2");
-    place(Label2, 1200, 3240, 855, 255);
-    Label1 = new QLabel(u"Internet:"_s, Frame3D9);
-    named(Label1, u"Label1");
-    place(Label1, 1200, 3480, 855, 255);
+    Label2 = control<QLabel>(Frame3D9, u"Label2", 1200, 3240, 855, 255, u"E-Mail:"_s);
+    Label1 = control<QLabel>(Frame3D9, u"Label1", 1200, 3480, 855, 255, u"Internet:"_s);
     for (QLabel* l : {Label1, Label2}) {
         l->setFont(normal);
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         setTextColor(l, Qt::black);
     }
-    Bezeichnung5 = new QLabel(u"post@pelloran.test"_s, Frame3D9);
-    named(Bezeichnung5, u"Bezeichnung5");
-    place(Bezeichnung5, 2160, 3240, 1695, 255);
-    Bezeichnung6 = new QLabel(u"pelloran.test/snapwell"_s, Frame3D9);
-    named(Bezeichnung6, u"Bezeichnung6");
-    place(Bezeichnung6, 2160, 3480, 2175, 255);
+    Bezeichnung5 = control<QLabel>(Frame3D9, u"Bezeichnung5", 2160, 3240, 1695, 255, u"post@pelloran.test"_s);
+    Bezeichnung6 =
+        control<QLabel>(Frame3D9, u"Bezeichnung6", 2160, 3480, 2175, 255, u"pelloran.test/snapwell"_s);
     for (QLabel* l : {Bezeichnung5, Bezeichnung6}) {
         l->setFont(normal);
         l->setCursor(Qt::PointingHandCursor);
@@ -202,11 +166,9 @@ void Form1::buildControls() {
         l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     }
 
-    Frame3D2 = panel(u"Frame3D2", client, 2760, 105, 5490, 3975, face);
+    Frame3D2 = control<Panel>(client, u"Frame3D2", 2760, 105, 5490, 3975, face);
     Frame3D2->setFrameStyle(QFrame::NoFrame);
-    Text1 = new QPlainTextEdit(Frame3D2);
-    named(Text1, u"Text1");
-    place(Text1, 0, 0, 5490, 3960);
+    Text1 = control<QPlainTextEdit>(Frame3D2, u"Text1", 0, 0, 5490, 3960);
     Text1->setReadOnly(true);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -220,55 +182,26 @@ void Form1::buildControls() {
     setBaseColor(Text1, QColor(0xE0, 0xE0, 0xE0));
     Frame3D2->hide();
 
-    Frame3D1 = panel(u"Frame3D1", client, 2775, 90, 5520, 3945, face);
+    Frame3D1 = control<Panel>(client, u"Frame3D1", 2775, 90, 5520, 3945, face);
     Frame3D1->setFrameStyle(QFrame::NoFrame);
-    Anzeige1 = new ImageBox(Frame3D1);
-    named(Anzeige1, u"Anzeige1");
-    place(Anzeige1, 0, 15, 5475, 3945);
+    Anzeige1 = control<ImageBox>(Frame3D1, u"Anzeige1", 0, 15, 5475, 3945);
     Frame3D1->hide();
 
-    Frame3D8 = panel(u"Frame3D8", client, 2760, 4140, 5535, 675, Qt::black);
-    Befehl4 = new QPushButton(u"Textdaten"_s, Frame3D8);
-    named(Befehl4, u"Befehl4");
-    place(Befehl4, 120, 90, 2550, 435);
-    Befehl3 = new QPushButton(u"Bilddaten"_s, Frame3D8);
-    named(Befehl3, u"Befehl3");
-    place(Befehl3, 2805, 90, 2550, 435);
+    Frame3D8 = control<Panel>(client, u"Frame3D8", 2760, 4140, 5535, 675, QColor(Qt::black));
+    Befehl4 = control<QPushButton>(Frame3D8, u"Befehl4", 120, 90, 2550, 435, u"Textdaten"_s);
+    Befehl3 = control<QPushButton>(Frame3D8, u"Befehl3", 2805, 90, 2550, 435, u"Bilddaten"_s);
     Befehl4->setFont(sansFont(9.75, true));
     Befehl3->setFont(sansFont(9.75, true));
 
-    hinweis = new QLabel(client);
-    named(hinweis, u"hinweis");
-    place(hinweis, 120, 4920, 8175, 255);
+    hinweis = control<QLabel>(client, u"hinweis", 120, 4920, 8175, 255);
     hinweis->setAlignment(Qt::AlignCenter);
     hinweis->setTextFormat(Qt::PlainText);
     setTextColor(hinweis, Qt::black);
     // Long messages (a file name in a deep path) must not widen the window.
     hinweis->setMinimumWidth(0);
 
-    Command1 = new QPushButton(client);
-    named(Command1, u"Command1");
-    place(Command1, 6105, 6600, 495, 255);
-
-    struct Zone {
-        QLabel** label;
-        const char16_t* name;
-        int l, t, w, h;
-    };
-    const Zone zones[] = {
-        {&Label3, u"Label3", 8310, 0, 330, 1020},    {&Label4, u"Label4", 8310, 1035, 330, 1065},
-        {&Label5, u"Label5", 8310, 2115, 330, 1050}, {&Label6, u"Label6", 8310, 3180, 330, 990},
-        {&Label7, u"Label7", 8310, 4185, 330, 990},  {&Label8, u"Label8", 7140, 5190, 1455, 360},
-        {&Label9, u"Label9", 5625, 5175, 1455, 360}, {&Label10, u"Label10", 4110, 5175, 1455, 240}};
-    for (const Zone& z : zones) {
-        auto* label = new QLabel(client);
-        named(label, z.name);
-        place(label, z.l, z.t, z.w, z.h);
-        label->setAutoFillBackground(true);
-        setBaseColor(label, kGrey);
-        *z.label = label;
-        onClick(label, [this, label] { ColourZone_Click(label); });
-    }
+    Command1 = control<QPushButton>(client, u"Command1", 6105, 6600, 495, 255);
+    buildMouseRoutes(client);
 
     Zeit1 = new QTimer(this);
     Zeit1->setObjectName(u"Zeit1"_s);
@@ -290,73 +223,39 @@ void Form1::buildControls() {
          std::initializer_list<QAbstractButton*>{Check1, Option3D3, Option3D8, Befehl4, Befehl3}) {
         connect(c, &QAbstractButton::clicked, this, &Form1::focusSink);
     }
-    onClick(Bezeichnung5, [this] { Bezeichnung5_Click(); });
-    onClick(Bezeichnung6, [this] { Bezeichnung6_Click(); });
-    onClick(client, [this] { Form_Click(); });
-
-    // Hint line: each control with a hint of its own, and the surfaces that clear it.
-    const auto hint = [this](const QString& text) { return [this, text] { setHint(text); }; };
-    onHover(Befehl1, [this] { Befehl1_MouseMove(); });
-    onHover(Befehl3, hint(u"Gespeicherte Bilder betrachten, löschen, kopieren..."_s));
-    onHover(Befehl4, hint(u"Gespeicherte Textdaten betrachten, bearbeiten, kopieren, löschen..."_s));
-    onHover(Command2, [this] { Command2_MouseMove(); });
-    onHover(Check1, hint(u"gesammelte Textdaten werden durch eine frei definierbare Linie getrennt"_s));
-    onHover(Option3D1, hint(u"Textdaten werden in einer einzigen Datei (CLIPBRD.DAT) gesammelt"_s));
-    onHover(
-        Option3D2,
-        hint(u"Textdaten werden in einzelnen, automatisch nummerierten Textdateien (.TXT) gespeichert"_s));
-    onHover(Option3D3, hint(u"Macht nach einem Klick auf  [ S T A R T ]  Platz auf dem Desktop"_s));
-    onHover(Option3D8, hint(u"Akustische Bestätigung für empfangene Daten aus der Zwischenablage"_s));
-    onHover(Bezeichnung5, [this] { Bezeichnung5_MouseMove(); });
-    onHover(Bezeichnung6, [this] { Bezeichnung6_MouseMove(); });
-    onHover(client, [this] { Form_MouseMove(); });
-    for (Panel* p : {Frame3D3, Frame3D4, Frame3D5, Frame3D6, Frame3D7, Frame3D8}) {
-        onHover(p, hint(QString()));
-    }
-    onHover(Frame3D9, [this] { Frame3D9_MouseMove(); });
-
     setFixedSize(sizeHint());
 }
 
-void Form1::onHover(QWidget* widget, std::function<void()> handler) {
-    widget->setMouseTracking(true);
-    widget->installEventFilter(this);
-    m_hover.insert(widget, std::move(handler));
-}
-
-void Form1::onClick(QWidget* widget, std::function<void()> handler) {
-    widget->installEventFilter(this);
-    m_click.insert(widget, std::move(handler));
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
-        auto* w = static_cast<QWidget*>(watched);
-        const auto* me = static_cast<QMouseEvent*>(event);
-        // A move passed up from a child belongs to the child: the surfaces that clear the
-        // hint only do so when the mouse is over their own bare area.
-        if (m_hover.contains(watched) && !w->childAt(me->position().toPoint())) {
-            // A disabled control takes no mouse: the movement belongs to its container.
-            QObject* target = w->isEnabled() || !w->parentWidget() ? watched : w->parentWidget();
-            if (m_hover.contains(target)) {
-                m_hover.value(target)();
-            }
-        }
-    } else if (event->type() == QEvent::MouseButtonRelease) {
-        auto* w = static_cast<QWidget*>(watched);
-        const auto* me = static_cast<QMouseEvent*>(event);
-        if (m_click.contains(watched) && me->button() == Qt::LeftButton &&
-            w->rect().contains(me->position().toPoint()) && !w->childAt(me->position().toPoint())) {
-            m_click.value(watched)();
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void Form1::Form1_Form_Load() {
+    setFileListPath(m_state.SavePath);
     CenterForm(*this);
     RightAlignMenuItem(*this, 2, u"\\/"_s);
     showCounters();
+}
+
+void Form1::applySettings(const Settings& settings) {
+    Option3D8->setChecked(settings.Signale);
+    Option3D3->setChecked(settings.Minimieren);
+    Check1->setChecked(settings.Trennlinie);
+    (settings.TextSammeln ? Option3D1 : Option3D2)->setChecked(true);
+    Check1->setEnabled(settings.TextSammeln);
+}
+
+Settings Form1::settings() const {
+    return {Option3D1->isChecked(), Check1->isChecked(), Option3D8->isChecked(), Option3D3->isChecked()};
+}
+
+void Form1::Form1_Form_Unload() {
+    WriteSettings(m_state, settings());
+    Zeit1->stop();
+    Timer1->stop();
+    // The other windows go without their own close handling.
+    for (QWidget* w : std::initializer_list<QWidget*>{m_form5, m_browser, m_separator}) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
 }
 
 void Form1::setFileListPath(const QString& path) {
@@ -494,14 +393,6 @@ void Form1::Befehl1_Click() {
     focusSink();
 }
 
-void Form1::Befehl1_MouseMove() {
-    if (Befehl1->text() == u"S T O P"_s) {
-        setHint(u"Überwachen der Zwischenablage beenden"_s);
-    } else if (Befehl1->text() == u"S T A R T"_s) {
-        setHint(u"Zwischenablage überwachen (Text- und Bilddaten werden gesammelt)"_s);
-    }
-}
-
 void Form1::Zeit1_Timer() {
     m_cycle->Zeit1_Timer();
 }
@@ -512,10 +403,6 @@ void Form1::Command2_Click() {
 
 void Form1::Timer1_Timer() {
     m_cycle->Timer1_Timer();
-}
-
-void Form1::Command2_MouseMove() {
-    setHint(u"Schnappschuss des gesamtem Bildschirminhaltes erstellen"_s);
 }
 
 void Form1::Option3D1_Click() {
@@ -530,59 +417,6 @@ void Form1::Option3D2_Click() {
     focusSink();
 }
 
-void Form1::Bezeichnung5_Click() {
-    focusSink();
-}
-
-void Form1::Bezeichnung6_Click() {
-    m_platform.desktop->shellOpen(webAddress());
-    focusSink();
-}
-
-void Form1::Bezeichnung5_MouseMove() {
-    setTextColor(Bezeichnung5, kBrightBlue);
-    setTextColor(Bezeichnung6, kNavy);
-    setHint(u"eMail an Pelloran schreiben"_s);
-}
-
-void Form1::Bezeichnung6_MouseMove() {
-    setTextColor(Bezeichnung6, kBrightBlue);
-    setTextColor(Bezeichnung5, kNavy);
-    setHint(u"PELLORAN Freeware-Downloads im Internet besuchen"_s);
-}
-
-void Form1::Frame3D9_MouseMove() {
-    setTextColor(Bezeichnung5, kNavy);
-    setTextColor(Bezeichnung6, kNavy);
-    setHint(QString());
-}
-
-void Form1::Form_MouseMove() {
-    setHint(QString());
-}
-
-void Form1::Form_Click() {
-    m_state.BlinkColor1 = 255;
-    m_state.BlinkColor2 = 0;
-}
-
-void Form1::ColourZone_Click(QLabel* zone) {
-    struct Pair {
-        QLabel* label;
-        quint32 c1, c2;
-    };
-    const Pair pairs[] = {{Label3, 65535, 0},        {Label4, 255, 0},
-                          {Label5, 16711680, 0},     {Label6, 65280, 0},
-                          {Label7, 255, 65535},      {Label8, 16777215, 192},
-                          {Label9, 16711680, 65535}, {Label10, 16711680, 16777215}};
-    for (const Pair& p : pairs) {
-        if (p.label == zone) {
-            m_state.BlinkColor1 = p.c1;
-            m_state.BlinkColor2 = p.c2;
-        }
-    }
-}
-
 void Form1::mnuMini_Click() {
     showMinimized();
 }
@@ -590,7 +424,7 @@ void Form1::mnuMini_Click() {
 void Form1::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
         m_unloaded = true;
-        Form1_Form_Unload(m_state, *this);
+        Form1_Form_Unload();
         event->accept();
         emit unloaded();
         return;

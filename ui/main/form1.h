@@ -2,8 +2,10 @@
 
 #include "app/filelist.h"
 #include "capture/captureview.h"
+#include "app/settings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -19,21 +21,33 @@ class QRadioButton;
 class Panel;
 class ImageBox;
 class CaptureCycle;
+class Form5;
+class Browser;
+class SeparatorDialog;
 struct AppState;
 struct Platform;
 
 // The main window. Controls are public members named like their handlers, because the
-// settings and the other windows read and set them directly: the option controls are the
-// live settings. The capture sees the window only as its view.
+// capture cycle reads and sets them directly: the option controls are the live settings.
+// The capture sees the window only as its view. It owns the windows it opens (the manager,
+// the chooser, the separator-line dialog) and hears from them through their signals.
 class Form1 final : public QMainWindow, public CaptureView {
     Q_OBJECT
 public:
     Form1(AppState& state, Platform& platform, QWidget* parent = nullptr);
     ~Form1() override;
 
-    AppState& state() { return m_state; }
     Platform& platform() { return m_platform; }
     CaptureCycle& cycle() { return *m_cycle; }
+
+    // The options onto the controls, and back from them.
+    void applySettings(const Settings& settings);
+    Settings settings() const;
+
+    // The windows opened from here, while they are open.
+    Form5* form5() const;
+    Browser* browser() const;
+    SeparatorDialog* separatorDialog() const;
 
     // Counters and the text-data hint from the file lists as they stand; refreshFileLists()
     // re-reads the directory first.
@@ -120,6 +134,7 @@ public:
 
 public slots:
     void Form1_Form_Load();
+    void Form1_Form_Unload();
     void Befehl1_Click();
     void Befehl1_MouseMove();
     void Zeit1_Timer();
@@ -141,6 +156,10 @@ public slots:
     void mnuTrenn_Click();
     void mnuSammel_Click();
     void mnuMini_Click();
+    void Browser_PathChosen();
+    void Browser_Left();
+    void form5_Left();
+    void SeparatorDialog_Left();
 
 signals:
     // The main window has closed and written the settings: the program ends.
@@ -153,12 +172,16 @@ protected:
 private:
     void buildControls();
     void buildMenu();
+    void buildMouseRoutes(QWidget* client);
     void onHover(QWidget* widget, std::function<void()> handler);
     void onClick(QWidget* widget, std::function<void()> handler);
 
     AppState& m_state;
     Platform& m_platform;
     std::unique_ptr<CaptureCycle> m_cycle;
+    QPointer<Form5> m_form5;
+    QPointer<Browser> m_browser;
+    QPointer<SeparatorDialog> m_separator;
     QHash<QObject*, std::function<void()>> m_hover;
     QHash<QObject*, std::function<void()>> m_click;
     bool m_unloaded = false;

@@ -4,7 +4,6 @@
 #include "app/commands.h"
 #include "app/inifile.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
 #include "ui/uistyle.h"
 
 #include <QCloseEvent>
@@ -65,14 +64,6 @@ SeparatorDialog::SeparatorDialog(AppState& state, Platform& platform, QWidget* p
     connect(Text1, &QLineEdit::returnPressed, this, &SeparatorDialog::Command1_Click);
     connect(Command1, &QPushButton::clicked, this, &SeparatorDialog::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &SeparatorDialog::Command2_Click);
-    if (m_state.form1) {
-        connect(m_state.form1, &QObject::destroyed, this, &QObject::deleteLater);
-        // The main window's close ends the program; this window goes without its own handling.
-        connect(m_state.form1, &Form1::unloaded, this, [this] {
-            hide();
-            deleteLater();
-        });
-    }
     CenterForm(*this);
 }
 
@@ -102,9 +93,7 @@ void SeparatorDialog::Command2_Click() {
 }
 
 void SeparatorDialog::Form_Unload() {
-    if (m_state.form1) {
-        m_state.form1->setEnabled(true);
-    }
+    emit left();
 }
 
 void SeparatorDialog::keyPressEvent(QKeyEvent* event) {

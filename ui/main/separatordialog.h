@@ -15,7 +15,7 @@ bool hasLineBreak(const QString& line);
 void SetSeparatorLine(AppState& state, const QString& line);
 
 // The small window in which the separator line is edited. Shown without blocking; closing it
-// in any way enables the main window again and discards it.
+// in any way discards it and tells its opener.
 class SeparatorDialog final : public QWidget {
     Q_OBJECT
 public:
@@ -30,6 +30,10 @@ public slots:
     void Command1_Click();
     void Command2_Click();
     void Form_Unload();
+
+signals:
+    // The window closed, in any way.
+    void left();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-Panel::Panel(QWidget* parent, const QColor& background) : QFrame(parent) {
+Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);

@@ -10,7 +10,7 @@
 class Panel final : public QFrame {
     Q_OBJECT
 public:
-    explicit Panel(QWidget* parent, const QColor& background);
+    explicit Panel(const QColor& background, QWidget* parent = nullptr);
     void setBackground(const QColor& color);
     QColor background() const;
     void setPicture(const QPixmap& picture);

@@ -6,9 +6,8 @@
 #include "app/savetextfile.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
+#include "ui/lists/copylists.h"
 #include "ui/main/widgets.h"
-#include "ui/manager/copylists.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
 
@@ -52,57 +51,37 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
 
 void Form5::buildControls() {
     const QColor face = palette().color(QPalette::Button);
-    const auto panel = [](QWidget* parent, const char16_t* name, int l, int t, int w, int h,
-                          const QColor& bg) {
-        auto* p = new Panel(parent, bg);
-        p->setObjectName(QString::fromUtf16(name));
-        place(p, l, t, w, h);
-        return p;
-    };
     const auto button = [this](QWidget* parent, const char16_t* name, const QString& caption, int l, int t,
                                int w, int h, void (Form5::*handler)()) {
-        auto* b = new QPushButton(caption, parent);
-        b->setObjectName(QString::fromUtf16(name));
-        place(b, l, t, w, h);
+        auto* b = control<QPushButton>(parent, name, l, t, w, h, caption);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
-    const auto list = [](QWidget* parent, const char16_t* name, int l, int t, int w, int h) {
-        auto* box = new QListWidget(parent);
-        box->setObjectName(QString::fromUtf16(name));
-        place(box, l, t, w, h);
-        setColors(box, kNavy, Qt::white);
-        return box;
-    };
     const auto label = [](QWidget* parent, const char16_t* name, const QString& caption, int l, int t, int w,
                           int h) {
-        auto* lab = new QLabel(caption, parent);
-        lab->setObjectName(QString::fromUtf16(name));
-        place(lab, l, t, w, h);
+        auto* lab = control<QLabel>(parent, name, l, t, w, h, caption);
         setColors(lab, kNavy, Qt::transparent);
         return lab;
     };
 
-    Frame3D1 = panel(this, u"Frame3D1", 180, 60, 1695, 825, kGrey);
-    Liste1 = list(Frame3D1, u"Liste1", 90, 105, 1455, 255);
+    Frame3D1 = control<Panel>(this, u"Frame3D1", 180, 60, 1695, 825, kGrey);
+    Liste1 = control<QListWidget>(Frame3D1, u"Liste1", 90, 105, 1455, 255);
     Befehl4 = button(Frame3D1, u"Befehl4", u"Neu"_s, 90, 435, 1455, 255, &Form5::Befehl4_Click);
 
-    Frame3D2 = panel(this, u"Frame3D2", 180, 915, 1695, 4440, kGrey);
-    Liste2 = list(Frame3D2, u"Liste2", 90, 105, 1455, 3570);
+    Frame3D2 = control<Panel>(this, u"Frame3D2", 180, 915, 1695, 4440, kGrey);
+    Liste2 = control<QListWidget>(Frame3D2, u"Liste2", 90, 105, 1455, 3570);
     Befehl5 = button(Frame3D2, u"Befehl5", u"Text löschen"_s, 90, 3705, 1455, 285, &Form5::Befehl5_Click);
     Befehl7 = button(Frame3D2, u"Befehl7", u"umbenennen"_s, 90, 4035, 1455, 285, &Form5::Befehl7_Click);
 
-    Frame3D3 = panel(this, u"Frame3D3", 1950, 60, 7305, 5295, face);
-    Text3 = new TextBox(Frame3D3);
-    Text3->setObjectName(u"Text3"_s);
-    place(Text3, -30, -30, 7290, 5280);
+    Frame3D3 = control<Panel>(this, u"Frame3D3", 1950, 60, 7305, 5295, face);
+    Text3 = control<TextBox>(Frame3D3, u"Text3", -30, -30, 7290, 5280);
     QFont verdana;
     verdana.setFamilies({u"Verdana"_s, u"DejaVu Sans"_s});
     verdana.setPointSizeF(8.25);
     verdana.setBold(true);
     Text3->setLook(verdana);
 
-    Frame3D4 = panel(this, u"Frame3D4", 195, 5475, 9075, 645, Qt::black);
+    Frame3D4 = control<Panel>(this, u"Frame3D4", 195, 5475, 9075, 645, QColor(Qt::black));
     Befehl1 = button(Frame3D4, u"Befehl1", u"<<<  Zurück"_s, 90, 105, 1605, 375, &Form5::Befehl1_Click);
     Befehl2 = button(Frame3D4, u"Befehl2", u"Speichern"_s, 1785, 105, 2325, 375, &Form5::Befehl2_Click);
     Befehl6 =
@@ -113,11 +92,9 @@ void Form5::buildControls() {
     Befehl6->setEnabled(false);
 
     // The two panels lie over the text box.
-    Frame3D7 = panel(this, u"Frame3D7", 2325, 2115, 3135, 1410, kGrey);
+    Frame3D7 = control<Panel>(this, u"Frame3D7", 2325, 2115, 3135, 1410, kGrey);
     Bezeichnung1 = label(Frame3D7, u"Bezeichnung1", u"Dateiname ohne Endung:"_s, 105, 120, 2400, 240);
-    Text2 = new QLineEdit(Frame3D7);
-    Text2->setObjectName(u"Text2"_s);
-    place(Text2, 105, 360, 2175, 360);
+    Text2 = control<QLineEdit>(Frame3D7, u"Text2", 105, 360, 2175, 360);
     Text2->setFont(sansFont(9.75, true));
     setColors(Text2, kNavy, Qt::white);
     Text2->installEventFilter(this);
@@ -127,18 +104,12 @@ void Form5::buildControls() {
     Befehl12 = button(Frame3D7, u"Befehl12", u"Abbruch"_s, 1920, 840, 975, 375, &Form5::Befehl12_Click);
     Frame3D7->hide();
 
-    Frame3D5 = panel(this, u"Frame3D5", 6810, 60, 2445, 5295, kGrey);
-    Laufwerk1 = new DriveList(Frame3D5);
-    Laufwerk1->setObjectName(u"Laufwerk1"_s);
-    place(Laufwerk1, 120, 120, 2175, 315);
-    Verzeichnis1 = new DirList(Frame3D5);
-    Verzeichnis1->setObjectName(u"Verzeichnis1"_s);
-    place(Verzeichnis1, 120, 480, 2175, 2055);
-    // All files: "*.*" would miss names without a full stop here.
-    Datei3 = new FileListBox(u"*"_s, Frame3D5);
-    Datei3->setObjectName(u"Datei3"_s);
-    place(Datei3, 120, 2640, 2175, 1650);
-    for (QWidget* w : std::initializer_list<QWidget*>{Laufwerk1, Verzeichnis1, Datei3}) {
+    Frame3D5 = control<Panel>(this, u"Frame3D5", 6810, 60, 2445, 5295, kGrey);
+    Laufwerk1 = control<DriveList>(Frame3D5, u"Laufwerk1", 120, 120, 2175, 315);
+    Verzeichnis1 = control<DirList>(Frame3D5, u"Verzeichnis1", 120, 480, 2175, 2055);
+    // All files: "*.*" would miss names without a full stop.
+    Datei3 = control<FileListBox>(Frame3D5, u"Datei3", 120, 2640, 2175, 1650, u"*"_s);
+    for (QWidget* w : std::initializer_list<QWidget*>{Liste1, Liste2, Laufwerk1, Verzeichnis1, Datei3}) {
         setColors(w, kNavy, Qt::white);
     }
     Command3D4 =
@@ -267,22 +238,10 @@ void Form5::Befehl1_Click() {
         return;
     }
     m_left = true;
-    Form1* form1 = m_state.form1;
-    if (form1) {
-        form1->refreshFileLists();
-        form1->showCounters();
-    }
     WriteIniString(m_state.AppTitle, u"CopyPath"_s, m_state.CopyPath, m_state.IniFile);
     hide();
     deleteLater();
-    // The next "Textdaten" makes a new window instead of reusing this one on its way out.
-    if (m_state.form5 == this) {
-        m_state.form5 = nullptr;
-    }
-    if (form1) {
-        form1->show();
-        form1->focusSink();
-    }
+    emit left();
 }
 
 void Form5::closeEvent(QCloseEvent* event) {
@@ -424,74 +383,4 @@ void Form5::Befehl4_Click() {
     boxEmptied();
     Befehl2->setEnabled(false);
     refill(Liste1, Datei1);
-}
-
-void Form5::Befehl6_Click() {
-    if (selection(Liste2).isEmpty()) {
-        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
-        return;
-    }
-    Bezeichnung3->setText(u"1"_s);
-    Frame3D5->show();
-    Frame3D5->raise();
-}
-
-void Form5::Command1_Click() {
-    if (selection(Liste1).isEmpty()) {
-        say(MessageBoxes::Icon::Information, u"Keine Text-Sammeldatei markiert !   "_s);
-        return;
-    }
-    Bezeichnung3->setText(u"0"_s);
-    Frame3D5->show();
-    Frame3D5->raise();
-}
-
-void Form5::Command3D4_Click() {
-    const bool collection = Bezeichnung3->text() == u"0"_s;
-    const QString name = selection(collection ? Liste1 : Liste2);
-    if (name.isEmpty()) {
-        // The entry went away while the panel was open: nothing to copy.
-        say(MessageBoxes::Icon::Information,
-            collection ? u"Keine Text-Sammeldatei markiert !   "_s : u"Kein Text markiert !   "_s);
-        return;
-    }
-    const QString dir = Verzeichnis1->path();
-    switch (copyFileTo(m_state.SavePath + name, dir, name)) {
-    case CopyResult::Exists:
-        say(MessageBoxes::Icon::Exclamation, u"Die Datei ist bereits vorhanden !   "_s);
-        break;
-    case CopyResult::Failed:
-        say(MessageBoxes::Icon::Exclamation,
-            u"Die Datei konnte nicht nach "_s + dir + u" kopiert werden !   "_s);
-        break;
-    case CopyResult::Copied:
-        say(MessageBoxes::Icon::Information, u"Die Datei wurde nach "_s + dir + u" kopiert !   "_s);
-        m_state.CopyPath = dir;
-        break;
-    }
-    Frame3D5->hide();
-    Datei3->refresh();
-}
-
-void Form5::Command3D5_Click() {
-    Frame3D5->hide();
-}
-
-void Form5::Laufwerk1_Change() {
-    const QString drive = Laufwerk1->drive();
-    if (!Verzeichnis1->setPath(Laufwerk1->currentDirOf(drive)) && !Verzeichnis1->setPath(drive)) {
-        // A drive that cannot be read: the lists stay where they were.
-        Laufwerk1->setDriveFor(Verzeichnis1->path());
-    }
-}
-
-void Form5::Verzeichnis1_Change() {
-    Datei3->setPath(Verzeichnis1->path());
-    Laufwerk1->setDriveFor(Verzeichnis1->path());
-    Laufwerk1->rememberDir(Verzeichnis1->path());
-}
-
-void Form5::Verzeichnis1_Click() {
-    // Highlighting is no opening: the files shown stay those of the opened directory.
-    Datei3->setPath(Verzeichnis1->path());
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/filelist.h"
+#include "app/textfiles.h"
 #include "platform/messageboxes.h"
-#include "ui/manager/textfiles.h"
 
 #include <QWidget>
 
@@ -83,6 +83,10 @@ public slots:
     void Laufwerk1_Change();
     void Verzeichnis1_Change();
     void Verzeichnis1_Click();
+
+signals:
+    // "<<<  Zurück", or the frame's close: the window is on its way out.
+    void left();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/manager/textfiles.h"
+#include "app/textfiles.h"
 
 #include <Qsci/qsciscintilla.h>
 

@@ -5,8 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-// What the chooser's lists show: the places a collection directory can be picked from, the
-// directory tree around one directory, and the files of a directory. No widgets here.
+// What the drive, directory and file lists of every window show (the chooser's and the
+// manager's copy panel): the places a directory can be picked from, the directories around
+// one directory, and the files of a directory. No widgets here.
 
 // A "drive": a mounted volume or the home directory, with the text the drive list shows.
 struct Drive {
@@ -14,8 +15,11 @@ struct Drive {
     QString root; // without a final separator, except for the file system root itself
 };
 
-// File systems that hold no user files (kernel interfaces, memory-only scratch space).
+// File systems that hold no user files (kernel interfaces, memory-only scratch space, the
+// layers of a container's root).
 bool isPseudoFileSystem(const QByteArray& type);
+// Mount points that belong to the system rather than the user (/proc, /boot, ...).
+bool isSystemMountPoint(const QString& root);
 // The home directory first, then the mounted volumes that can hold a collection directory.
 QList<Drive> availableDrives();
 // The drive whose root contains the path (the deepest one); -1 when none does.

@@ -1,9 +1,10 @@
-#include "ui/manager/copylists.h"
+#include "ui/lists/copylists.h"
+
+#include "app/places.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStorageInfo>
 #include <QStyle>
 
 using namespace Qt::StringLiterals;
@@ -11,23 +12,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
-
-bool isPseudo(const QStorageInfo& volume) {
-    static const QList<QByteArray> kTypes = {
-        "tmpfs",   "devtmpfs", "ramfs",    "proc",        "sysfs",    "cgroup",  "cgroup2",   "devpts",
-        "mqueue",  "debugfs",  "tracefs",  "securityfs",  "pstore",   "bpf",     "hugetlbfs", "configfs",
-        "fusectl", "autofs",   "efivarfs", "binfmt_misc", "squashfs", "overlay", "nsfs",      "rpc_pipefs"};
-    if (kTypes.contains(volume.fileSystemType())) {
-        return true;
-    }
-    const QString root = volume.rootPath();
-    for (const auto& system : {u"/proc"_s, u"/sys"_s, u"/dev"_s, u"/run"_s, u"/boot"_s}) {
-        if ((root == system || root.startsWith(system + u'/')) && !root.startsWith(u"/run/media/"_s)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 bool holds(const QString& root, const QString& path) {
     return path == root || root == u"/"_s || path.startsWith(root + u'/');
@@ -47,28 +31,19 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
 }
 
 QStringList DriveList::volumes() {
-    QStringList roots{plainDir(QDir::homePath()), u"/"_s};
-    QStringList more;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady() || isPseudo(volume)) {
-            continue;
-        }
-        const QString root = plainDir(volume.rootPath());
-        if (!roots.contains(root) && !more.contains(root)) {
-            more.append(root);
-        }
+    QStringList roots;
+    for (const Drive& d : availableDrives()) {
+        roots.append(d.root);
     }
-    more.sort();
-    return roots + more;
+    return roots;
 }
 
 void DriveList::refresh() {
     const QString chosen = drive();
     clear();
     const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
-    for (const QString& root : volumes()) {
-        const QString name = QStorageInfo(root).name();
-        addItem(icon, name.isEmpty() ? root : root + u"  ["_s + name + u']', root);
+    for (const Drive& d : availableDrives()) {
+        addItem(icon, d.label, d.root);
     }
     const int again = findData(chosen);
     setCurrentIndex(again >= 0 ? again : 0);
@@ -127,11 +102,6 @@ bool DirList::setPath(const QString& dir) {
     return true;
 }
 
-QString DirList::highlighted() const {
-    const QListWidgetItem* item = currentItem();
-    return item ? item->data(kPathRole).toString() : m_path;
-}
-
 void DirList::refresh() {
     clear();
     if (m_path.isEmpty()) {
@@ -140,23 +110,14 @@ void DirList::refresh() {
     QStyle* style = QApplication::style();
     const QIcon open = style->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto add = [this](const QIcon& icon, int level, const QString& name, const QString& path) {
-        auto* item = new QListWidgetItem(icon, QString(level * 2, u' ') + name, this);
-        item->setData(kPathRole, path);
-        return item;
-    };
-    // The root, then each level down to the opened directory.
-    QListWidgetItem* current = add(open, 0, u"/"_s, u"/"_s);
-    int level = 0;
-    QString path;
-    for (const QString& part : m_path.split(u'/', Qt::SkipEmptyParts)) {
-        path += u'/' + part;
-        current = add(open, ++level, part, path);
-    }
-    const QDir dir(m_path);
-    for (const QString& sub :
-         dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
-        add(closed, level + 1, sub, m_path == u"/"_s ? m_path + sub : m_path + u'/' + sub);
+    // The root, then each level down to the opened directory, then its subdirectories.
+    QListWidgetItem* current = nullptr;
+    for (const DirEntry& e : dirListEntries(m_path)) {
+        auto* item = new QListWidgetItem(e.open ? open : closed, QString(e.depth * 2, u' ') + e.name, this);
+        item->setData(kPathRole, e.path);
+        if (e.open) {
+            current = item;
+        }
     }
     setCurrentItem(current);
 }

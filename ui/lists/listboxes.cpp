@@ -1,4 +1,4 @@
-#include "ui/chooser/listboxes.h"
+#include "ui/lists/listboxes.h"
 
 #include <QDir>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "ui/manager/textfiles.h"
+#include "app/textfiles.h"
 
 #include "app/inifile.h"
 #include "capture/safefile.h"
@@ -17,7 +17,7 @@ QString decodeFileText(const QByteArray& bytes) {
     if (!utf8.hasError()) {
         return text;
     }
-    // Line by line: a file of an older version may have had UTF-8 captures appended to it.
+    // Line by line: a Windows-1252 file may have had UTF-8 captures appended to it since.
     text.clear();
     text.reserve(bytes.size());
     qsizetype start = 0;

@@ -1,4 +1,4 @@
-#include "ui/chooser/places.h"
+#include "app/places.h"
 
 #include "app/commands.h"
 
@@ -17,20 +17,6 @@ bool listable(const QString& path) {
     return info.isDir() && info.isReadable() && info.isExecutable();
 }
 
-// Mount points below these belong to the system, not to the user; removable media that
-// the desktop mounts under /run/media are the exception.
-bool systemMountPoint(const QString& root) {
-    if (root.startsWith(u"/run/media/"_s)) {
-        return false;
-    }
-    for (const QString& prefix : {u"/proc"_s, u"/sys"_s, u"/dev"_s, u"/run"_s, u"/boot/efi"_s}) {
-        if (root == prefix || root.startsWith(prefix + kSep)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool contains(const QString& root, const QString& path) {
     if (root == QDir::rootPath()) {
         return path.startsWith(kSep);
@@ -45,8 +31,21 @@ bool isPseudoFileSystem(const QByteArray& type) {
         "proc",       "sysfs",      "devtmpfs", "devpts",          "tmpfs",       "ramfs",    "cgroup",
         "cgroup2",    "securityfs", "debugfs",  "tracefs",         "pstore",      "bpf",      "mqueue",
         "hugetlbfs",  "configfs",   "fusectl",  "autofs",          "binfmt_misc", "efivarfs", "nsfs",
-        "rpc_pipefs", "selinuxfs",  "squashfs", "fuse.gvfsd-fuse", "fuse.portal"};
+        "rpc_pipefs", "selinuxfs",  "squashfs", "fuse.gvfsd-fuse", "fuse.portal", "overlay"};
     return pseudo.contains(type);
+}
+
+// Removable media that the desktop mounts under /run/media are the user's.
+bool isSystemMountPoint(const QString& root) {
+    if (root.startsWith(u"/run/media/"_s)) {
+        return false;
+    }
+    for (const QString& prefix : {u"/proc"_s, u"/sys"_s, u"/dev"_s, u"/run"_s, u"/boot"_s}) {
+        if (root == prefix || root.startsWith(prefix + kSep)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QList<Drive> availableDrives() {
@@ -59,7 +58,7 @@ QList<Drive> availableDrives() {
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString root = QDir::cleanPath(volume.rootPath());
         // Single files bound into place (a container's /etc/hosts) are mount points too.
-        if (!volume.isValid() || isPseudoFileSystem(volume.fileSystemType()) || systemMountPoint(root) ||
+        if (!volume.isValid() || isPseudoFileSystem(volume.fileSystemType()) || isSystemMountPoint(root) ||
             !QFileInfo(root).isDir() || root == home) {
             continue;
         }

@@ -17,7 +17,7 @@ inline void sendMouse(QWidget* w, QEvent::Type type, QPoint at) {
     QApplication::sendEvent(w, &ev);
 }
 
-inline void clickOn(QWidget* w, QPoint at) {
+inline void clickOn(QWidget* w, QPoint at = {2, 2}) {
     sendMouse(w, QEvent::MouseButtonPress, at);
     sendMouse(w, QEvent::MouseButtonRelease, at);
 }
@@ -37,10 +37,18 @@ inline void doubleClickRow(QAbstractItemView* view, const QModelIndex& index) {
     doubleClickOn(view->viewport(), view->visualRect(index).center());
 }
 
-// Types text key by key; a key whose press was swallowed never reaches the widget.
+// A mouse movement without a button held, as the window system delivers it.
+inline void moveOver(QWidget* w, QPoint at = {2, 2}) {
+    QMouseEvent ev(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
+}
+
+// Types text key by key (CR as the Return key); a key whose press was swallowed never
+// reaches the widget.
 inline void typeText(QWidget* w, const QString& text) {
     for (const QChar c : text) {
-        const int key = c.toUpper().unicode();
+        const int key = c == u'\r' ? int(Qt::Key_Return) : int(c.toUpper().unicode());
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
         QApplication::sendEvent(w, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));

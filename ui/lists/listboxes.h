@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/chooser/places.h"
+#include "app/places.h"
 
 #include <QComboBox>
 #include <QListWidget>

@@ -8,7 +8,7 @@
 // and copies them. No widgets here.
 
 // Text of a file: UTF-8; a line that is not valid UTF-8 is taken as Windows-1252, so files
-// of older versions, and older files that later captures appended to, open without loss.
+// in the Windows code page, and such files that later captures appended to, open without loss.
 QString decodeFileText(const QByteArray& bytes);
 
 // The manager's line rules: a line ends at CR LF or at a lone CR, a lone LF stays inside

@@ -6,10 +6,11 @@
 #include <QHash>
 #include <QListWidget>
 
-// The three lists of the copy panel: drives, directories, files.
+// The drive, directory and file lists of the manager's copy panel, on the same places as
+// the chooser's lists (app/places.h).
 
-// The places to copy to: the home directory, the root directory and the mounted volumes
-// that hold files (no pseudo file systems). Each entry's "drive" is its root directory.
+// The places to copy to, as the chooser offers them (availableDrives()). Each entry's
+// "drive" is its root directory.
 class DriveList final : public QComboBox {
     Q_OBJECT
 public:
@@ -40,8 +41,6 @@ public:
     const QString& path() const { return m_path; }
     // Opens a directory; false, and nothing changes, when it is no readable directory.
     bool setPath(const QString& dir);
-    // The directory of the highlighted entry.
-    QString highlighted() const;
     void refresh();
 
 signals:

@@ -1,0 +1,82 @@
+// Form5: the copy panel, which copies a collection file or a single text file into another
+// directory.
+#include "app/appstate.h"
+#include "app/textfiles.h"
+#include "ui/lists/copylists.h"
+#include "ui/main/widgets.h"
+#include "ui/manager/form5.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+using namespace Qt::StringLiterals;
+
+void Form5::Befehl6_Click() {
+    if (selection(Liste2).isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
+        return;
+    }
+    Bezeichnung3->setText(u"1"_s);
+    Frame3D5->show();
+    Frame3D5->raise();
+}
+
+void Form5::Command1_Click() {
+    if (selection(Liste1).isEmpty()) {
+        say(MessageBoxes::Icon::Information, u"Keine Text-Sammeldatei markiert !   "_s);
+        return;
+    }
+    Bezeichnung3->setText(u"0"_s);
+    Frame3D5->show();
+    Frame3D5->raise();
+}
+
+void Form5::Command3D4_Click() {
+    const bool collection = Bezeichnung3->text() == u"0"_s;
+    const QString name = selection(collection ? Liste1 : Liste2);
+    if (name.isEmpty()) {
+        // The entry went away while the panel was open: nothing to copy.
+        say(MessageBoxes::Icon::Information,
+            collection ? u"Keine Text-Sammeldatei markiert !   "_s : u"Kein Text markiert !   "_s);
+        return;
+    }
+    const QString dir = Verzeichnis1->path();
+    switch (copyFileTo(m_state.SavePath + name, dir, name)) {
+    case CopyResult::Exists:
+        say(MessageBoxes::Icon::Exclamation, u"Die Datei ist bereits vorhanden !   "_s);
+        break;
+    case CopyResult::Failed:
+        say(MessageBoxes::Icon::Exclamation,
+            u"Die Datei konnte nicht nach "_s + dir + u" kopiert werden !   "_s);
+        break;
+    case CopyResult::Copied:
+        say(MessageBoxes::Icon::Information, u"Die Datei wurde nach "_s + dir + u" kopiert !   "_s);
+        m_state.CopyPath = dir;
+        break;
+    }
+    Frame3D5->hide();
+    Datei3->refresh();
+}
+
+void Form5::Command3D5_Click() {
+    Frame3D5->hide();
+}
+
+void Form5::Laufwerk1_Change() {
+    const QString drive = Laufwerk1->drive();
+    if (!Verzeichnis1->setPath(Laufwerk1->currentDirOf(drive)) && !Verzeichnis1->setPath(drive)) {
+        // A drive that cannot be read: the lists stay where they were.
+        Laufwerk1->setDriveFor(Verzeichnis1->path());
+    }
+}
+
+void Form5::Verzeichnis1_Change() {
+    Datei3->setPath(Verzeichnis1->path());
+    Laufwerk1->setDriveFor(Verzeichnis1->path());
+    Laufwerk1->rememberDir(Verzeichnis1->path());
+}
+
+void Form5::Verzeichnis1_Click() {
+    // Highlighting is no opening: the files shown stay those of the opened directory.
+    Datei3->setPath(Verzeichnis1->path());
+}
