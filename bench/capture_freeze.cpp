@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <list>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -23,8 +24,8 @@ int main(int argc, char** argv) {
     AppState state;
     Platform platform = makeSystemPlatform();
     InitPaths(state, dir.path() + QStringLiteral("/snapwell"));
-    Form1 form1(state, platform);
-    LoadSettings(state, form1);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     form1.Option3D8->setChecked(true);
     form1.show();
     form1.Befehl1_Click();

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -52,9 +53,8 @@ int runCase(int count) {
     Platform platform = makeSystemPlatform();
     AppState state;
     InitPaths(state, appPath + u"snapwell"_s);
-    Form1 form1(state, platform);
-    state.form1 = &form1;
-    LoadSettings(state, form1);
+    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
+    Form1& form1 = *window;
     form1.show();
     QCoreApplication::processEvents();
     const qint64 startup = clock.elapsed();

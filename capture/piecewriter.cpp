@@ -11,8 +11,7 @@ namespace {
 
 // Written whole under a temporary name, synced, then given the first free number: a crash
 // never leaves half a piece, and an existing file is never replaced.
-template <typename Fill>
-WriteResult writeNumbered(const Piece& piece, const QString& suffix, Fill fill) {
+template <typename Fill> WriteResult writeNumbered(const Piece& piece, const QString& suffix, Fill fill) {
     WriteResult r;
     SafeFile::NewFile file(piece.dir);
     if (file.isOpen() && fill(file)) {

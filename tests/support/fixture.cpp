@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QThread>
 #include <QLabel>
+#include <QThread>
 
 #include <sys/mount.h>
 

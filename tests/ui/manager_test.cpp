@@ -1,7 +1,7 @@
 // The text data manager: opening it from the main window, its lists, showing files, the
 // button states and leaving it.
+#include "tests/support/uievents.h"
 #include "tests/ui/managerfixture.h"
-#include "tests/ui/uievents.h"
 
 #include <QScrollBar>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/filelist.h"
-#include "capture/captureview.h"
 #include "app/settings.h"
+#include "capture/captureview.h"
 
 #include <QMainWindow>
 #include <QPointer>
