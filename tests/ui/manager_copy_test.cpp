@@ -26,12 +26,11 @@ protected:
     QString m_target;
 };
 
-TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnce) {
+TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndDrivesKeepTheirDirectory) {
     Form5& f = open();
     f.Liste1->clearSelection();
     f.Command1_Click();
-    EXPECT_EQ(lastMessage(), u"Keine Text-Sammeldatei markiert !   "_s);
-    EXPECT_EQ(shown().last().icon, Icon::Information);
+    EXPECT_EQ(said(), std::pair(u"Keine Text-Sammeldatei markiert !   "_s, Icon::Information));
     f.Befehl6_Click();
     EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
     EXPECT_FALSE(f.Frame3D5->isVisible());
@@ -41,6 +40,17 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnce) {
     f.Befehl6_Click();
     EXPECT_TRUE(f.Frame3D5->isVisible());
     EXPECT_EQ(f.Bezeichnung3->text(), u"1"_s);
+    const QString gone = m_dir.path() + u"/weg"_s;
+    ASSERT_TRUE(QDir().mkdir(gone));
+    ASSERT_TRUE(f.Verzeichnis1->setPath(gone));
+    ASSERT_TRUE(QDir().rmdir(gone));
+    f.Command3D4_Click();
+    EXPECT_EQ(said(), std::pair(u"Die Datei konnte nicht nach "_s + gone + u" kopiert werden !   "_s,
+                                Icon::Exclamation));
+    EXPECT_FALSE(QFileInfo::exists(gone));
+    EXPECT_EQ(m_state.CopyPath, QString());
+    EXPECT_EQ(f.Datei3->count(), 0);
+    f.Befehl6_Click();
     f.Command3D5_Click();
     EXPECT_FALSE(f.Frame3D5->isVisible());
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
@@ -60,8 +70,8 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnce) {
     const qsizetype before = shown().size();
     f.Command3D4_Click();
     ASSERT_EQ(shown().size(), before + 1);
-    EXPECT_EQ(shown().last().text, u"Die Datei wurde nach "_s + m_target + u" kopiert !   "_s);
-    EXPECT_EQ(shown().last().icon, Icon::Information);
+    EXPECT_EQ(said(),
+              std::pair(u"Die Datei wurde nach "_s + m_target + u" kopiert !   "_s, Icon::Information));
     EXPECT_EQ(readFile(m_target + u"/clipbrd.dat"_s), "Sammlung\r\n");
     EXPECT_FALSE(QFileInfo::exists(m_target + u"/unter/clipbrd.dat"_s));
     EXPECT_EQ(m_state.CopyPath, m_target); // no final separator
@@ -72,8 +82,7 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnce) {
     put(u"clipbrd.dat"_s, "mehr Sammlung\r\n");
     f.Command1_Click();
     f.Command3D4_Click();
-    EXPECT_EQ(lastMessage(), u"Die Datei ist bereits vorhanden !   "_s);
-    EXPECT_EQ(shown().last().icon, Icon::Exclamation);
+    EXPECT_EQ(said(), std::pair(u"Die Datei ist bereits vorhanden !   "_s, Icon::Exclamation));
     EXPECT_EQ(readFile(m_target + u"/clipbrd.dat"_s), "Sammlung\r\n");
     EXPECT_FALSE(f.Frame3D5->isVisible());
 
@@ -85,22 +94,6 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnce) {
     f.Command3D4_Click();
     EXPECT_EQ(readFile(m_target + u"/unter/a.txt"_s), "A\r\n");
     EXPECT_EQ(m_state.CopyPath, m_target + u"/unter"_s);
-}
-
-TEST_F(CopyTest, AFailedOrEmptiedCopyCopiesNothing) {
-    Form5& f = open();
-    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
-    f.Befehl6_Click();
-    const QString gone = m_dir.path() + u"/weg"_s;
-    ASSERT_TRUE(QDir().mkdir(gone));
-    ASSERT_TRUE(f.Verzeichnis1->setPath(gone));
-    ASSERT_TRUE(QDir().rmdir(gone));
-    f.Command3D4_Click();
-    EXPECT_EQ(lastMessage(), u"Die Datei konnte nicht nach "_s + gone + u" kopiert werden !   "_s);
-    EXPECT_EQ(shown().last().icon, Icon::Exclamation);
-    EXPECT_FALSE(QFileInfo::exists(gone));
-    EXPECT_EQ(m_state.CopyPath, QString());
-    EXPECT_EQ(f.Datei3->count(), 0);
 
     // The entry is deleted while the panel is open: nothing is copied or said to be.
     f.Befehl6_Click();
@@ -109,8 +102,49 @@ TEST_F(CopyTest, AFailedOrEmptiedCopyCopiesNothing) {
     ASSERT_FALSE(QFileInfo::exists(files() + u"a.txt"_s));
     f.Command3D4_Click();
     EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
-    EXPECT_TRUE(QDir(m_target).entryList(QDir::Files).isEmpty());
-    EXPECT_EQ(m_state.CopyPath, QString());
+    EXPECT_FALSE(QFileInfo::exists(m_target + u"/a.txt"_s));
+    EXPECT_EQ(m_state.CopyPath, m_target + u"/unter"_s);
+
+    // The drive list offers readable places only.
+    const QStringList volumes = DriveList::volumes();
+    EXPECT_EQ(volumes.value(0), QDir::homePath());
+    EXPECT_TRUE(volumes.contains(u"/"_s));
+    for (const QString& v : volumes) {
+        EXPECT_FALSE(v.startsWith(u"/proc"_s) || v.startsWith(u"/sys"_s) || v.startsWith(u"/dev"_s))
+            << v.toStdString();
+    }
+
+    ASSERT_TRUE(f.Verzeichnis1->setPath(m_target));
+    const int targetDrive = f.Laufwerk1->currentIndex();
+    const QString targetRoot = f.Laufwerk1->drive();
+    ASSERT_TRUE(targetRoot == u"/"_s || m_target.startsWith(targetRoot + u'/'));
+    // Another drive, then back: the directory opened there last comes back.
+    int other = f.Laufwerk1->findData(QDir::homePath());
+    if (other == targetDrive) {
+        other = f.Laufwerk1->findData(u"/"_s);
+    }
+    ASSERT_GE(other, 0);
+    f.Laufwerk1->setCurrentIndex(other);
+    emit f.Laufwerk1->activated(other);
+    const QString otherRoot = f.Laufwerk1->itemData(other).toString();
+    EXPECT_EQ(f.Laufwerk1->currentIndex(), other);
+    EXPECT_TRUE(f.Verzeichnis1->path() == otherRoot || f.Verzeichnis1->path().startsWith(otherRoot + u'/'))
+        << f.Verzeichnis1->path().toStdString();
+    EXPECT_NE(f.Verzeichnis1->path(), m_target);
+    EXPECT_EQ(f.Datei3->path(), f.Verzeichnis1->path());
+    f.Laufwerk1->setCurrentIndex(targetDrive);
+    emit f.Laufwerk1->activated(targetDrive);
+    EXPECT_EQ(f.Verzeichnis1->path(), m_target);
+    EXPECT_EQ(f.Datei3->path(), m_target);
+
+    // A drive that cannot be read: the lists stay, and so does the drive shown.
+    f.Laufwerk1->addItem(u"/media/fehlt"_s,
+                         u"/media/fehlt-"_s + QString::number(QCoreApplication::applicationPid()));
+    const int missing = f.Laufwerk1->count() - 1;
+    f.Laufwerk1->setCurrentIndex(missing);
+    emit f.Laufwerk1->activated(missing);
+    EXPECT_EQ(f.Verzeichnis1->path(), m_target);
+    EXPECT_EQ(f.Laufwerk1->drive(), targetRoot);
 }
 
 TEST_F(CopyTest, TheCopyTargetIsRememberedThroughTheProfile) {
@@ -148,49 +182,6 @@ TEST_F(CopyTest, TheCopyTargetIsRememberedThroughTheProfile) {
     leave();
     EXPECT_EQ(ReadIniString(m_state.AppTitle, u"CopyPath"_s, m_state.IniFile, QString()),
               m_target + u"/unter/"_s);
-}
-
-TEST_F(CopyTest, TheDriveListOffersReadablePlacesOnly) {
-    const QStringList volumes = DriveList::volumes();
-    EXPECT_EQ(volumes.value(0), QDir::homePath());
-    EXPECT_TRUE(volumes.contains(u"/"_s));
-    for (const QString& v : volumes) {
-        EXPECT_FALSE(v.startsWith(u"/proc"_s) || v.startsWith(u"/sys"_s) || v.startsWith(u"/dev"_s))
-            << v.toStdString();
-    }
-
-    Form5& f = open();
-    ASSERT_TRUE(f.Verzeichnis1->setPath(m_target));
-    const int targetDrive = f.Laufwerk1->currentIndex();
-    const QString targetRoot = f.Laufwerk1->drive();
-    ASSERT_TRUE(targetRoot == u"/"_s || m_target.startsWith(targetRoot + u'/'));
-    // Another drive, then back: the directory opened there last comes back.
-    int other = f.Laufwerk1->findData(QDir::homePath());
-    if (other == targetDrive) {
-        other = f.Laufwerk1->findData(u"/"_s);
-    }
-    ASSERT_GE(other, 0);
-    f.Laufwerk1->setCurrentIndex(other);
-    emit f.Laufwerk1->activated(other);
-    const QString otherRoot = f.Laufwerk1->itemData(other).toString();
-    EXPECT_EQ(f.Laufwerk1->currentIndex(), other);
-    EXPECT_TRUE(f.Verzeichnis1->path() == otherRoot || f.Verzeichnis1->path().startsWith(otherRoot + u'/'))
-        << f.Verzeichnis1->path().toStdString();
-    EXPECT_NE(f.Verzeichnis1->path(), m_target);
-    EXPECT_EQ(f.Datei3->path(), f.Verzeichnis1->path());
-    f.Laufwerk1->setCurrentIndex(targetDrive);
-    emit f.Laufwerk1->activated(targetDrive);
-    EXPECT_EQ(f.Verzeichnis1->path(), m_target);
-    EXPECT_EQ(f.Datei3->path(), m_target);
-
-    // A drive that cannot be read: the lists stay, and so does the drive shown.
-    f.Laufwerk1->addItem(u"/media/fehlt"_s,
-                         u"/media/fehlt-"_s + QString::number(QCoreApplication::applicationPid()));
-    const int missing = f.Laufwerk1->count() - 1;
-    f.Laufwerk1->setCurrentIndex(missing);
-    emit f.Laufwerk1->activated(missing);
-    EXPECT_EQ(f.Verzeichnis1->path(), m_target);
-    EXPECT_EQ(f.Laufwerk1->drive(), targetRoot);
 }
 
 } // namespace

@@ -10,15 +10,10 @@
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QThread>
 
 #include <tuple>
 
@@ -57,9 +52,12 @@ protected:
         m_form1->form5()->Befehl1_Click();
         destroyDeferred();
     }
-    static void destroyDeferred() {
+    // The window's deferred destruction carried out: the main window is back, alone.
+    void destroyDeferred() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         settle();
+        EXPECT_FALSE(m_form1->form5());
+        EXPECT_TRUE(m_form1->isVisible());
     }
 
     static QStringList entries(const QListWidget* list) {
@@ -77,16 +75,10 @@ protected:
 
     const QList<FakeMessageBoxes::Shown>& shown() const { return m_fake->messages.shown; }
     QString lastMessage() const { return shown().isEmpty() ? QString() : shown().last().text; }
-    void answer(Answer a) { m_fake->messages.answers.append(a); }
-
-    // Waits for a file that is read in the background.
-    static bool waitLoaded(const Form5& f, int ms = 20000) {
-        QElapsedTimer t;
-        t.start();
-        while (f.Text3->loading() && t.elapsed() < ms) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(2);
-        }
-        return !f.Text3->loading();
+    std::pair<QString, Icon> said() const {
+        const auto s = shown().value(shown().size() - 1);
+        return {s.text, s.icon};
     }
+    QByteArray file(const QString& name) const { return readFile(files() + name); }
+    void answer(Answer a) { m_fake->messages.answers.append(a); }
 };
