@@ -2,7 +2,6 @@
 #include "tests/support/fixture.h"
 #include "tests/support/uievents.h"
 
-#include "app/appmodul.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
 
@@ -104,12 +103,6 @@ TEST_F(MenuTest, ConfirmedSeparatorLineShapesTheVeryNextPieceAndReachesTheProfil
 
     m_form1->close();
     EXPECT_TRUE(readFile(profile()).contains("\r\nTrennzeichen=-----\r\n"));
-    // A new start reads it back.
-    m_form1.reset();
-    m_state = AppState();
-    InitPaths(m_state, m_appPath + u"snapwell"_s);
-    start();
-    EXPECT_EQ(m_state.TrennBlock, u"\r\n-----\r\n"_s);
 }
 
 TEST_F(MenuTest, SeparatorDialogTakesNinetyNineColonsRefusesLineBreaksAndEmptyLinesAndCancelsInEveryWay) {
