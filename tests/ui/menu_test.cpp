@@ -2,13 +2,11 @@
 #include "tests/support/fixture.h"
 #include "tests/support/uievents.h"
 
-#include "app/appmodul.h"
 #include "ui/main/form1.h"
 #include "ui/main/separatordialog.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -37,55 +35,51 @@ protected:
         EXPECT_LE(shown, 1);
         return found;
     }
-
-    void capture(const QString& text) {
-        m_fake->clipboard.setText(text);
-        settleCapture();
-    }
-
-    QString line(QChar c, int n) { return QString(n, c); }
 };
 
-TEST_F(MenuTest, DesktopLinkTakesNoPlaceInTheMenuBar) {
+TEST_F(MenuTest, BarShowsTwoCommandsLeftAndMinimiseRightWhichKeepsMonitoringGoing) {
     start();
     m_form1->show();
     QMenuBar* bar = m_form1->menuBar();
-    EXPECT_FALSE(m_form1->mnuDesktopLink->isVisible());
+    QStringList visible;
+    for (QAction* a : bar->actions()) {
+        if (a->isVisible() && !a->isSeparator()) {
+            visible << a->text();
+        }
+    }
+    EXPECT_EQ(visible,
+              (QStringList{u"Trennlinie definieren..."_s, u"Sammel-Verzeichnis ändern..."_s, u"\\/"_s}));
+    // The desktop link takes no place; the two commands stand side by side at the left.
     EXPECT_EQ(m_form1->mnuDesktopLink->text(), u"Desktop-Verknüpfung"_s);
     EXPECT_TRUE(bar->actionGeometry(m_form1->mnuDesktopLink).isNull());
-    // The two commands stand side by side at the left.
     const QRect trenn = bar->actionGeometry(m_form1->mnuTrenn);
     const QRect sammel = bar->actionGeometry(m_form1->mnuSammel);
+    const QRect mini = bar->actionGeometry(m_form1->mnuMini);
     EXPECT_LT(trenn.left(), 10);
     EXPECT_LT(trenn.right(), sammel.left());
     EXPECT_LT(sammel.left() - trenn.right(), 20);
-}
+    EXPECT_GT(mini.left(), sammel.right() + 100);
+    EXPECT_GE(mini.right(), bar->width() - 20);
 
-TEST_F(MenuTest, MinimiseKeepsMonitoringGoing) {
-    start();
-    m_form1->show();
     startMonitoring();
     m_form1->mnuMini->trigger();
     EXPECT_TRUE(m_form1->isMinimized());
     EXPECT_TRUE(m_form1->Zeit1->isActive());
-
     m_form1->Zeit1_Timer();
     const QString first = m_form1->windowTitle();
-    m_form1->Zeit1_Timer();
+    copy(u"Beim Minimieren"_s);
     EXPECT_NE(m_form1->windowTitle(), first);
-
-    capture(u"Beim Minimieren"_s);
     EXPECT_TRUE(readFile(files() + u"clipbrd.dat"_s).startsWith("Beim Minimieren"));
 }
 
 TEST_F(MenuTest, ConfirmedSeparatorLineShapesTheVeryNextPieceAndReachesTheProfile) {
     start();
     startMonitoring();
-    capture(u"Eins"_s);
+    copy(u"Eins"_s);
 
     SeparatorDialog* dialog = openSeparatorDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->Text1->text(), line(u'~', 49));
+    EXPECT_EQ(dialog->Text1->text(), QString(49, u'~'));
     EXPECT_FALSE(m_form1->isEnabled());
     EXPECT_TRUE(m_form1->Zeit1->isActive());
 
@@ -96,9 +90,9 @@ TEST_F(MenuTest, ConfirmedSeparatorLineShapesTheVeryNextPieceAndReachesTheProfil
     EXPECT_EQ(m_state.Trennzeichen, u"-----"_s);
     EXPECT_EQ(m_state.TrennBlock, u"\r\n-----\r\n"_s);
 
-    capture(u"Zwei"_s);
-    const QByteArray tildes(49, '~');
-    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s), "Eins\r\n" + tildes + "\r\n\r\nZwei\r\n-----\r\n\r\n");
+    copy(u"Zwei"_s);
+    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s),
+              "Eins\r\n" + QByteArray(49, '~') + "\r\n\r\nZwei\r\n-----\r\n\r\n");
 
     // Reopened, the dialog shows the line now in use.
     dialog = openSeparatorDialog();
@@ -109,20 +103,24 @@ TEST_F(MenuTest, ConfirmedSeparatorLineShapesTheVeryNextPieceAndReachesTheProfil
 
     m_form1->close();
     EXPECT_TRUE(readFile(profile()).contains("\r\nTrennzeichen=-----\r\n"));
-    // A new start reads it back.
-    m_form1.reset();
-    m_state = AppState();
-    InitPaths(m_state, m_appPath + u"snapwell"_s);
-    start();
-    EXPECT_EQ(m_state.TrennBlock, u"\r\n-----\r\n"_s);
 }
 
-TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryWay) {
+TEST_F(MenuTest, SeparatorDialogTakesNinetyNineColonsRefusesLineBreaksAndEmptyLinesAndCancelsInEveryWay) {
+    const QString colons(99, u':');
+    writeFile(profile(), "[Pelloran Snapwell]\r\nTrennzeichen=" + colons.toUtf8() + "\r\n");
     start();
+    ASSERT_EQ(m_state.Trennzeichen, colons);
     SeparatorDialog* dialog = openSeparatorDialog();
     ASSERT_NE(dialog, nullptr);
-    const QString before = m_state.Trennzeichen;
+    // The line goes into the dialog's own field, and back unchanged.
+    EXPECT_EQ(dialog->Text1->text(), colons);
+    EXPECT_TRUE(m_form1->Text1->toPlainText().isEmpty());
+    click(dialog->Command1);
+    EXPECT_EQ(m_state.Trennzeichen, colons);
+    EXPECT_TRUE(m_form1->isEnabled());
 
+    dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
     for (const QString& bad : {u"oben\nunten"_s, u"oben\r\n"_s, u"a\u2028b"_s, u"   "_s, QString()}) {
         SCOPED_TRACE(bad.toStdString());
         m_fake->messages.shown.clear();
@@ -137,8 +135,8 @@ TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryW
                               : u"Die Trennlinie darf nur aus einer einzigen Zeile bestehen !   "_s);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_FALSE(m_form1->isEnabled());
-        EXPECT_EQ(m_state.Trennzeichen, before);
-        EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + before + u"\r\n"_s);
+        EXPECT_EQ(m_state.Trennzeichen, colons);
+        EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + colons + u"\r\n"_s);
     }
 
     // Spaces and tabs around a line are dropped, as the profile would drop them.
@@ -147,32 +145,15 @@ TEST_F(MenuTest, SeparatorDialogRefusesLineBreaksAndEmptyLinesAndCancelsInEveryW
     EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
 
     // "Abbrechen" and the window's own close leave the line and enable the main window.
-    dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->Text1->setText(u"verworfen"_s);
-    click(dialog->Command2);
-    EXPECT_TRUE(m_form1->isEnabled());
-    dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
-    dialog->Text1->setText(u"verworfen"_s);
-    dialog->close();
-    EXPECT_TRUE(m_form1->isEnabled());
+    for (const bool byFrame : {false, true}) {
+        dialog = openSeparatorDialog();
+        ASSERT_NE(dialog, nullptr);
+        dialog->Text1->setText(u"verworfen"_s);
+        byFrame ? void(dialog->close()) : click(dialog->Command2);
+        EXPECT_TRUE(m_form1->isEnabled());
+    }
     EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
     EXPECT_EQ(shownDialog(), nullptr);
-}
-
-TEST_F(MenuTest, NinetyNineColonsGoIntoTheDialogsOwnField) {
-    const QString colons = line(u':', 99);
-    writeFile(profile(), "[Pelloran Snapwell]\r\nTrennzeichen=" + colons.toUtf8() + "\r\n");
-    start();
-    ASSERT_EQ(m_state.Trennzeichen, colons);
-    SeparatorDialog* dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->Text1->text(), colons);
-    EXPECT_TRUE(m_form1->Text1->toPlainText().isEmpty());
-    click(dialog->Command1);
-    EXPECT_EQ(m_state.Trennzeichen, colons);
-    EXPECT_TRUE(m_form1->isEnabled());
 }
 
 } // namespace
