@@ -22,8 +22,7 @@ click_collect "$win"
 sleep 0.3
 close_app
 for f in "$files" "$files/clipbrd.dat" "$files/00.txt" "$files/00.bmp" "$app/snapwell.ini"; do
-    want=600
-    [ -d "$f" ] && want=700
+    [ -d "$f" ] && want=700 || want=600
     [ "$(mode "$f")" = "$want" ] || fail "$f has mode $(mode "$f"), not $want"
 done
 [ -z "$(ls -A "$files" | grep '^\.')" ] || fail "hidden leftovers: $(ls -A "$files")"

@@ -110,12 +110,12 @@ term_keeps_settings() {
     grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
 }
 
-# Waits until file $1 has grown to $2 bytes, then compares its tail from byte $3 (default 1)
-# with the expected file $4; $5 names the case.
+# Waits until clipbrd.dat holds, after its first $3 bytes (default none), as much as the
+# expected file $1, then compares; $2 names the case.
 expect_records() {
-    wait_until 30 grown "$1" "$2" ||
-        fail "$1 has $(size_of "$1") of $2 bytes ($5)"
-    tail -c +"$3" "$1" | cmp - "$4" || fail "$1 differs from the pieces ($5)"
+    local dat="$files/clipbrd.dat" size=$((${3:-0} + $(size_of "$1")))
+    wait_until 30 grown "$dat" "$size" || fail "clipbrd.dat has $(size_of "$dat") of $size bytes ($2)"
+    tail -c +$((${3:-0} + 1)) "$dat" | cmp - "$1" || fail "clipbrd.dat differs from the pieces ($2)"
 }
 
 # Pixels that differ between two pictures (by more than the given fuzz).
@@ -142,14 +142,10 @@ wait_until() {
 }
 
 # Closes a window as a window manager would.
-wm_close() {
-    "$WMCLOSE_BIN" "$1"
-}
+wm_close() { "$WMCLOSE_BIN" "$1"; }
 
 # Clicks at window coordinates.
-click_at() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
 # Puts text on the clipboard from another program; xclip keeps serving it in the background.
 clip_text() {

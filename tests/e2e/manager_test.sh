@@ -34,13 +34,12 @@ shot="$E2E_DIR/manager.png"
 import -window root "$shot"
 [ -n "${E2E_SHOTS:-}" ] && cp "$shot" "$E2E_SHOTS/"
 # The text box (Text3 at 1920, 30 twips, without its scroll bars) holds dark text on white.
-box=$(convert "$shot" -crop 466x334+$((X + 130))+$((Y + 4)) +repage -colorspace Gray -threshold 50% \
-    -format '%[fx:mean]' info:)
+white() { convert "$shot" -crop "$1" +repage -colorspace Gray -threshold 50% -format '%[fx:mean]' info:; }
+box=$(white 466x334+$((X + 130))+$((Y + 4)))
 echo "text box white share: $box"
 awk -v m="$box" 'BEGIN { exit !(m > 0.8 && m < 0.995) }' || fail "text box does not show the texts (white share $box)"
 # The lists (Liste1 and Liste2) are not empty either.
-lists=$(convert "$shot" -crop 97x255+$((X + 18))+$((Y + 10)) +repage -colorspace Gray -threshold 50% \
-    -format '%[fx:mean]' info:)
+lists=$(white 97x255+$((X + 18))+$((Y + 10)))
 awk -v m="$lists" 'BEGIN { exit !(m < 0.995) }' || fail "lists are empty (white share $lists)"
 
 # Monitoring goes on while the manager is open.
