@@ -2,15 +2,11 @@
 # The real program against the real X11 clipboard: every piece another program copies is
 # stored, in order, with the exact record layout, also when pieces come faster than the tick.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
 
-app="$E2E_DIR/app"
 mkdir -p "$app"
 # Sound on, with no sound server reachable: playing must fail fast and silently.
 printf '[Pelloran Snapwell]\r\nSignale=1\r\n' >"$app/snapwell.ini"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
-files="$app/Files"
+start_app
 
 # Sixty distinct pieces: umlauts, emoji, several lines, a CR LF ending, one of 5 MB.
 pieces="$E2E_DIR/pieces"
@@ -35,29 +31,17 @@ feed() {
     done
 }
 
-expect_all() {
-    local expected="$E2E_DIR/expected" f
-    : >"$expected"
-    for f in "$pieces"/*; do
-        append_record "$f" >>"$expected"
-    done
-    local size
-    size=$(stat -c %s "$expected")
-    wait_until 30 bash -c "[ \"\$(stat -c %s '$files/clipbrd.dat' 2>/dev/null || echo 0)\" -ge $size ]" ||
-        fail "clipbrd.dat has $(stat -c %s "$files/clipbrd.dat" 2>/dev/null || echo 0) of $size bytes ($1)"
-    cmp "$expected" "$files/clipbrd.dat" || fail "clipbrd.dat differs from the pieces ($1)"
-}
+for f in "$pieces"/*; do append_record "$f"; done >"$E2E_DIR/expected"
 
-click_start_stop "$win"
-wait_until 5 bash -c "xdotool search --name 'A K T I V' >/dev/null" || fail "monitoring did not start"
+start_monitoring
 
 feed 0.6
-expect_all "600 ms apart"
+expect_records "$E2E_DIR/expected" "600 ms apart"
 pass "60 pieces 600 ms apart"
 
 mv "$files/clipbrd.dat" "$E2E_DIR/first.dat"
 feed 0.15
-expect_all "150 ms apart"
+expect_records "$E2E_DIR/expected" "150 ms apart"
 pass "60 pieces 150 ms apart"
 
 # Single files: numbered, each the piece and a line end.
@@ -70,5 +54,5 @@ done
 wait_until 10 test -f "$files/02.txt" || fail "single files missing: $(ls "$files")"
 [ "$(tr -d '\r' <"$files/00.txt")" = "einzeln erste" ] || fail "00.txt: $(cat "$files/00.txt")"
 [ "$(tail -c 2 "$files/02.txt" | od -An -tx1 | tr -d ' ')" = "0d0a" ] || fail "02.txt does not end in CR LF"
-[ "$(cat "$files/01.txt" | tr -d '\r')" = "einzeln zweite" ] || fail "01.txt: $(cat "$files/01.txt")"
+[ "$(tr -d '\r' <"$files/01.txt")" = "einzeln zweite" ] || fail "01.txt: $(cat "$files/01.txt")"
 pass "single files 00.txt 01.txt 02.txt"

@@ -2,7 +2,6 @@
 # A new collection directory chosen through the menu and the chooser, created on request,
 # becomes the target of the next capture and is kept in the profile.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
 
 # The chooser's path box swallows dots, and the harness's own directory has one in its name:
 # the new directory goes below a dot-free one of its own.
@@ -10,9 +9,7 @@ target_root=$(mktemp -d /tmp/snapwellXXXXXX)
 trap 'rm -rf "$target_root"; e2e_cleanup' EXIT
 target="$target_root/SammelZiel/Texte"
 
-app="$E2E_DIR/app"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
+start_app
 sleep 0.3
 
 # Window coordinates below: there is no window manager, so a window's origin is the corner of
@@ -36,21 +33,18 @@ wait_window "Pelloran's Snapwell" >/dev/null
 sleep 0.3
 xdotool key Return # "Ja", the default answer to "... existiert nicht. Erstellen ?"
 wait_until 10 test -d "$target" || fail "directory not created: $(ls -R "$target_root")"
-chooser_gone() { ! xdotool search --onlyvisible --name '^Sammel-Verzeichnis auswählen:$' >/dev/null 2>&1; }
-wait_until 5 chooser_gone || fail "chooser still open"
+wait_until 5 eval '! find_window "Sammel-Verzeichnis auswählen:"' || fail "chooser still open"
 
 # Monitoring on, then a text from xclip.
-click_start_stop "$win"
-sleep 0.5
+start_monitoring
 clip_text "Gesammelt im neuen Verzeichnis"
 wait_until 10 grep -q "Gesammelt im neuen Verzeichnis" "$target/clipbrd.dat" 2>/dev/null ||
     fail "text not stored in the new directory; output: $(cat "$app/output.log")"
 [ ! -e "$app/Files/clipbrd.dat" ] || fail "text also stored in the old directory"
-tr -d '\r' <"$target/clipbrd.dat" | head -n 2 | tail -n 1 | grep -qx "$(printf '~%.0s' $(seq 1 49))" ||
+tr -d '\r' <"$target/clipbrd.dat" | head -n 2 | tail -n 1 | grep -qx "$SEP" ||
     fail "record without its separator line"
 
 # Closing keeps the new directory in the profile.
-wm_close "$win"
-wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null" || fail "program did not end"
+close_app
 grep -q "^SavePath=$target/"$'\r'"\$" "$app/snapwell.ini" || fail "profile: $(cat "$app/snapwell.ini")"
 pass "collection directory changed through the chooser, capture stored there"

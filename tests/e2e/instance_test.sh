@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # One instance at a time; closing writes the profile; a killed instance does not block.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
 
-app="$E2E_DIR/app"
-start_program "$app"
+start_app
 first=$APP_PID
-win=$(wait_window "Pelloran Snapwell")
 [ -d "$app/Files" ] || fail "collection directory not created"
 sleep 0.5
 import -window "$win" "$E2E_DIR/plain.png"
@@ -22,39 +19,32 @@ echo "second start output: ${second_out:-<none>}"
 
 # Closing the window writes the profile and ends the program.
 [ ! -e "$app/snapwell.ini" ] || fail "profile written before closing"
-wm_close "$win"
-wait_until 10 bash -c "! kill -0 $first 2>/dev/null" || fail "program did not end after closing"
+close_app
 ini=$(tr -d '\r' <"$app/snapwell.ini")
 expected="[Pelloran Snapwell]
 TextSammeln=1
 Trennlinie=1
 Signale=1
 Minimieren=0
-Trennzeichen=$(printf '~%.0s' $(seq 1 49))
+Trennzeichen=$SEP
 SavePath=$app/Files/"
 [ "$ini" = "$expected" ] || fail "profile differs: $ini"
 grep -q $'\r$' "$app/snapwell.ini" || fail "profile lines do not end in CR LF"
 
 # After kill -9 the lock is stale and the next start works.
-start_program "$app"
+start_program
 killed=$APP_PID
 wait_window "Pelloran Snapwell" >/dev/null
 kill -9 "$killed"
 wait "$killed" 2>/dev/null || true
 # Arguments are ignored, Qt's own among them: the same window, pixel for pixel, on this display.
-start_program "$app" -reverse -style windows -platform offscreen -geometry 50x50+0+0 -title x -fn 20
-win=$(wait_window "Pelloran Snapwell")
+start_app -reverse -style windows -platform offscreen -geometry 50x50+0+0 -title x -fn 20
 kill -0 "$APP_PID" || fail "start after kill -9 failed"
 sleep 0.5
 import -window "$win" "$E2E_DIR/args.png"
-differ=$(compare -metric AE "$E2E_DIR/plain.png" "$E2E_DIR/args.png" null: 2>&1 || true)
+differ=$(differing "$E2E_DIR/plain.png" "$E2E_DIR/args.png")
 [ "$differ" = 0 ] || fail "arguments changed the window: $differ pixels differ"
 pass "single instance, profile on close, stale lock, arguments ignored"
 
-# Being terminated (as at the end of a desktop session) closes like the window does: the
-# settings are written.
-rm -f "$app/snapwell.ini"
-kill -TERM "$APP_PID"
-wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null" || fail "program did not end on SIGTERM"
-grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
+term_keeps_settings
 pass "terminated: settings written"

@@ -13,10 +13,14 @@ export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 export XDG_CONFIG_HOME="$E2E_DIR/config"
 export XDG_DATA_HOME="$E2E_DIR/data"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY SWAYSOCK DISPLAY
+SUPPORT_DIR=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
 # No sound server unless a test starts one.
 export PULSE_SERVER="unix:$E2E_DIR/no-pulse"
 E2E_PIDS=()
+app="$E2E_DIR/app"
+files="$app/Files"
+SEP=$(printf '~%.0s' $(seq 1 49))
 
 e2e_cleanup() {
     local pid
@@ -24,27 +28,21 @@ e2e_cleanup() {
         # Only what is still our own child: the number of a process that ended long ago
         # (an xclip whose clipboard was taken over) may belong to anybody's process by now,
         # as process numbers wrap within minutes on a busy machine.
-        if [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ]; then
-            kill "$pid" 2>/dev/null || true
-        fi
+        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" != "$$" ] || kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
-    if [ "${E2E_KEEP:-0}" = 1 ]; then
-        echo "kept $E2E_DIR" >&2
-    else
-        rm -rf "$E2E_DIR"
-    fi
+    [ "${E2E_KEEP:-0}" = 1 ] && echo "kept $E2E_DIR" >&2 || rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "PASS: $*"; }
+# Runs a command in the background, ended with the test; sets BG_PID.
+spawn() { "$@" & BG_PID=$!; E2E_PIDS+=($!); }
 
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
-    local attempt fifo n pid
+    local attempt fifo n ready
     for attempt in 1 2 3 4 5; do
         # A display number of its own rather than the lowest free one, where the servers of
         # all parallel runs come and go at the same moments. The server names the number on
@@ -54,69 +52,100 @@ start_xvfb() {
         n=$((100 + RANDOM % 900))
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
+        # Opened by the server, not here: a FIFO opens only once the reader below has it too.
         Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
-        pid=$!
-        E2E_PIDS+=("$pid")
-        local ready=
+        BG_PID=$!
+        E2E_PIDS+=($!)
+        ready=
         read -r ready <"$fifo" || true
         if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
             export DISPLAY=":$n"
             return 0
         fi
-        kill "$pid" 2>/dev/null || true
+        kill "$BG_PID" 2>/dev/null || true
     done
     fail "no X server could be started"
 }
 
-# Copies the program into dir ($1, created) and starts it there with the arguments that
-# follow; sets APP_PID.
+# Copies the program into $app and starts it there with the arguments given; sets APP_PID.
 start_program() {
-    local dir=$1
-    shift
-    mkdir -p "$dir"
-    cp "$SNAPWELL_BIN" "$dir/snapwell"
-    (cd "$dir" && exec ./snapwell "$@" >>"$dir/output.log" 2>&1) &
+    mkdir -p "$app"
+    cp "$SNAPWELL_BIN" "$app/snapwell"
+    (cd "$app" && exec ./snapwell "$@" >>output.log 2>&1) &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
 }
 
+# Starts the program in $app with the arguments given, on an Xvfb of the test's own, and
+# waits for its window; sets win.
+start_app() {
+    [ -n "${DISPLAY:-}" ] || start_xvfb
+    start_program "$@"
+    win=$(wait_window "Pelloran Snapwell")
+}
+
+# "S T A R T" and waits until the caption blinks.
+start_monitoring() {
+    click_start_stop "$win"
+    wait_until 5 bash -c "xdotool search --name 'A K T I V' >/dev/null" || fail "monitoring did not start"
+}
+
+ended() { ! kill -0 "$1" 2>/dev/null; }
+visible() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"; }
+hidden() { ! visible "$1"; }
+size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
+grown() { [ "$(size_of "$1")" -ge "$2" ]; }
+
+# Closes the window and waits until the program has ended.
+close_app() {
+    wm_close "$win"
+    wait_until 10 ended "$APP_PID" || fail "program did not end after closing"
+}
+
+# SIGTERM (as at the end of a desktop session) ends the program with the settings written.
+term_keeps_settings() {
+    rm -f "$app/snapwell.ini"
+    kill -TERM "$APP_PID"
+    wait_until 10 ended "$APP_PID" || fail "program did not end on SIGTERM"
+    grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
+}
+
+# Waits until clipbrd.dat holds, after its first $3 bytes (default none), as much as the
+# expected file $1, then compares; $2 names the case.
+expect_records() {
+    local dat="$files/clipbrd.dat" size=$((${3:-0} + $(size_of "$1")))
+    wait_until 30 grown "$dat" "$size" || fail "clipbrd.dat has $(size_of "$dat") of $size bytes ($2)"
+    tail -c +$((${3:-0} + 1)) "$dat" | cmp - "$1" || fail "clipbrd.dat differs from the pieces ($2)"
+}
+
+# Pixels that differ between two pictures (by more than the given fuzz).
+differing() {
+    compare -fuzz "${3:-0}" -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}' || true
+}
+
 # Waits until a visible window with the given name exists; prints its id.
 wait_window() {
-    local name=$1 i id
-    for i in $(seq 1 100); do
-        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -n 1 || true)
-        if [ -n "$id" ]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "window '$name' did not appear"
+    wait_until 10 find_window "$1" || fail "window '$1' did not appear"
+    echo "$WIN_ID"
 }
+find_window() { WIN_ID=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1); [ -n "$WIN_ID" ]; }
 
 # Waits until a condition (a shell command) holds, for up to $1 seconds.
 wait_until() {
-    local seconds=$1
+    local _ n=$(($1 * 10))
     shift
-    local i
-    for i in $(seq 1 $((seconds * 10))); do
-        if "$@"; then
-            return 0
-        fi
+    for _ in $(seq 1 $n); do
+        "$@" && return 0
         sleep 0.1
     done
     return 1
 }
 
 # Closes a window as a window manager would.
-wm_close() {
-    "$WMCLOSE_BIN" "$1"
-}
+wm_close() { "$WMCLOSE_BIN" "$1"; }
 
 # Clicks at window coordinates.
-click_at() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
 # Puts text on the clipboard from another program; xclip keeps serving it in the background.
 clip_text() {
@@ -124,18 +153,14 @@ clip_text() {
     E2E_PIDS+=($!)
 }
 
-clip_file() {
-    xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-}
-
-pass() {
-    echo "PASS: $*"
-}
+# Sets BG_PID: xclip ends once another owner, or the program emptying it, takes the clipboard.
+clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null 2>&1; }
 
 # Clicks the main window's control at client-area twips (x, y): the client area lies
-# under the menu bar, whose height is what the window has beyond 352 pixels.
+# under the menu bar, whose height is what the window has beyond 352 pixels. On sway the
+# pointer device clicks instead.
 click_client_twips() {
+    [ -z "${SWAYSOCK:-}" ] || { sway_click_twips "$2" "$3"; return; }
     local win=$1 x=$(($2 / 15)) y=$(($3 / 15))
     local height
     height=$(xdotool getwindowgeometry --shell "$win" | sed -n 's/^HEIGHT=//p')
@@ -152,16 +177,13 @@ click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120
 # Expected collection-file record of a piece (a file) with the default separator line.
 append_record() {
     cat "$1"
-    printf '\r\n%s\r\n\r\n' "$(printf '~%.0s' $(seq 1 49))"
+    printf '\r\n%s\r\n\r\n' "$SEP"
 }
 
 # Wayland: a headless sway of the test's own with a pointer device, no X server at all.
 # Exits with 77 (skipped) where sway cannot start.
 start_sway() {
-    local support
-    support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
-    bash "$support/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1 &
-    E2E_PIDS+=($!)
+    spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
     wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
         echo "SKIP: headless sway cannot start here (see sway.log)" >&2
         exit 77
@@ -170,18 +192,14 @@ start_sway() {
     export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
     SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
     export SWAYSOCK
-    "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1 &
-    E2E_PIDS+=($!)
+    spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
     wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
 }
 
 # A session bus with the fake screenshot portal; it answers as $E2E_DIR/bus/portal-mode says.
 start_portal() {
-    local support
-    support=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
     mkdir -p "$E2E_DIR/bus"
-    bash "$support/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1 &
-    E2E_PIDS+=($!)
+    spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
     wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
     DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
     export DBUS_SESSION_BUS_ADDRESS

@@ -3,56 +3,43 @@
 # manager, which is opened with "Textdaten" and left again by its frame and by "<<<  Zurück".
 # With E2E_SHOTS set to a directory, the screenshots are copied there.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
 
-app="$E2E_DIR/app"
-files="$app/Files"
 mkdir -p "$files"
 printf 'Einzeltext\r\n' >"$files/01.txt"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
+start_app
 
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$HEIGHT" -ge $((5280 / 15)) ] || fail "window smaller than its client area: ${WIDTH}x${HEIGHT}"
-visible() {
-    xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"
-}
 
 # "S T A R T" (Befehl1 in the indicator panel), then three texts from another program.
-click_start_stop "$win"
-sleep 0.5
+start_monitoring
 texts=("Erster Text" "Zweiter Text mit Umlaut: Grüße" "Dritter Text")
 for t in "${texts[@]}"; do
     clip_text "$t"
     wait_until 10 grep -sqF "$t" "$files/clipbrd.dat" || fail "not captured: $t"
 done
-line=$(printf '~%.0s' $(seq 1 49))
-expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$line"; done | od -An -tx1)
+expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$SEP"; done | od -An -tx1)
 [ "$(od -An -tx1 <"$files/clipbrd.dat")" = "$expected" ] || fail "clipbrd.dat differs: $(cat -A "$files/clipbrd.dat")"
 
 # "Textdaten" (Befehl4 in the black panel) opens the manager and hides the main window.
 open_manager() {
     click_textdaten "$win"
     mgr=$(wait_window "gesammelte Textdaten...")
-    wait_until 5 bash -c "! xdotool search --onlyvisible --pid $APP_PID 2>/dev/null | grep -qx $win" ||
-        fail "main window still shown beside the manager"
+    wait_until 5 hidden "$win" || fail "main window still shown beside the manager"
 }
 open_manager
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$mgr")"
-mx=$X
-my=$Y
 shot="$E2E_DIR/manager.png"
 import -window root "$shot"
 [ -n "${E2E_SHOTS:-}" ] && cp "$shot" "$E2E_SHOTS/"
 # The text box (Text3 at 1920, 30 twips, without its scroll bars) holds dark text on white.
-box=$(convert "$shot" -crop 466x334+$((mx + 130))+$((my + 4)) +repage -colorspace Gray -threshold 50% \
-    -format '%[fx:mean]' info:)
+white() { convert "$shot" -crop "$1" +repage -colorspace Gray -threshold 50% -format '%[fx:mean]' info:; }
+box=$(white 466x334+$((X + 130))+$((Y + 4)))
 echo "text box white share: $box"
 awk -v m="$box" 'BEGIN { exit !(m > 0.8 && m < 0.995) }' || fail "text box does not show the texts (white share $box)"
 # The lists (Liste1 and Liste2) are not empty either.
-lists=$(convert "$shot" -crop 97x255+$((mx + 18))+$((my + 10)) +repage -colorspace Gray -threshold 50% \
-    -format '%[fx:mean]' info:)
+lists=$(white 97x255+$((X + 18))+$((Y + 10)))
 awk -v m="$lists" 'BEGIN { exit !(m < 0.995) }' || fail "lists are empty (white share $lists)"
 
 # Monitoring goes on while the manager is open.

@@ -4,21 +4,15 @@
 # a text offered with the password-manager hint is never stored.
 . "$(dirname "$0")/lib.sh" "$@"
 OWNER_BIN=$(readlink -f "$3")
-start_xvfb
 
-app="$E2E_DIR/app"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
-click_start_stop "$win"
-wait_until 5 bash -c "xdotool search --name 'A K T I V' >/dev/null" || fail "monitoring did not start"
-files="$app/Files"
+start_app
+start_monitoring
 
 # Owns the clipboard through the test owner ($1: mode, $2: text, $3: "secret").
 own() {
     local text="$E2E_DIR/owned$RANDOM"
     printf '%s' "${2:-}" >"$text"
-    "$OWNER_BIN" "$1" "$text" ${3:-} >"$text.out" 2>&1 &
-    E2E_PIDS+=($!)
+    spawn "$OWNER_BIN" "$1" "$text" ${3:-} >"$text.out" 2>&1
     wait_until 5 grep -q ready "$text.out" || fail "owner $1 did not take the clipboard"
 }
 
@@ -43,8 +37,5 @@ ms=$("$OWNER_BIN" ping "$win") || fail "no answer to ping"
 pass "the window answers while owners do not"
 
 own hang
-rm -f "$app/snapwell.ini"
-kill -TERM "$APP_PID"
-wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null" || fail "program did not end on SIGTERM"
-grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
+term_keeps_settings
 pass "SIGTERM ends the program while an owner hangs"

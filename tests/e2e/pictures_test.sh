@@ -2,26 +2,12 @@
 # Pictures and the desktop snapshot with the real program: xclip offers PNG pictures, the
 # "Desktop-Screenshot" button grabs the screen; the stored bitmaps are compared pixel by pixel.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
-work="$E2E_DIR/work"
-mkdir -p "$work"
+work=$E2E_DIR
 
-app="$E2E_DIR/app"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
+start_app
 eval "$(xdotool getwindowgeometry --shell "$win")"
 area="${WIDTH}x${HEIGHT}+${X}+${Y}"
 mask=(-fill black -draw "rectangle $X,$Y $((X + WIDTH - 1)),$((Y + HEIGHT - 1))")
-
-# Pixels that differ between two pictures (by more than the given fuzz).
-differing() {
-    compare -fuzz "${3:-0}" -metric AE "$1" "$2" null: 2>&1 | awk '{print $1}' || true
-}
-
-# The bounding box (WxH+X+Y) of the pixels in which two pictures differ.
-where_different() {
-    convert "$1" "$2" -compose difference -composite -threshold 0 -format '%@' info:
-}
 
 # A desktop with something on it, so that a snapshot has content to compare. It is set
 # while the program is connected: Xvfb resets the root window when its last client leaves.
@@ -34,15 +20,11 @@ convert "$work/bare.png" "${mask[@]}" "$work/bare-masked.png"
 convert "$work/desktop.png" "${mask[@]}" "$work/desktop-masked.png"
 [ "$(differing "$work/desktop-masked.png" "$work/bare-masked.png")" = 0 ] || fail "the desktop did not take its picture"
 
-bmp_u16() {
-    od -An -tu2 -j "$2" -N2 "$1" | tr -d ' '
-}
-
 check_bmp() {
     local file=$1 w=$2 h=$3
     [ -f "$file" ] || fail "$file missing"
     [ "$(head -c 2 "$file")" = "BM" ] || fail "$file is not a Windows bitmap"
-    [ "$(bmp_u16 "$file" 28)" = 24 ] || fail "$file is not 24-bit"
+    [ "$(od -An -tu2 -j 28 -N2 "$file" | tr -d ' ')" = 24 ] || fail "$file is not 24-bit"
     local size=$((54 + (w * 3 + 3) / 4 * 4 * h))
     [ "$(stat -c %s "$file")" = "$size" ] || fail "$file has $(stat -c %s "$file") bytes, not $size"
     identify "$file" >/dev/null || fail "$file does not open as a picture"
@@ -51,21 +33,18 @@ check_bmp() {
 # Offers a file as a picture and waits until the program has stored it and emptied the
 # clipboard, upon which xclip, no longer owner, ends.
 offer_picture() {
-    xclip -selection clipboard -i -quiet -t image/png "$1" >/dev/null 2>&1 &
-    local pid=$!
-    E2E_PIDS+=("$pid")
-    wait_until 10 bash -c "! kill -0 $pid 2>/dev/null" || fail "picture $1 was not taken from the clipboard"
+    clip_file "$1" image/png
+    wait_until 10 ended "$BG_PID" || fail "picture $1 was not taken from the clipboard"
 }
 
 # START: the caption begins to blink.
-click_start_stop "$win"
-wait_until 5 bash -c "xdotool getwindowname $win | grep -q 'A K T I V'" || fail "monitoring did not start"
+start_monitoring
 
 # An opaque picture of odd width: stored as 00.bmp with the very same pixels.
 convert -seed 2 -size 317x203 plasma:fractal -depth 8 -alpha off "$work/opaque.png"
 offer_picture "$work/opaque.png"
-check_bmp "$app/Files/00.bmp" 317 203
-[ "$(differing "$work/opaque.png" "$app/Files/00.bmp")" = 0 ] || fail "00.bmp differs from the source"
+check_bmp "$files/00.bmp" 317 203
+[ "$(differing "$work/opaque.png" "$files/00.bmp")" = 0 ] || fail "00.bmp differs from the source"
 ! xclip -selection clipboard -o -t image/png >/dev/null 2>&1 || fail "the clipboard still holds the picture"
 
 # Transparent and half-transparent pixels come out laid on white.
@@ -73,16 +52,15 @@ convert -size 120x80 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'rectangle 10,10 70
     -fill blue -draw 'circle 90,40 90,20' -depth 8 "$work/alpha.png"
 convert "$work/alpha.png" -background white -flatten -alpha off "$work/alpha-on-white.png"
 offer_picture "$work/alpha.png"
-check_bmp "$app/Files/01.bmp" 120 80
-[ "$(differing "$work/alpha-on-white.png" "$app/Files/01.bmp" 1%)" = 0 ] || fail "01.bmp is not the picture on white"
+check_bmp "$files/01.bmp" 120 80
+[ "$(differing "$work/alpha-on-white.png" "$files/01.bmp" 1%)" = 0 ] || fail "01.bmp is not the picture on white"
 
 # The snapshot button: the window hides, the screen lands on the clipboard and is stored as
 # scr02.bmp, and the window comes back.
 click_screenshot "$win"
-shot="$app/Files/scr02.bmp"
-wait_until 10 bash -c "[ \"\$(stat -c %s '$shot' 2>/dev/null)\" = $((54 + 1280 * 3 * 1024)) ]" ||
-    fail "no complete scr02.bmp"
-wait_until 5 bash -c "xdotool search --onlyvisible --pid $APP_PID | grep -qx $win" || fail "window not shown again"
+shot="$files/scr02.bmp"
+wait_until 10 grown "$shot" $((54 + 1280 * 3 * 1024)) || fail "no complete scr02.bmp"
+wait_until 5 visible "$win" || fail "window not shown again"
 import -window root "$work/after.png"
 check_bmp "$shot" 1280 1024
 eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -91,26 +69,26 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 convert "$shot" "${mask[@]}" "$work/shot-masked.png"
 convert "$work/after.png" "${mask[@]}" "$work/after-masked.png"
 [ "$(differing "$work/shot-masked.png" "$work/after-masked.png")" = 0 ] ||
-    fail "snapshot differs from the screen within $(where_different "$work/shot-masked.png" "$work/after-masked.png")"
+    fail "snapshot differs from the screen within $(convert "$work/shot-masked.png" "$work/after-masked.png" \
+        -compose difference -composite -threshold 0 -format '%@' info:)"
 # ...and where the window is, it shows the desktop: the window was hidden when it was taken.
 convert "$shot" -crop "$area" +repage "$work/shot-window.png"
 convert "$work/desktop.png" -crop "$area" +repage "$work/desktop-window.png"
 [ "$(differing "$work/shot-window.png" "$work/desktop-window.png")" = 0 ] || fail "the main window is in the snapshot"
 
-[ "$(cd "$app/Files" && ls)" = "$(printf '00.bmp\n01.bmp\nscr02.bmp')" ] || fail "unexpected files: $(ls "$app/Files")"
+[ "$(ls "$files")" = "$(printf '00.bmp\n01.bmp\nscr02.bmp')" ] || fail "unexpected files: $(ls "$files")"
 
 # Pictures offered back to back, each the moment the one before has been taken: each is
 # stored exactly once, although the next owner may already hold the clipboard when the
 # program clears it.
 for i in $(seq 1 12); do
-    xclip -selection clipboard -i -quiet -t image/png "$work/opaque.png" >/dev/null 2>&1 &
-    pid=$!
-    E2E_PIDS+=("$pid")
+    clip_file "$work/opaque.png" image/png
     for _ in $(seq 1 5000); do
-        kill -0 "$pid" 2>/dev/null || break
+        ended "$BG_PID" && break
         sleep 0.002
     done
 done
 sleep 1
-[ "$(ls "$app/Files" | wc -l)" = 15 ] || fail "12 pictures back to back gave $(($(ls "$app/Files" | wc -l) - 3)) files"
+n=$(ls "$files" | wc -l)
+[ "$n" = 15 ] || fail "12 pictures back to back gave $((n - 3)) files"
 pass "pictures stored as 24-bit bitmaps equal to their source, snapshot without the window"

@@ -3,7 +3,6 @@
 # whose monitor is recorded while a piece is captured. With that server, whose sink takes
 # its time, pieces copied in quick succession are all stored, in order.
 . "$(dirname "$0")/lib.sh" "$@"
-start_xvfb
 
 pulse="$E2E_DIR/pulse"
 mkdir -p "$pulse"
@@ -13,26 +12,21 @@ load-module module-null-sink sink_name=nullsink rate=22050
 set-default-sink nullsink
 PA
 export PULSE_RUNTIME_PATH="$pulse" PULSE_STATE_PATH="$pulse" HOME="$E2E_DIR"
-pulseaudio -n -F "$pulse/pa.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no >"$pulse/log" 2>&1 &
-E2E_PIDS+=($!)
+spawn pulseaudio -n -F "$pulse/pa.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no >"$pulse/log" 2>&1
 export PULSE_SERVER="unix:$pulse/native"
 wait_until 10 pactl info >/dev/null 2>&1 || fail "sound server did not start: $(cat "$pulse/log")"
 
-app="$E2E_DIR/app"
-start_program "$app"
-win=$(wait_window "Pelloran Snapwell")
+start_app
 
 # Silence first, then start recording the sink's monitor; parec needs a moment to deliver.
 raw="$E2E_DIR/out.raw"
-parec --latency-msec=20 --device=nullsink.monitor --format=s16le --rate=22050 --channels=1 "$raw" &
-rec=$!
-E2E_PIDS+=("$rec")
-wait_until 10 bash -c "[ \$(stat -c %s '$raw' 2>/dev/null || echo 0) -gt 4000 ]" || fail "parec delivers nothing"
+spawn parec --latency-msec=20 --device=nullsink.monitor --format=s16le --rate=22050 --channels=1 "$raw"
+rec=$BG_PID
+wait_until 10 grown "$raw" 4001 || fail "parec delivers nothing"
 
-click_start_stop "$win"
-sleep 0.6
+start_monitoring
 clip_text "Ton bitte"
-wait_until 10 test -s "$app/Files/clipbrd.dat" || fail "piece not stored"
+wait_until 10 test -s "$files/clipbrd.dat" || fail "piece not stored"
 sleep 1
 kill "$rec"
 wait "$rec" 2>/dev/null || true
@@ -53,15 +47,12 @@ pass "confirmation tone played through the sound server"
 
 # Fifteen pieces 0.8 s apart with the sound on: the tones never hold up the next read.
 : >"$E2E_DIR/expected"
-first=$(stat -c %s "$app/Files/clipbrd.dat")
+first=$(size_of "$files/clipbrd.dat")
 for i in $(seq -w 1 15); do
     printf 'Stück %s mit Ton' "$i" >"$E2E_DIR/piece$i"
     append_record "$E2E_DIR/piece$i" >>"$E2E_DIR/expected"
     clip_file "$E2E_DIR/piece$i" text/plain
     sleep 0.8
 done
-size=$((first + $(stat -c %s "$E2E_DIR/expected")))
-wait_until 10 bash -c "[ \$(stat -c %s '$app/Files/clipbrd.dat') -ge $size ]" ||
-    fail "only $(($(stat -c %s "$app/Files/clipbrd.dat") - first)) of $((size - first)) bytes stored"
-tail -c +$((first + 1)) "$app/Files/clipbrd.dat" | cmp - "$E2E_DIR/expected" || fail "pieces differ or out of order"
+expect_records "$E2E_DIR/expected" "sound on" "$first"
 pass "15 pieces 0.8 s apart with the sound on, all stored in order"

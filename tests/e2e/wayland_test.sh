@@ -6,34 +6,24 @@
 start_sway
 start_portal
 
-app="$E2E_DIR/app"
-files="$app/Files"
-start_program "$app"
+start_program
 wait_until 10 sway_window 'Pelloran Snapwell' >/dev/null || fail "no native window: $(cat "$app/output.log")"
-sway_click_twips $((150 + 120 + 1065)) $((4140 + 90 + 217))
+click_start_stop -
 wait_until 5 sway_window 'Pelloran Snapwell +A K T I V' >/dev/null || fail "monitoring did not start"
 
-"$FOCUS_BIN" >/dev/null 2>&1 &
-E2E_PIDS+=($!)
+spawn "$FOCUS_BIN" >/dev/null 2>&1
 focused() { [ "$(sway_window Fokus | cut -d' ' -f5)" = 1 ]; }
 wait_until 10 focused || fail "the other window did not take the focus"
 
 # Twenty texts 300 ms apart, all stored in order with the separator line.
-pieces="$E2E_DIR/pieces"
-mkdir -p "$pieces"
 expected="$E2E_DIR/expected"
 for i in $(seq -w 1 20); do
-    printf 'Stück %s: Grüße 😀\nZeile zwei' "$i" >"$pieces/$i"
-    append_record "$pieces/$i" >>"$expected"
-done
-for f in "$pieces"/*; do
-    wl-copy <"$f"
+    printf 'Stück %s: Grüße 😀\nZeile zwei' "$i" >"$E2E_DIR/piece$i"
+    append_record "$E2E_DIR/piece$i" >>"$expected"
+    wl-copy <"$E2E_DIR/piece$i"
     sleep 0.3
 done
-size=$(stat -c %s "$expected")
-wait_until 10 bash -c "[ \"\$(stat -c %s '$files/clipbrd.dat' 2>/dev/null || echo 0)\" -ge $size ]" ||
-    fail "clipbrd.dat has $(stat -c %s "$files/clipbrd.dat" 2>/dev/null || echo 0) of $size bytes"
-cmp "$expected" "$files/clipbrd.dat" || fail "clipbrd.dat differs from the pieces"
+expect_records "$expected" "focus elsewhere"
 focused || fail "the focus moved"
 pass "20 texts 300 ms apart, focus elsewhere"
 
@@ -41,13 +31,13 @@ pass "20 texts 300 ms apart, focus elsewhere"
 convert -seed 3 -size 97x61 plasma:fractal -depth 8 "$E2E_DIR/p.png"
 wl-copy --type image/png <"$E2E_DIR/p.png"
 wait_until 10 test -f "$files/00.bmp" || fail "picture not stored: $(ls "$files")"
-[ "$(compare -metric AE "$E2E_DIR/p.png" "$files/00.bmp" null: 2>&1)" = 0 ] || fail "00.bmp differs"
-wait_until 5 bash -c '! wl-paste -l >/dev/null 2>&1' || fail "the picture stayed on the clipboard"
+[ "$(differing "$E2E_DIR/p.png" "$files/00.bmp")" = 0 ] || fail "00.bmp differs"
+wl_empty() { ! wl-paste -l >/dev/null 2>&1; }
+wait_until 5 wl_empty || fail "the picture stayed on the clipboard"
 pass "picture stored as 00.bmp and taken off the clipboard"
 
 # A secret stays on the clipboard and out of the files; plain text after it is stored.
-"$WLTOOL_BIN" offer "text/plain=Kennwort 123" x-kde-passwordManagerHint=secret >/dev/null &
-E2E_PIDS+=($!)
+spawn "$WLTOOL_BIN" offer "text/plain=Kennwort 123" x-kde-passwordManagerHint=secret >/dev/null
 sleep 1
 [ "$(wl-paste -n)" = "Kennwort 123" ] || fail "the secret was taken off the clipboard"
 printf 'danach' | wl-copy
@@ -59,16 +49,16 @@ pass "secret skipped"
 # taken off the clipboard, the window comes back.
 convert -seed 4 -size 1280x800 plasma:fractal -depth 8 "$E2E_DIR/screen.png"
 echo "ok $E2E_DIR/screen.png" >"$E2E_DIR/bus/portal-mode"
-sway_click_twips $((150 + 120 + 1072)) $((1980 + 120 + 300))
+click_screenshot -
 wait_until 10 test -f "$files/scr01.bmp" || fail "snapshot not stored: $(ls "$files")"
-[ "$(compare -metric AE "$E2E_DIR/screen.png" "$files/scr01.bmp" null: 2>&1)" = 0 ] || fail "scr01.bmp differs"
+[ "$(differing "$E2E_DIR/screen.png" "$files/scr01.bmp")" = 0 ] || fail "scr01.bmp differs"
 wait_until 5 sway_window 'Pelloran Snapwell.*' >/dev/null || fail "the window did not come back"
-wait_until 5 bash -c '! wl-paste -l >/dev/null 2>&1' || fail "the snapshot stayed on the clipboard"
+wait_until 5 wl_empty || fail "the snapshot stayed on the clipboard"
 pass "snapshot through the portal stored as scr01.bmp"
 
 # A cancelled snapshot leaves the request pending: the next picture gets the "scr" name.
 echo cancel >"$E2E_DIR/bus/portal-mode"
-sway_click_twips $((150 + 120 + 1072)) $((1980 + 120 + 300))
+click_screenshot -
 sleep 1
 wait_until 5 sway_window 'Pelloran Snapwell.*' >/dev/null || fail "the window did not come back"
 wl-copy --type image/png <"$E2E_DIR/p.png"

@@ -3,8 +3,7 @@
 # WAYLAND_DISPLAY=$1/wayland-1 and SWAYSOCK=$1/sway-ipc.*.sock once those appear.
 set -euo pipefail
 run=$1
-mkdir -p "$run"
-chmod 700 "$run"
+install -d -m 700 "$run"
 cat >"$run/sway.conf" <<CONF
 xwayland disable
 output HEADLESS-1 resolution 1280x800 position 0 0
@@ -14,7 +13,5 @@ CONF
 export XDG_RUNTIME_DIR=$run WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
 unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
 # sway refuses to run as root; in a user namespace of its own it is nobody.
-if [ "$(id -u)" = 0 ]; then
-    exec unshare -U sway -c "$run/sway.conf"
-fi
+[ "$(id -u)" != 0 ] || exec unshare -U sway -c "$run/sway.conf"
 exec sway -c "$run/sway.conf"

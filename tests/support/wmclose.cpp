@@ -6,25 +6,18 @@
 #include <cstdlib>
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: wmclose <window id>\n");
-        return 2;
-    }
     Display* display = XOpenDisplay(nullptr);
-    if (!display) {
-        std::fprintf(stderr, "wmclose: no display\n");
-        return 1;
+    if (argc != 2 || !display) {
+        std::fprintf(stderr, "usage: wmclose <window id>, with a display\n");
+        return 2;
     }
     const Window window = std::strtoul(argv[1], nullptr, 0);
     XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
+    event.xclient = {
+        ClientMessage, 0, False, nullptr, window, XInternAtom(display, "WM_PROTOCOLS", False), 32, {}};
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display, window, False, NoEventMask, &event);
-    XSync(display, False);
     XCloseDisplay(display);
     return 0;
 }

@@ -25,16 +25,17 @@ Display* dpy;
 Atom atom(const char* name) {
     return XInternAtom(dpy, name, False);
 }
+void put(Window w, Atom property, Atom type, int format, const void* data, size_t n) {
+    XChangeProperty(dpy, w, property, type, format, PropModeReplace, static_cast<const unsigned char*>(data),
+                    int(n));
+}
 
 int ping(Window window) {
     const Window root = DefaultRootWindow(dpy);
     // The answer goes to the root window for clients that watch its structure.
     XSelectInput(dpy, root, StructureNotifyMask | SubstructureNotifyMask);
     XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = window;
-    e.xclient.message_type = atom("WM_PROTOCOLS");
-    e.xclient.format = 32;
+    e.xclient = {ClientMessage, 0, False, nullptr, window, atom("WM_PROTOCOLS"), 32, {}};
     e.xclient.data.l[0] = long(atom("_NET_WM_PING"));
     e.xclient.data.l[1] = 4711;
     e.xclient.data.l[2] = long(window);
@@ -46,10 +47,9 @@ int ping(Window window) {
             XEvent r;
             XNextEvent(dpy, &r);
             if (r.type == ClientMessage && r.xclient.data.l[1] == 4711) {
-                std::printf("%lld\n",
-                            static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                       std::chrono::steady_clock::now() - start)
-                                                       .count()));
+                const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start);
+                std::printf("%lld\n", static_cast<long long>(ms.count()));
                 return 0;
             }
         }
@@ -107,8 +107,7 @@ int main(int argc, char** argv) {
             e.xproperty.window == transfer.requestor && e.xproperty.atom == transfer.property) {
             // The next piece; an empty one ends the transfer.
             const size_t n = std::min(chunk, data.size() - transfer.offset);
-            XChangeProperty(dpy, transfer.requestor, transfer.property, transfer.type, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(data.data() + transfer.offset), int(n));
+            put(transfer.requestor, transfer.property, transfer.type, 8, data.data() + transfer.offset, n);
             transfer.offset += n;
             if (n == 0) {
                 transfer.requestor = 0;
@@ -121,31 +120,23 @@ int main(int argc, char** argv) {
         }
         const XSelectionRequestEvent& r = e.xselectionrequest;
         XEvent reply{};
-        reply.xselection.type = SelectionNotify;
-        reply.xselection.requestor = r.requestor;
-        reply.xselection.selection = r.selection;
-        reply.xselection.target = r.target;
-        reply.xselection.time = r.time;
-        reply.xselection.property = r.property;
+        reply.xselection = {SelectionNotify, 0,        False,      nullptr, r.requestor,
+                            r.selection,     r.target, r.property, r.time};
         if (r.target == targetsAtom) {
-            XChangeProperty(dpy, r.requestor, r.property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(targets.data()), int(targets.size()));
+            put(r.requestor, r.property, XA_ATOM, 32, targets.data(), targets.size());
         } else if (mode == "targets") {
             continue;
         } else if (r.target == targets.back() && secret) {
-            XChangeProperty(dpy, r.requestor, r.property, XA_STRING, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>("secret"), 6);
+            put(r.requestor, r.property, XA_STRING, 8, "secret", 6);
         } else if (std::find(targets.begin(), targets.end(), r.target) == targets.end()) {
             reply.xselection.property = None;
         } else if (data.size() > chunk) {
             const long size = long(data.size());
-            XChangeProperty(dpy, r.requestor, r.property, incr, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&size), 1);
+            put(r.requestor, r.property, incr, 32, &size, 1);
             XSelectInput(dpy, r.requestor, PropertyChangeMask);
             transfer = {r.requestor, r.property, r.target, 0};
         } else {
-            XChangeProperty(dpy, r.requestor, r.property, r.target, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(data.data()), int(data.size()));
+            put(r.requestor, r.property, r.target, 8, data.data(), data.size());
         }
         XSendEvent(dpy, r.requestor, False, NoEventMask, &reply);
         XFlush(dpy);
