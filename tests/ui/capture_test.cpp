@@ -40,7 +40,12 @@ protected:
 };
 
 TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {
+    // The sound confirms only what is already on disk.
+    QList<QByteArray> onDiskWhenPlayed;
+    m_fake->sound.onPlay = [&] { onDiskWhenPlayed << dat(); };
     copy(u"abc"_s);
+    ASSERT_EQ(onDiskWhenPlayed.size(), 1);
+    EXPECT_TRUE(onDiskWhenPlayed[0].startsWith("abc\r\n"));
     copy(u"xyz"_s);
     EXPECT_EQ(dat(), "abc\r\n" + kTildes + "\r\n\r\nxyz\r\n" + kTildes + "\r\n\r\n");
     EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
@@ -61,6 +66,16 @@ TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {
     EXPECT_EQ(dat().count("abc"), 1);
     EXPECT_EQ(m_fake->clipboard.currentText(), u"ä\r\n"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 3);
+    // The embedded tone, asked for synchronously and from memory; given flags keep their bits.
+    EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
+    EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
+    PlayWaveResource(m_fake->sound, u"CLIP"_s, 1u);
+    EXPECT_EQ(m_fake->sound.played.takeLast().flags, 5u);
+
+    m_form1->Option3D8->setChecked(false);
+    copy(u"leise"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 3);
+    EXPECT_TRUE(dat().contains("leise"));
 }
 
 TEST_F(CaptureTest, RepeatedTextIsStoredOnceButABAStoresATwice) {
@@ -78,6 +93,20 @@ TEST_F(CaptureTest, RepeatedTextIsStoredOnceButABAStoresATwice) {
     EXPECT_TRUE(m_state.CapturedText.isEmpty());
     copy(u"A"_s);
     EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\n");
+    for (int i = 0; i < 5; ++i) {
+        m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
+        settleCapture(); // the change arrives; no tick in between
+    }
+    // Pieces faster than the tick are all stored, in order.
+    EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\nschnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell "
+                     "3\r\n\r\nschnell 4\r\n\r\n");
+
+    // Our own clearing does not start a loop of steps.
+    const int clears = m_fake->clipboard.clears;
+    m_fake->clipboard.clear();
+    settleCapture();
+    settleCapture();
+    EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
 }
 
 TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwritten) {
@@ -241,25 +270,6 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     }
 }
 
-TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {
-    QByteArray onDiskWhenPlayed;
-    m_fake->sound.onPlay = [&] { onDiskWhenPlayed = dat(); };
-    copy(u"sicher"_s);
-    ASSERT_EQ(m_fake->sound.played.size(), 1);
-    EXPECT_TRUE(onDiskWhenPlayed.startsWith("sicher\r\n"));
-    // The embedded tone, asked for synchronously and from memory.
-    EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
-    EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
-    // Given flags keep their bits; the from-memory bit is added.
-    PlayWaveResource(m_fake->sound, u"CLIP"_s, 1u);
-    EXPECT_EQ(m_fake->sound.played.takeLast().flags, 5u);
-
-    m_form1->Option3D8->setChecked(false);
-    copy(u"leise"_s);
-    EXPECT_EQ(m_fake->sound.played.size(), 1);
-    EXPECT_TRUE(dat().contains("leise"));
-}
-
 TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     // The collection directory has gone.
     ASSERT_TRUE(QDir(files()).removeRecursively());
@@ -322,22 +332,6 @@ TEST_F(CaptureTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     tick();
     EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
     EXPECT_EQ(m_fake->sound.played.size(), 1);
-}
-
-TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {
-    m_form1->Check1->setChecked(false);
-    for (int i = 0; i < 5; ++i) {
-        m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
-        settleCapture(); // the change arrives; no tick in between
-    }
-    EXPECT_EQ(dat(), "schnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell 3\r\n\r\nschnell 4\r\n\r\n");
-
-    // Our own clearing does not start a loop of steps.
-    const int clears = m_fake->clipboard.clears;
-    m_fake->clipboard.clear();
-    settleCapture();
-    settleCapture();
-    EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
 }
 
 TEST_F(CaptureTest, AnUnchangedClipboardIsNotReadAgainNorShownAgain) {
