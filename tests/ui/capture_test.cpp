@@ -40,7 +40,12 @@ protected:
 };
 
 TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {
+    // The sound confirms only what is already on disk.
+    QList<QByteArray> onDiskWhenPlayed;
+    m_fake->sound.onPlay = [&] { onDiskWhenPlayed << dat(); };
     copy(u"abc"_s);
+    ASSERT_EQ(onDiskWhenPlayed.size(), 1);
+    EXPECT_TRUE(onDiskWhenPlayed[0].startsWith("abc\r\n"));
     copy(u"xyz"_s);
     EXPECT_EQ(dat(), "abc\r\n" + kTildes + "\r\n\r\nxyz\r\n" + kTildes + "\r\n\r\n");
     EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
@@ -61,6 +66,16 @@ TEST_F(CaptureTest, CollectionFileRecordsWithAndWithoutSeparator) {
     EXPECT_EQ(dat().count("abc"), 1);
     EXPECT_EQ(m_fake->clipboard.currentText(), u"ä\r\n"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 3);
+    // The embedded tone, asked for synchronously and from memory; given flags keep their bits.
+    EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
+    EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
+    PlayWaveResource(m_fake->sound, u"CLIP"_s, 1u);
+    EXPECT_EQ(m_fake->sound.played.takeLast().flags, 5u);
+
+    m_form1->Option3D8->setChecked(false);
+    copy(u"leise"_s);
+    EXPECT_EQ(m_fake->sound.played.size(), 3);
+    EXPECT_TRUE(dat().contains("leise"));
 }
 
 TEST_F(CaptureTest, RepeatedTextIsStoredOnceButABAStoresATwice) {
@@ -78,6 +93,20 @@ TEST_F(CaptureTest, RepeatedTextIsStoredOnceButABAStoresATwice) {
     EXPECT_TRUE(m_state.CapturedText.isEmpty());
     copy(u"A"_s);
     EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\n");
+    for (int i = 0; i < 5; ++i) {
+        m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
+        settleCapture(); // the change arrives; no tick in between
+    }
+    // Pieces faster than the tick are all stored, in order.
+    EXPECT_EQ(dat(), "A\r\n\r\nB\r\n\r\nA\r\n\r\nschnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell "
+                     "3\r\n\r\nschnell 4\r\n\r\n");
+
+    // Our own clearing does not start a loop of steps.
+    const int clears = m_fake->clipboard.clears;
+    m_fake->clipboard.clear();
+    settleCapture();
+    settleCapture();
+    EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
 }
 
 TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwritten) {
@@ -166,7 +195,7 @@ TEST_F(CaptureTest, PicturesWinOverTextAndForeignDataIsCleared) {
     EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
 }
 
-TEST_F(CaptureTest, WithNeitherOptionTextIsRemovedUnstored) {
+TEST_F(CaptureTest, NothingStoredWithNeitherOptionOrForEmptyText) {
     m_form1->Option3D1->setAutoExclusive(false);
     m_form1->Option3D1->setChecked(false);
     copy(u"weg"_s);
@@ -174,11 +203,10 @@ TEST_F(CaptureTest, WithNeitherOptionTextIsRemovedUnstored) {
     EXPECT_TRUE(m_state.LastClipText.isEmpty());
     EXPECT_TRUE(QDir(files()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
-}
-
-TEST_F(CaptureTest, EmptyTextStoresNothingAndStaysOnTheClipboard) {
+    // Empty text stores nothing and stays on the clipboard.
+    m_form1->Option3D1->setChecked(true);
     copy(QString());
-    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
+    EXPECT_TRUE(QDir(files()).entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(m_fake->clipboard.isEmpty());
     EXPECT_TRUE(hint().isEmpty());
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
@@ -242,25 +270,6 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     }
 }
 
-TEST_F(CaptureTest, SoundConfirmsOnlyWhatIsAlreadyOnDisk) {
-    QByteArray onDiskWhenPlayed;
-    m_fake->sound.onPlay = [&] { onDiskWhenPlayed = dat(); };
-    copy(u"sicher"_s);
-    ASSERT_EQ(m_fake->sound.played.size(), 1);
-    EXPECT_TRUE(onDiskWhenPlayed.startsWith("sicher\r\n"));
-    // The embedded tone, asked for synchronously and from memory.
-    EXPECT_EQ(m_fake->sound.played[0].wave.size(), 1392);
-    EXPECT_EQ(m_fake->sound.played[0].flags, 6u);
-    // Given flags keep their bits; the from-memory bit is added.
-    PlayWaveResource(m_fake->sound, u"CLIP"_s, 1u);
-    EXPECT_EQ(m_fake->sound.played.takeLast().flags, 5u);
-
-    m_form1->Option3D8->setChecked(false);
-    copy(u"leise"_s);
-    EXPECT_EQ(m_fake->sound.played.size(), 1);
-    EXPECT_TRUE(dat().contains("leise"));
-}
-
 TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     // The collection directory has gone.
     ASSERT_TRUE(QDir(files()).removeRecursively());
@@ -299,17 +308,10 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
 }
 
 // A small file system of its own runs full in the middle of a piece.
-class CaptureFullDiskTest : public CaptureTest {
-protected:
-    void SetUp() override {
-        CaptureTest::SetUp();
-        if (!useSmallDisk()) {
-            GTEST_SKIP() << "cannot mount a tmpfs here";
-        }
+TEST_F(CaptureTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
+    if (!useSmallDisk()) {
+        GTEST_SKIP() << "cannot mount a tmpfs here";
     }
-};
-
-TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     m_form1->Check1->setChecked(false);
     // Earlier records fill most of the disk; the new piece is small enough to be buffered
     // but larger than the room left.
@@ -332,30 +334,19 @@ TEST_F(CaptureFullDiskTest, APieceThatDoesNotFitLeavesNoPartOfItBehind) {
     EXPECT_EQ(m_fake->sound.played.size(), 1);
 }
 
-TEST_F(CaptureTest, PiecesFasterThanTheTickAreAllStoredInOrder) {
-    m_form1->Check1->setChecked(false);
-    for (int i = 0; i < 5; ++i) {
-        m_fake->clipboard.setText(u"schnell %1"_s.arg(i));
-        settleCapture(); // the change arrives; no tick in between
-    }
-    EXPECT_EQ(dat(), "schnell 0\r\n\r\nschnell 1\r\n\r\nschnell 2\r\n\r\nschnell 3\r\n\r\nschnell 4\r\n\r\n");
-
-    // Our own clearing does not start a loop of steps.
-    const int clears = m_fake->clipboard.clears;
-    m_fake->clipboard.clear();
-    settleCapture();
-    settleCapture();
-    EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
-}
-
-TEST_F(CaptureTest, AnUnchangedClipboardIsNotReadAgain) {
-    copy(u"einmal"_s);
+TEST_F(CaptureTest, AnUnchangedClipboardIsNotReadAgainNorShownAgain) {
+    m_fake->clipboard.setText(u"einmal"_s);
+    settleCapture(); // stored on the change: the box shows the collection until the next tick
+    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(QString::fromLatin1(kTildes)));
+    tick();
+    EXPECT_EQ(m_form1->Text1->toPlainText(), u"einmal"_s);
     const int reads = m_fake->clipboard.textReads;
+    const int revision = m_form1->Text1->document()->revision();
     for (int i = 0; i < 10; ++i) {
         tick();
     }
     EXPECT_EQ(m_fake->clipboard.textReads, reads);
-    EXPECT_EQ(m_form1->Text1->toPlainText(), u"einmal"_s);
+    EXPECT_EQ(m_form1->Text1->document()->revision(), revision);
 
     // Text above the size limit is refused with a message, nothing is stored.
     m_form1->cycle().setMaxTextBytes(64);
@@ -413,19 +404,6 @@ TEST_F(CaptureTest, SecretsAndUnreadableContentAreNeitherStoredNorShown) {
     EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
     EXPECT_EQ(dat(), "davor\r\n" + kTildes + "\r\n\r\noffen\r\n" + kTildes + "\r\n\r\nwieder\r\n" + kTildes +
                          "\r\n\r\n");
-}
-
-TEST_F(CaptureTest, TheBoxShowsTheCollectionUntilTheNextTick) {
-    m_fake->clipboard.setText(u"eins"_s);
-    settleCapture(); // stored on the change, no tick yet
-    EXPECT_TRUE(m_form1->Text1->toPlainText().contains(QString::fromLatin1(kTildes)));
-    tick();
-    EXPECT_EQ(m_form1->Text1->toPlainText(), u"eins"_s);
-    // Later ticks on the unchanged clipboard leave the box alone.
-    const int revision = m_form1->Text1->document()->revision();
-    tick();
-    tick();
-    EXPECT_EQ(m_form1->Text1->document()->revision(), revision);
 }
 
 // The capture on its own, with a view of plain values instead of the window.
