@@ -3,16 +3,13 @@
 #include "platform/clipboardreader.h"
 #include "platform/selectionclipboard.h"
 #include "platform/x11selection.h"
+#include "tests/support/fixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <poll.h>
 
@@ -78,9 +75,8 @@ protected:
     QProcess* own(const QStringList& args, const QByteArray& text = {}) {
         QStringList all = args;
         if (!text.isNull()) {
-            QFile file(m_dir.filePath(u"text%1"_s.arg(m_owners.size())));
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-            all.insert(1, file.fileName());
+            all.insert(1, m_dir.filePath(u"text%1"_s.arg(m_owners.size())));
+            writeFile(all[1], text);
         }
         auto* owner = new QProcess;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
