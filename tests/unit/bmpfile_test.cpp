@@ -32,6 +32,7 @@ class FullDevice final : public QIODevice {
 public:
     explicit FullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
     qint64 written = 0;
+    const qint64 m_room;
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
@@ -43,9 +44,6 @@ protected:
         written += n;
         return n;
     }
-
-private:
-    qint64 m_room;
 };
 
 TEST(BmpFile, HeaderRowsPaddingAndTransparencyOnWhite) {
@@ -74,7 +72,7 @@ TEST(BmpFile, HeaderRowsPaddingAndTransparencyOnWhite) {
     EXPECT_EQ(bmp(alpha).mid(54, 12), QByteArray("\xff\xff\xff\x7f\x7f\xff\x1e\x14\x0a\xff\xff\xff", 12));
 }
 
-TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqual) {
+TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
     // Several strips of rows, an odd width, and formats Qt itself would write with a palette.
     const QImage source = noise(131, 150, QImage::Format_RGB32);
     for (const QImage::Format format :
@@ -93,9 +91,8 @@ TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqual) {
         EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32))
             << format;
     }
-}
 
-TEST(BmpFile, FailsOnFullDeviceNullAndOversizedPictures) {
+    // Fails on a full device, a null and an oversized picture.
     const QImage img = noise(200, 100, QImage::Format_RGB32);
     FullDevice full(1000);
     EXPECT_FALSE(BmpFile::write(full, img));

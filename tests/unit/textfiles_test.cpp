@@ -43,7 +43,7 @@ TEST(LineRules, LinesEndAtCrLfOrLoneCrAndNonUtf8LinesAreWindows1252) {
     EXPECT_EQ(decodeFileText("alt: M\xe4rz\r\nneu: M\xc3\xa4rz\r\n"), u"alt: März\r\nneu: März\r\n"_s);
 }
 
-TEST_F(TextFilesTest, SavingAddsOneCrLfOnlyWhereTheTextHasNoneAndAFailureKeepsTheOldFile) {
+TEST_F(TextFilesTest, SavingAFailedSaveAndTheDiskCheck) {
     const QString path = dir() + u"a.txt"_s;
     ASSERT_TRUE(SaveTextFile(path, u"eins\r\nzwei"_s));
     EXPECT_EQ(readFile(path), "eins\r\nzwei\r\n");
@@ -81,51 +81,50 @@ TEST_F(TextFilesTest, SavingAddsOneCrLfOnlyWhereTheTextHasNoneAndAFailureKeepsTh
     EXPECT_EQ(readFile(path), "alter Inhalt\r\n");
     EXPECT_EQ(QDir(dir()).entryList(QDir::Files | QDir::Hidden),
               QStringList{u"a.txt"_s}); // no temporary file left behind
-}
 
-TEST_F(TextFilesTest, TheDiskCheckTellsAppendedPiecesFromOtherChanges) {
-    const QString path = dir() + u"clipbrd.dat"_s;
-    writeFile(path, "eins\r\n");
-    const ReadResult shown = readTextFile(path);
+    // The disk check tells appended pieces from other changes.
+    const QString dat = dir() + u"clipbrd.dat"_s;
+    writeFile(dat, "eins\r\n");
+    const ReadResult shown = readTextFile(dat);
     ASSERT_TRUE(shown.ok);
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::None);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
 
     // A capture appends: the new part comes back by the line rules.
-    QFile f(path);
+    QFile f(dat);
     ASSERT_TRUE(f.open(QIODevice::Append));
     f.write("zwei\r\n~~~\r\n\r\ndrei");
     f.close();
-    DiskCheck check = checkDisk(path, shown.disk);
+    DiskCheck check = checkDisk(dat, shown.disk);
     EXPECT_EQ(check.change, DiskChange::Appended);
     EXPECT_EQ(check.appended, u"zwei\r\n~~~\r\n\r\ndrei\r\n"_s);
-    EXPECT_EQ(checkDisk(path, check.now).change, DiskChange::None);
+    EXPECT_EQ(checkDisk(dat, check.now).change, DiskChange::None);
 
     // Same size, other bytes: not an append.
-    writeFile(path, "EINS\r\n");
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::Replaced);
+    writeFile(dat, "EINS\r\n");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::Replaced);
     // Rewritten with the shown bytes only: nothing to lose.
-    writeFile(path, "eins\r\n");
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::None);
+    writeFile(dat, "eins\r\n");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
 
     // Gone or emptied: saving loses nothing.
-    QFile::remove(path);
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::None);
-    writeFile(path, "");
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::None);
+    QFile::remove(dat);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
+    writeFile(dat, "");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
 
     // Moved aside by "Neu", then a capture made a new file: all of it is new.
-    writeFile(path, "neu\r\n");
-    check = checkDisk(path, DiskState::absent());
+    writeFile(dat, "neu\r\n");
+    check = checkDisk(dat, DiskState::absent());
     EXPECT_EQ(check.change, DiskChange::Appended);
     EXPECT_EQ(check.appended, u"neu\r\n"_s);
     // Nothing shown in this window: the file's content is not in the box.
-    EXPECT_EQ(checkDisk(path, DiskState()).change, DiskChange::Replaced);
+    EXPECT_EQ(checkDisk(dat, DiskState()).change, DiskChange::Replaced);
     EXPECT_EQ(checkDisk(dir() + u"fehlt.txt"_s, DiskState()).change, DiskChange::None);
     // A named pipe in the file's place is no content, and looking must not wait for a writer.
-    QFile::remove(path);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QFile::remove(dat);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dat).constData(), 0600), 0);
     ::alarm(10);
-    EXPECT_EQ(checkDisk(path, shown.disk).change, DiskChange::Replaced);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::Replaced);
     ::alarm(0);
 }
 

@@ -92,7 +92,7 @@ protected:
     std::unique_ptr<SelectionBackend> m_backend;
 };
 
-TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytes) {
+TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesAndClearing) {
     QTemporaryDir dir;
     const QString piece = dir.filePath(u"piece"_s);
     for (const QString& text : {u"erster Text"_s, u"Grüße, 😀\nZeile zwei"_s, u"dritter"_s}) {
@@ -118,9 +118,8 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytes) {
     EXPECT_EQ(data.status, Status::Ok);
     EXPECT_EQ(data.bytes, readFile(png));
     EXPECT_EQ(read(u"image/png"_s, 100).status, Status::TooLarge);
-}
 
-TEST_F(WaylandSelection, ClearingLeavesNoSelectionButSparesANewerOwner) {
+    // Clearing leaves no selection but spares a newer owner.
     HeadlessSway::sh(u"printf alt | wl-copy"_s);
     ASSERT_EQ(waitChanges(), 1);
     formats();
