@@ -44,8 +44,7 @@ protected:
         s_server->start(u"Xvfb"_s,
                         {s_display, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
         if (!s_server->waitForReadyRead(10000)) {
-            delete s_server;
-            s_server = nullptr;
+            delete std::exchange(s_server, nullptr);
         }
     }
     static void TearDownTestSuite() {
@@ -53,8 +52,7 @@ protected:
             s_server->kill();
             s_server->waitForFinished();
         }
-        delete s_server;
-        s_server = nullptr;
+        delete std::exchange(s_server, nullptr);
     }
     void SetUp() override {
         if (!s_server) {

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(Places, DrivesAreHomeThenRealVolumesAndAPathsDriveIsTheDeepestRoot) {
+TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
     const QList<Drive> drives = {{u"home"_s, u"/home/anna"_s},
                                  {u"root"_s, u"/"_s},
                                  {u"stick"_s, u"/media/stick"_s},
@@ -46,9 +46,8 @@ TEST(Places, DrivesAreHomeThenRealVolumesAndAPathsDriveIsTheDeepestRoot) {
     EXPECT_TRUE(isPseudoFileSystem("tmpfs"));
     EXPECT_FALSE(isPseudoFileSystem("ext4"));
     EXPECT_FALSE(isPseudoFileSystem("vfat"));
-}
 
-TEST(Places, ReadablePlaceAndTheDirectoryListsRows) {
+    // The nearest readable place, and the directory list's rows.
     QTemporaryDir dir;
     QString base = QDir::cleanPath(dir.path());
     ASSERT_TRUE(QDir().mkpath(base + u"/a/b"_s));

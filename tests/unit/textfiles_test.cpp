@@ -71,8 +71,7 @@ TEST_F(TextFilesTest, SavingAFailedSaveAndTheDiskCheck) {
     rlimit old{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, old.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const bool saved = SaveTextFile(path, QString(5000, u'x'));
     setrlimit(RLIMIT_FSIZE, &old);
