@@ -22,7 +22,7 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
+TEST_F(IniFileTest, ValuesAreReadByTheClassicRulesAndWritingKeepsWhatItDoesNotChange) {
     const struct {
         QByteArray line;
         const char16_t* key;
@@ -66,10 +66,10 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
         EXPECT_EQ(all[b - 0x80], QChar(b)) << b;
     }
     EXPECT_EQ(all.front(), u'€');
-}
 
-TEST_F(IniFileTest, WritingKeepsEveryUntouchedLineAndTheKeyOrderAndFailingKeepsTheOldFile) {
+    // Writing keeps every untouched line and the key order; a failed write keeps the old file.
     // A fresh file: the section, then the keys in the order they were first written.
+    ASSERT_TRUE(QFile::remove(path()));
     for (const auto& key : {u"TextSammeln"_s, u"Trennlinie"_s, u"Signale"_s}) {
         ASSERT_TRUE(write(key, u"1"_s));
     }

@@ -92,7 +92,7 @@ protected:
     std::unique_ptr<SelectionBackend> m_backend;
 };
 
-TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesAndClearing) {
+TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbehavingSources) {
     QTemporaryDir dir;
     const QString piece = dir.filePath(u"piece"_s);
     for (const QString& text : {u"erster Text"_s, u"Grüße, 😀\nZeile zwei"_s, u"dritter"_s}) {
@@ -135,9 +135,8 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesAndClearing) {
     EXPECT_EQ(formats(), QStringList());
     EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused);
     EXPECT_EQ(HeadlessSway::sh(u"wl-paste -n 2>&1"_s), "No selection\n");
-}
 
-TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
+    // Misbehaving sources and the password hint.
     // Several types at once, the password manager's hint among them.
     s_sway->client({u"offer"_s, u"text/plain=geheim"_s, u"x-kde-passwordManagerHint=secret"_s});
     ASSERT_EQ(waitChanges(), 1);
@@ -157,7 +156,6 @@ TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
     // Replaced while it is being read: the old source's content arrives whole, and the new
     // one is the next change.
     // Far more than a pipe holds, so the source must wait for the reader now and then.
-    QTemporaryDir dir;
     QByteArray big(3 << 20, 'x');
     for (qsizetype i = 0; i < big.size(); i += 4093) {
         big[i] = char('a' + i % 26);
@@ -168,10 +166,10 @@ TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
     formats();
     QProcess later;
     later.start(u"sh"_s, {u"-c"_s, u"sleep 0.2; printf nachher | wl-copy"_s});
-    const auto data = read(u"text/plain"_s);
+    const auto whole = read(u"text/plain"_s);
     later.waitForFinished();
-    EXPECT_EQ(data.status, Status::Ok);
-    EXPECT_EQ(data.bytes, big);
+    EXPECT_EQ(whole.status, Status::Ok);
+    EXPECT_EQ(whole.bytes, big);
     EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
     EXPECT_EQ(m_backend->dispatch() + waitChanges(500), 1);
     formats();
