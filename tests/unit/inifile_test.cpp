@@ -3,7 +3,6 @@
 
 #include <QDateTime>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <sys/mount.h>
 
@@ -23,13 +22,12 @@ protected:
     QTemporaryDir m_dir;
 };
 
-TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
-    struct Row {
+TEST_F(IniFileTest, ValuesAreReadByTheClassicRulesAndWritingKeepsWhatItDoesNotChange) {
+    const struct {
         QByteArray line;
         const char16_t* key;
         QString expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"  signale \t=\t ja \t", u"SIGNALE", u"ja"_s},          // key case; spaces and tabs around
         {"Nbsp=\xc2\xa0x\xc2\xa0", u"Nbsp", u"\u00a0x\u00a0"_s}, // other white space is kept
         {"Quoted=\"  a b  \"", u"Quoted", u"  a b  "_s},         // one pair of quotes removed
@@ -51,11 +49,11 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
         bytes += char(b);
     }
     QByteArray file = "; comment\r\n[Other]\r\nSavePath=/elsewhere/\r\n[PELLORAN SNAPWELL]\r\n";
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         file += row.line + "\r\n";
     }
     writeFile(path(), file + "Bytes=" + bytes + "\r\n");
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         EXPECT_EQ(read(QString::fromUtf16(row.key)), row.expected) << row.line.toStdString();
     }
     EXPECT_EQ(ReadIniString(u"Pelloran Snapwell"_s, u"x"_s, m_dir.path() + u"/none.ini"_s, u"d"_s), u"d"_s);
@@ -68,10 +66,10 @@ TEST_F(IniFileTest, ValuesAreReadByTheClassicRules) {
         EXPECT_EQ(all[b - 0x80], QChar(b)) << b;
     }
     EXPECT_EQ(all.front(), u'€');
-}
 
-TEST_F(IniFileTest, WritingKeepsEveryUntouchedLineAndTheKeyOrder) {
+    // Writing keeps every untouched line and the key order; a failed write keeps the old file.
     // A fresh file: the section, then the keys in the order they were first written.
+    ASSERT_TRUE(QFile::remove(path()));
     for (const auto& key : {u"TextSammeln"_s, u"Trennlinie"_s, u"Signale"_s}) {
         ASSERT_TRUE(write(key, u"1"_s));
     }
@@ -123,9 +121,8 @@ TEST_F(IniFileTest, WritingKeepsEveryUntouchedLineAndTheKeyOrder) {
     ASSERT_TRUE(WriteIniString(u"NEU"_s, u"k"_s, u" v\t"_s, path()));
     EXPECT_EQ(QFileInfo(path()).lastModified(), old);
     EXPECT_EQ(readFile(path()), after);
-}
 
-TEST_F(IniFileTest, AFailedWriteLeavesTheOldProfileWhole) {
+    // A failed write leaves the old profile whole.
     // The profile's directory is a file system of one page, which the profile fills.
     const QByteArray dir = QFile::encodeName(m_dir.path());
     if (::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4k") != 0) {
@@ -133,10 +130,10 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldProfileWhole) {
     }
     const std::unique_ptr<const char, void (*)(const char*)> unmount(
         dir.constData(), [](const char* d) { ::umount2(d, MNT_DETACH); });
-    const QByteArray old = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
-    writeFile(path(), old);
+    const QByteArray full = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
+    writeFile(path(), full);
     EXPECT_FALSE(write(u"Signale"_s, u"0"_s));
-    EXPECT_EQ(readFile(path()), old);
+    EXPECT_EQ(readFile(path()), full);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"p.ini"_s});
 }
 

@@ -11,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(Places, DriveOfAPathIsTheDeepestRootThatHoldsIt) {
+TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
     const QList<Drive> drives = {{u"home"_s, u"/home/anna"_s},
                                  {u"root"_s, u"/"_s},
                                  {u"stick"_s, u"/media/stick"_s},
@@ -26,15 +26,13 @@ TEST(Places, DriveOfAPathIsTheDeepestRootThatHoldsIt) {
     EXPECT_EQ(driveIndexFor(drives, u"/"_s), 1);
     EXPECT_EQ(driveIndexFor(drives, u"relativ/pfad"_s), -1);
     EXPECT_EQ(driveIndexFor({{u"home"_s, u"/home/anna"_s}}, u"/etc/"_s), -1);
-}
 
-TEST(Places, DrivesAreHomeThenRealVolumes) {
-    const QList<Drive> drives = availableDrives();
-    ASSERT_GE(drives.size(), 2);
-    EXPECT_EQ(drives.first().root, QDir::cleanPath(QDir::homePath()));
+    // The real ones: home first, then volumes.
+    const QList<Drive> real = availableDrives();
+    ASSERT_GE(real.size(), 2);
+    EXPECT_EQ(real.first().root, QDir::cleanPath(QDir::homePath()));
     QSet<QString> roots;
-    bool haveRoot = false;
-    for (const Drive& d : drives) {
+    for (const Drive& d : real) {
         SCOPED_TRACE(d.root.toStdString());
         EXPECT_TRUE(QFileInfo(d.root).isDir());
         EXPECT_FALSE(d.root.startsWith(u"/proc"_s) || d.root.startsWith(u"/sys"_s) ||
@@ -42,18 +40,16 @@ TEST(Places, DrivesAreHomeThenRealVolumes) {
         EXPECT_FALSE(roots.contains(d.root));
         EXPECT_TRUE(d.label.startsWith(d.root));
         roots.insert(d.root);
-        haveRoot = haveRoot || d.root == u"/"_s;
     }
-    EXPECT_TRUE(haveRoot);
+    EXPECT_TRUE(roots.contains(u"/"_s));
     EXPECT_TRUE(isPseudoFileSystem("proc"));
     EXPECT_TRUE(isPseudoFileSystem("tmpfs"));
     EXPECT_FALSE(isPseudoFileSystem("ext4"));
     EXPECT_FALSE(isPseudoFileSystem("vfat"));
-}
 
-TEST(Places, ReadablePlaceIsTheNearestListableDirectory) {
+    // The nearest readable place, and the directory list's rows.
     QTemporaryDir dir;
-    const QString base = QDir::cleanPath(dir.path());
+    QString base = QDir::cleanPath(dir.path());
     ASSERT_TRUE(QDir().mkpath(base + u"/a/b"_s));
     writeFile(base + u"/a/datei"_s, "x");
     EXPECT_EQ(readablePlace(base + u"/a/b/"_s), base + u"/a/b"_s);
@@ -63,11 +59,9 @@ TEST(Places, ReadablePlaceIsTheNearestListableDirectory) {
     EXPECT_EQ(readablePlace(u"/"_s), u"/"_s);
     EXPECT_EQ(readablePlace(u"relativ"_s), u"/"_s);
     EXPECT_EQ(readablePlace(QString()), u"/"_s);
-}
 
-TEST(Places, DirectoryListRowsRunFromTheRootDownThenTheSubdirectories) {
-    QTemporaryDir dir;
-    const QString base = QDir::cleanPath(dir.path());
+    // The directory list's rows run from the root down, then the subdirectories.
+    base += u"/a/b"_s;
     for (const char16_t* sub : {u"zeta", u"Alpha", u"beta", u".versteckt"}) {
         ASSERT_TRUE(QDir(base).mkdir(QString::fromUtf16(sub)));
     }

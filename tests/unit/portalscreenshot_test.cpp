@@ -1,16 +1,13 @@
 // The screenshot portal client against a fake portal on a private session bus: the picture
 // comes back byte for byte; a cancel, a refusal, a failing call and no answer at all are told.
 #include "platform/portalscreenshot.h"
+#include "tests/support/fixture.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,21 +26,13 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
         QDBusConnection::connectToBus(QString::fromLatin1(address), u"portal-test"_s);
     ASSERT_TRUE(connection.isConnected());
 
-    QByteArray got;
-    QByteArray format;
+    QByteArray got, format;
     QString why;
     PortalScreenshot portal(
-        connection,
-        [&](const QByteArray& b, const QByteArray& f) {
-            got = b;
-            format = f;
-        },
+        connection, [&](const QByteArray& b, const QByteArray& f) { std::tie(got, format) = std::tie(b, f); },
         [&](const QString& w) { why = w; });
     const auto ask = [&](const QByteArray& mode) {
-        QFile m(dir.filePath(u"portal-mode"_s));
-        EXPECT_TRUE(m.open(QIODevice::WriteOnly));
-        m.write(mode);
-        m.close();
+        writeFile(dir.filePath(u"portal-mode"_s), mode);
         got.clear();
         why.clear();
         EXPECT_TRUE(portal.request());
@@ -61,9 +50,7 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     const QString file = dir.filePath(u"screen.png"_s);
     ASSERT_TRUE(screen.save(file));
     ask("ok " + file.toUtf8());
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(got, f.readAll());
+    EXPECT_EQ(got, readFile(file));
     EXPECT_EQ(format, "png");
     EXPECT_TRUE(why.isEmpty());
 

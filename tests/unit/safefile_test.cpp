@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <sys/mount.h>
 #include <sys/socket.h>
@@ -48,40 +47,6 @@ protected:
     QTemporaryDir m_dir;
     QString m_path;
 };
-
-TEST_F(SafeFileTest, ALeftoverSideFileCutsOffTheUnfinishedRecordOnly) {
-    const QByteArray done = "eins\r\n\r\n";
-    const QByteArray next = "zwei\r\n\r\n";
-    struct Case {
-        QByteArray side;   // what the interrupted append left in the side file
-        QByteArray onDisk; // what it left in the collection file
-        QByteArray mended; // what recovery keeps
-    };
-    const QByteArray len = QByteArray::number(done.size());
-    const Case cases[] = {
-        {len + ' ' + QByteArray::number(done.size() + 100), done + "halb ab", done}, // killed while writing
-        {len + ' ' + QByteArray::number(done.size() + next.size()), done + next,
-         done + next},                                          // before the side file went
-        {"8 ", done + "nicht von uns", done + "nicht von uns"}, // the side file itself was cut short
-        {"0 5", "", ""},                                        // the file was started anew meanwhile
-    };
-    for (const Case& c : cases) {
-        writeFile(at(u"clipbrd.dat"_s), c.onDisk);
-        ASSERT_EQ(::symlink(c.side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
-        EXPECT_TRUE(SafeFile::recoverAppend(at(u"clipbrd.dat"_s)));
-        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended) << c.side.constData();
-        EXPECT_TRUE(hidden(m_path).isEmpty());
-    }
-
-    // The next append after a crash starts on a record boundary, without a recovery first.
-    writeFile(at(u"clipbrd.dat"_s), done + "halb ab");
-    const QByteArray side = len + ' ' + QByteArray::number(done.size() + 50);
-    ASSERT_EQ(::symlink(side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
-    QString error;
-    ASSERT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error)) << error.toStdString();
-    EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), done + next);
-    EXPECT_TRUE(hidden(m_path).isEmpty());
-}
 
 TEST_F(SafeFileTest, OnlyPlainFilesAreWrittenAndNothingWaits) {
     writeFile(at(u"echt"_s), "echt");
@@ -126,40 +91,7 @@ TEST_F(SafeFileTest, OnlyPlainFilesAreWrittenAndNothingWaits) {
     ::close(sock);
 }
 
-TEST_F(SafeFileTest, NewFilesArePrivateWhateverTheUmaskAndOldOnesKeepTheirMode) {
-    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
-        const mode_t before = ::umask(mask);
-        const QString dir = m_path + QString::number(mask) + u'/';
-        QString created = dir + u"Files/"_s;
-        ASSERT_TRUE(CreatePath(created));
-        QString error;
-        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "a\r\n\r\n", &error));
-        SafeFile::NewFile file(created);
-        ASSERT_TRUE(file.write("b\r\n"));
-        ASSERT_EQ(file.place(u"00.txt"_s), SafeFile::Placed::Done);
-        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[x]\r\n"));
-        for (const QString& name : {u"clipbrd.dat"_s, u"00.txt"_s, u"snapwell.ini"_s}) {
-            EXPECT_EQ(modeOf(created + name), 0600) << name.toStdString() << " umask " << mask;
-        }
-        EXPECT_EQ(modeOf(dir), 0700);
-        EXPECT_EQ(modeOf(created), 0700);
-
-        // Existing files and directories are the user's choice.
-        ::chmod(native(created).constData(), 0755);
-        for (const QString& name : {u"clipbrd.dat"_s, u"snapwell.ini"_s}) {
-            ::chmod(native(created + name).constData(), 0644);
-        }
-        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "c\r\n\r\n", &error));
-        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[y]\r\n"));
-        EXPECT_TRUE(CreatePath(created));
-        EXPECT_EQ(modeOf(created + u"clipbrd.dat"_s), 0644);
-        EXPECT_EQ(modeOf(created + u"snapwell.ini"_s), 0644);
-        EXPECT_EQ(modeOf(created), 0755);
-        ::umask(before);
-    }
-}
-
-TEST_F(SafeFileTest, ANewFileNeverReplacesAName) {
+TEST_F(SafeFileTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
     writeFile(at(u"00.txt"_s), "alt");
     {
         SafeFile::NewFile file(m_path);
@@ -184,6 +116,68 @@ TEST_F(SafeFileTest, ANewFileNeverReplacesAName) {
     SafeFile::NewFile missing(m_path + u"fehlt/"_s);
     EXPECT_FALSE(missing.isOpen());
     EXPECT_EQ(missing.error(), u"Verzeichnis fehlt"_s);
+
+    // A leftover side file cuts off the unfinished record only.
+    const QByteArray done = "eins\r\n\r\n";
+    const QByteArray next = "zwei\r\n\r\n";
+    const QByteArray len = QByteArray::number(done.size());
+    const struct {
+        QByteArray side;   // what the interrupted append left in the side file
+        QByteArray onDisk; // what it left in the collection file
+        QByteArray mended; // what recovery keeps
+    } cases[] = {
+        {len + ' ' + QByteArray::number(done.size() + 100), done + "halb ab", done}, // killed while writing
+        {len + ' ' + QByteArray::number(done.size() + next.size()), done + next,
+         done + next},                                          // before the side file went
+        {"8 ", done + "nicht von uns", done + "nicht von uns"}, // the side file itself was cut short
+        {"0 5", "", ""},                                        // the file was started anew meanwhile
+    };
+    for (const auto& c : cases) {
+        writeFile(at(u"clipbrd.dat"_s), c.onDisk);
+        ASSERT_EQ(::symlink(c.side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
+        EXPECT_TRUE(SafeFile::recoverAppend(at(u"clipbrd.dat"_s)));
+        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended) << c.side.constData();
+        EXPECT_TRUE(hidden(m_path).isEmpty());
+    }
+
+    // The next append after a crash starts on a record boundary, without a recovery first.
+    writeFile(at(u"clipbrd.dat"_s), done + "halb ab");
+    const QByteArray side = len + ' ' + QByteArray::number(done.size() + 50);
+    ASSERT_EQ(::symlink(side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
+    QString error;
+    ASSERT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), done + next);
+    EXPECT_TRUE(hidden(m_path).isEmpty());
+
+    // New files are private whatever the umask; old ones keep their mode.
+    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
+        const mode_t before = ::umask(mask);
+        const QString dir = m_path + QString::number(mask) + u'/';
+        QString created = dir + u"Files/"_s;
+        ASSERT_TRUE(CreatePath(created));
+        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "a\r\n\r\n", &error));
+        SafeFile::NewFile file(created);
+        ASSERT_TRUE(file.write("b\r\n"));
+        ASSERT_EQ(file.place(u"00.txt"_s), SafeFile::Placed::Done);
+        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[x]\r\n"));
+        for (const QString& name : {u"clipbrd.dat"_s, u"00.txt"_s, u"snapwell.ini"_s}) {
+            EXPECT_EQ(modeOf(created + name), 0600) << name.toStdString() << " umask " << mask;
+        }
+        EXPECT_EQ(modeOf(dir), 0700);
+        EXPECT_EQ(modeOf(created), 0700);
+
+        // Existing files and directories are the user's choice.
+        ::chmod(native(created).constData(), 0755);
+        ::chmod(native(created + u"clipbrd.dat"_s).constData(), 0644);
+        ::chmod(native(created + u"snapwell.ini"_s).constData(), 0644);
+        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "c\r\n\r\n", &error));
+        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[y]\r\n"));
+        EXPECT_TRUE(CreatePath(created));
+        EXPECT_EQ(modeOf(created + u"clipbrd.dat"_s), 0644);
+        EXPECT_EQ(modeOf(created + u"snapwell.ini"_s), 0644);
+        EXPECT_EQ(modeOf(created), 0755);
+        ::umask(before);
+    }
 }
 
 // A program installed where it may not write: the profile beside it is the starting point,

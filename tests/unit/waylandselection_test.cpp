@@ -1,17 +1,13 @@
 // The Wayland selection backend: the choice of protocol from a registry, and the backend
 // in-process against a headless sway, fed by wl-copy and by the test client.
 #include "platform/waylandselection.h"
+#include "tests/support/fixture.h"
 #include "tests/support/headlesssway.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QThread>
-
-#include <gtest/gtest.h>
 
 #include <poll.h>
 
@@ -19,7 +15,7 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 using Status = SelectionBackend::Data::Status;
 
-TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwo) {
+TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatformFollows) {
     const WaylandGlobal seat{u"wl_seat"_s, 7};
     const WaylandGlobal ext{u"ext_data_control_manager_v1"_s, 1};
     const WaylandGlobal wlr1{u"zwlr_data_control_manager_v1"_s, 1};
@@ -36,21 +32,19 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwo) {
     for (const auto& c : cases) {
         EXPECT_EQ(chooseDataControl(c.globals), c.expected) << c.globals.size();
     }
-}
-
-TEST(WaylandChoice, NativeWhereDataControlIsOfferedElseXWaylandAndTheUserWins) {
+    // Native where data control is offered, else XWayland; the user's choice wins.
     const struct {
         QByteArray user;
         bool wayland, x;
         DataControl offered;
         QByteArray expected;
-    } cases[] = {
+    } platforms[] = {
         {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
         {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
         {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
         {"wayland", true, true, DataControl::None, ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : platforms) {
         EXPECT_EQ(qtPlatformFor(c.user, c.wayland, c.x, c.offered), c.expected) << c.user.constData();
     }
 }
@@ -98,23 +92,20 @@ protected:
     std::unique_ptr<SelectionBackend> m_backend;
 };
 
-TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytes) {
+TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbehavingSources) {
+    QTemporaryDir dir;
+    const QString piece = dir.filePath(u"piece"_s);
     for (const QString& text : {u"erster Text"_s, u"Grüße, 😀\nZeile zwei"_s, u"dritter"_s}) {
-        QFile f(QDir::temp().filePath(u"snapwell-wl-piece"_s));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(text.toUtf8());
-        f.close();
-        HeadlessSway::sh(u"wl-copy <'%1'"_s.arg(f.fileName()));
+        writeFile(piece, text.toUtf8());
+        HeadlessSway::sh(u"wl-copy <'%1'"_s.arg(piece));
         ASSERT_EQ(waitChanges(), 1) << text.toStdString();
         EXPECT_TRUE(formats().contains(u"text/plain;charset=utf-8"_s));
         const auto data = read(u"text/plain;charset=utf-8"_s);
         EXPECT_EQ(data.status, Status::Ok);
         EXPECT_EQ(QString::fromUtf8(data.bytes), text);
         EXPECT_EQ(read(u"image/png"_s).status, Status::Refused) << "a type not offered";
-        f.remove();
     }
     // A picture, byte for byte; too large for a small cap.
-    QTemporaryDir dir;
     QImage image(300, 200, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     image.setPixel(5, 7, 0xff123456);
@@ -123,15 +114,12 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytes) {
     HeadlessSway::sh(u"wl-copy --type image/png <'%1'"_s.arg(png));
     ASSERT_EQ(waitChanges(), 1);
     EXPECT_EQ(formats(), QStringList{u"image/png"_s});
-    QFile f(png);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const auto data = read(u"image/png"_s);
     EXPECT_EQ(data.status, Status::Ok);
-    EXPECT_EQ(data.bytes, f.readAll());
+    EXPECT_EQ(data.bytes, readFile(png));
     EXPECT_EQ(read(u"image/png"_s, 100).status, Status::TooLarge);
-}
 
-TEST_F(WaylandSelection, ClearingLeavesNoSelectionButSparesANewerOwner) {
+    // Clearing leaves no selection but spares a newer owner.
     HeadlessSway::sh(u"printf alt | wl-copy"_s);
     ASSERT_EQ(waitChanges(), 1);
     formats();
@@ -147,9 +135,8 @@ TEST_F(WaylandSelection, ClearingLeavesNoSelectionButSparesANewerOwner) {
     EXPECT_EQ(formats(), QStringList());
     EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused);
     EXPECT_EQ(HeadlessSway::sh(u"wl-paste -n 2>&1"_s), "No selection\n");
-}
 
-TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
+    // Misbehaving sources and the password hint.
     // Several types at once, the password manager's hint among them.
     s_sway->client({u"offer"_s, u"text/plain=geheim"_s, u"x-kde-passwordManagerHint=secret"_s});
     ASSERT_EQ(waitChanges(), 1);
@@ -169,23 +156,20 @@ TEST_F(WaylandSelection, MisbehavingSourcesAndThePasswordHint) {
     // Replaced while it is being read: the old source's content arrives whole, and the new
     // one is the next change.
     // Far more than a pipe holds, so the source must wait for the reader now and then.
-    QTemporaryFile file;
-    ASSERT_TRUE(file.open());
     QByteArray big(3 << 20, 'x');
     for (qsizetype i = 0; i < big.size(); i += 4093) {
         big[i] = char('a' + i % 26);
     }
-    file.write(big);
-    file.flush();
-    s_sway->client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + file.fileName()});
+    writeFile(dir.filePath(u"big"_s), big);
+    s_sway->client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
     ASSERT_EQ(waitChanges(), 1);
     formats();
     QProcess later;
     later.start(u"sh"_s, {u"-c"_s, u"sleep 0.2; printf nachher | wl-copy"_s});
-    const auto data = read(u"text/plain"_s);
+    const auto whole = read(u"text/plain"_s);
     later.waitForFinished();
-    EXPECT_EQ(data.status, Status::Ok);
-    EXPECT_EQ(data.bytes, big);
+    EXPECT_EQ(whole.status, Status::Ok);
+    EXPECT_EQ(whole.bytes, big);
     EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
     EXPECT_EQ(m_backend->dispatch() + waitChanges(500), 1);
     formats();
