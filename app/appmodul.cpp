@@ -5,13 +5,12 @@
 #include "app/inifile.h"
 #include "capture/safefile.h"
 #include "platform/platform.h"
-#include "platform/sessionend.h"
-#include "ui/main/form1.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -104,32 +103,4 @@ void RightAlignMenuItem(QMainWindow& window, int position, const QString& captio
             return;
         }
     }
-}
-
-std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform) {
-    const Settings settings = LoadSettings(state);
-    auto form1 = std::make_unique<Form1>(state, platform);
-    form1->setWindowTitle(state.AppTitle);
-    form1->Form1_Form_Load();
-    form1->applySettings(settings);
-    return form1;
-}
-
-int runSnapwell(int argc, char** argv, Platform& platform) {
-    // Arguments are accepted and ignored.
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    if (!platform.instanceLock->tryLock()) {
-        return 0;
-    }
-    AppState state;
-    InitPaths(state, QCoreApplication::applicationFilePath());
-    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
-    Form1& form1 = *window;
-    QObject::connect(&form1, &Form1::unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    // Logging out or being terminated closes the window the normal way, so the settings
-    // are written as on any close.
-    onSessionEnd(&form1, [&form1] { form1.close(); });
-    form1.show();
-    return QApplication::exec();
 }

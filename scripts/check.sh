@@ -8,7 +8,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-startup_file=app/appmodul.cpp
+startup_file=app/startup.cpp
 status=0
 
 format=$(command -v clang-format-14 || command -v clang-format || true)
