@@ -30,8 +30,8 @@ int runSnapwell(int argc, char** argv, Platform& platform) {
     Form1& form1 = *window;
     QObject::connect(&form1, &Form1::unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     // Logging out or being terminated closes the window the normal way, so the settings
-    // are written as on any close.
-    onSessionEnd(&form1, [&form1] { form1.close(); });
+    // are written as on any close; nobody is there to answer a question.
+    onSessionEnd(&form1, [&form1] { form1.endSession(); });
     form1.show();
     return QApplication::exec();
 }

@@ -1,5 +1,8 @@
 #include "capture/piecequeue.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 PieceQueue::PieceQueue(QObject* parent)
     : QObject(parent), m_writer(std::make_shared<FileWriter>()), m_worker(new QObject) {
     m_thread.setObjectName(QStringLiteral("writer"));
@@ -55,7 +58,20 @@ void PieceQueue::done(const WriteResult& result) {
         m_pieces.pop_front();
     } else {
         m_failed = true;
+        m_lastError = result.error;
     }
     emit written(piece, result);
     dispatch();
+}
+
+qsizetype PieceQueue::finish(int budgetMs) {
+    retry();
+    const QDeadlineTimer deadline(budgetMs);
+    // Only the writer's answers are delivered here: the window takes no input meanwhile.
+    while (!idle() && !deadline.hasExpired()) {
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        QThread::msleep(2);
+    }
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    return size();
 }

@@ -30,6 +30,11 @@ public:
     // Nothing is being written and nothing waits but a head that failed.
     bool idle() const { return !m_inFlight && (m_pieces.empty() || m_failed); }
     qsizetype size() const { return qsizetype(m_pieces.size()); }
+    // Before the program ends: tries a failed head once more and writes everything waiting,
+    // delivering the results as usual, for at most the budget. Returns how many pieces are
+    // still not stored; lastError() says why.
+    qsizetype finish(int budgetMs);
+    const QString& lastError() const { return m_lastError; }
 
 signals:
     // After each attempt, on the window's thread.
@@ -42,6 +47,7 @@ private:
     std::deque<Piece> m_pieces;
     bool m_inFlight = false;
     bool m_failed = false;
+    QString m_lastError;
     std::shared_ptr<PieceWriter> m_writer;
     QThread m_thread;
     QObject* m_worker = nullptr;

@@ -4,6 +4,7 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "capture/capturecycle.h"
+#include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/separatordialog.h"
@@ -276,80 +277,6 @@ void Form1::showCounters() {
     showCounts(Datei1.listCount(), Datei3.listCount() + Datei2.listCount(), textData);
 }
 
-namespace {
-// Only what changed is touched: the counters step runs on every tick of an empty clipboard.
-void setIfChanged(QLineEdit* edit, const QString& text) {
-    if (edit->text() != text) {
-        edit->setText(text);
-    }
-}
-} // namespace
-
-void Form1::showCounts(int texts, int pictures, bool textData) {
-    setIfChanged(Text2, QString::number(texts));
-    setIfChanged(Text4, QString::number(pictures));
-    Label11->setText(textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s);
-}
-
-bool Form1::collectOption() const {
-    return Option3D1->isChecked();
-}
-
-bool Form1::singleFileOption() const {
-    return Option3D2->isChecked();
-}
-
-bool Form1::separatorOption() const {
-    return Check1->isChecked();
-}
-
-bool Form1::soundOption() const {
-    return Option3D8->isChecked();
-}
-
-bool Form1::monitoringActive() const {
-    return Zeit1->isActive();
-}
-
-void Form1::blink(const QString& caption, quint32 bgr) {
-    setWindowTitle(caption);
-    setIndicatorColor(bgr);
-}
-
-void Form1::showArea(Area area) {
-    Frame3D9->hide();
-    Frame3D2->setVisible(area == Area::Text);
-    Frame3D1->setVisible(area == Area::Picture);
-}
-
-void Form1::showText(const QString& text) {
-    Text1->setPlainText(text);
-}
-
-void Form1::showPicture(const QImage& image) {
-    Anzeige1->setImage(image);
-}
-
-void Form1::setWindowShown(bool shown) {
-    setVisible(shown);
-}
-
-void Form1::setSnapshotTimer(bool running) {
-    if (running) {
-        Timer1->start();
-    } else {
-        Timer1->stop();
-    }
-}
-
-void Form1::setHint(const QString& text) {
-    hinweis->setText(text);
-}
-
-void Form1::setIndicatorColor(quint32 bgr) {
-    Frame3D7->setBackground(colorFromBgr(bgr));
-}
-
 bool Form1::monitoring() const {
     return Befehl1->text() == u"S T O P"_s;
 }
@@ -393,18 +320,6 @@ void Form1::Befehl1_Click() {
     focusSink();
 }
 
-void Form1::Zeit1_Timer() {
-    m_cycle->Zeit1_Timer();
-}
-
-void Form1::Command2_Click() {
-    m_cycle->Command2_Click();
-}
-
-void Form1::Timer1_Timer() {
-    m_cycle->Timer1_Timer();
-}
-
 void Form1::Option3D1_Click() {
     Option3D1->setChecked(true);
     Check1->setEnabled(true);
@@ -423,6 +338,10 @@ void Form1::mnuMini_Click() {
 
 void Form1::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
+        if (!mayClose()) {
+            event->ignore();
+            return;
+        }
         m_unloaded = true;
         Form1_Form_Unload();
         event->accept();

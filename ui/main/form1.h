@@ -57,6 +57,8 @@ public:
     void setHint(const QString& text) override;
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;
+    // Closes without questions: the desktop session ends or the program is terminated.
+    void endSession();
     void focusSink() override;
 
     // The capture's view of the window.
@@ -168,6 +170,7 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool mayClose();
 
 private:
     void buildControls();
@@ -185,6 +188,7 @@ private:
     QHash<QObject*, std::function<void()>> m_hover;
     QHash<QObject*, std::function<void()>> m_click;
     bool m_unloaded = false;
+    bool m_sessionEnding = false;
     bool m_toldNoBackgroundWatch = false;
 };
 

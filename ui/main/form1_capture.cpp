@@ -1,0 +1,123 @@
+// Form1 as the capture cycle sees it: the options it reads, the panels it fills, the timers
+// that drive it, and closing while pieces still wait to be written.
+#include "app/appstate.h"
+#include "capture/capturecycle.h"
+#include "platform/messageboxes.h"
+#include "platform/platform.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Only what changed is touched: the counters step runs on every tick of an empty clipboard.
+void setIfChanged(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) {
+        edit->setText(text);
+    }
+}
+} // namespace
+
+void Form1::showCounts(int texts, int pictures, bool textData) {
+    setIfChanged(Text2, QString::number(texts));
+    setIfChanged(Text4, QString::number(pictures));
+    Label11->setText(textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s);
+}
+
+bool Form1::collectOption() const {
+    return Option3D1->isChecked();
+}
+
+bool Form1::singleFileOption() const {
+    return Option3D2->isChecked();
+}
+
+bool Form1::separatorOption() const {
+    return Check1->isChecked();
+}
+
+bool Form1::soundOption() const {
+    return Option3D8->isChecked();
+}
+
+bool Form1::monitoringActive() const {
+    return Zeit1->isActive();
+}
+
+void Form1::blink(const QString& caption, quint32 bgr) {
+    setWindowTitle(caption);
+    setIndicatorColor(bgr);
+}
+
+void Form1::showArea(Area area) {
+    Frame3D9->hide();
+    Frame3D2->setVisible(area == Area::Text);
+    Frame3D1->setVisible(area == Area::Picture);
+}
+
+void Form1::showText(const QString& text) {
+    Text1->setPlainText(text);
+}
+
+void Form1::showPicture(const QImage& image) {
+    Anzeige1->setImage(image);
+}
+
+void Form1::setWindowShown(bool shown) {
+    setVisible(shown);
+}
+
+void Form1::setSnapshotTimer(bool running) {
+    if (running) {
+        Timer1->start();
+    } else {
+        Timer1->stop();
+    }
+}
+
+void Form1::setHint(const QString& text) {
+    hinweis->setText(text);
+}
+
+void Form1::setIndicatorColor(quint32 bgr) {
+    Frame3D7->setBackground(colorFromBgr(bgr));
+}
+
+void Form1::Zeit1_Timer() {
+    m_cycle->Zeit1_Timer();
+}
+
+void Form1::Command2_Click() {
+    m_cycle->Command2_Click();
+}
+
+void Form1::Timer1_Timer() {
+    m_cycle->Timer1_Timer();
+}
+
+void Form1::endSession() {
+    m_sessionEnding = true;
+    close();
+}
+
+bool Form1::mayClose() {
+    // Pieces copied just before closing are written first; one that cannot be written is
+    // not dropped without the user's word.
+    const qsizetype left = m_cycle->queue().finish(5000);
+    if (left == 0 || m_sessionEnding) {
+        return true;
+    }
+    const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden."_s
+                                   : u"%1 kopierte Inhalte konnten nicht gespeichert werden."_s.arg(left);
+    const QString text = what + u"\n\n"_s + m_cycle->queue().lastError() +
+                         u"\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s;
+    return m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo,
+                                     text, m_state.AppTitle) == MessageBoxes::Answer::Yes;
+}
