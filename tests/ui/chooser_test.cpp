@@ -23,12 +23,6 @@ using Answer = MessageBoxes::Answer;
 
 class ChooserTest : public AppFixture {
 protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        m_root = m_dir.path() + u"/ablage"_s;
-        ASSERT_TRUE(QDir().mkpath(m_root));
-    }
-
     Browser* open() {
         m_form1->mnuSammel_Click();
         return m_form1->browser();
@@ -62,11 +56,9 @@ protected:
         }
         return out;
     }
-
-    QString m_root;
 };
 
-TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesAndAlwaysShowsAReadablePlace) {
+TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesShowsOnlyReadablePlacesAndCancels) {
     start();
     ASSERT_TRUE(QDir().mkpath(files() + u"Alpha.2024/Tief"_s) && QDir().mkpath(files() + u"beta"_s));
     for (const auto& name : {u"b.bmp"_s, u"a.txt"_s, u".versteckt"_s, u"Alpha.2024/notiz.txt"_s}) {
@@ -120,21 +112,12 @@ TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesAndAlwaysShowsAReadableP
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(m_form1->browser(), nullptr);
 
-    // The next opening is a new chooser on SavePath, not where the user had browsed.
-    b = open();
-    EXPECT_EQ(b->Text2->text(), files());
-    EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(files()));
-    EXPECT_FALSE(m_form1->isEnabled());
-
-    // Closing the window by its frame enables the main window as well.
-    b->close();
-    EXPECT_TRUE(m_form1->isEnabled());
-    EXPECT_EQ(m_state.SavePath, files());
-
-    // The collection directory has gone since: the lists show the nearest place above it.
+    // The next opening is a new chooser on SavePath, not where the user had browsed. The
+    // collection directory has gone since: the lists show the nearest place above it.
     writeFile(m_appPath + u"snapwell.ini"_s, "x");
     ASSERT_TRUE(QDir(files()).removeRecursively());
     b = open();
+    EXPECT_FALSE(m_form1->isEnabled());
     EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(m_appPath));
     EXPECT_EQ(b->File1->names(), QStringList{u"snapwell.ini"_s});
     EXPECT_EQ(b->Text2->text(), files());
@@ -154,24 +137,24 @@ TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesAndAlwaysShowsAReadableP
     // A drive that is not ready: the lists go to the nearest place that can be read.
     m_fake->messages.shown.clear();
     QList<Drive> drives = b->Drive1->drives();
-    drives.append({u"Stick"_s, m_root + u"/stick"_s});
+    drives.append({u"Stick"_s, m_dir.path() + u"/stick"_s});
     b->Drive1->setDrives(drives);
     b->Drive1->setCurrentIndex(int(drives.size()) - 1);
-    ASSERT_EQ(shownMessages(), QStringList{u"Das Laufwerk "_s + m_root + u"/stick ist nicht bereit !   "_s});
-    EXPECT_EQ(b->Dir1->path(), m_root);
-    EXPECT_EQ(b->Text2->text(), m_root + u'/');
-    EXPECT_NE(b->Drive1->drive(), m_root + u"/stick"_s);
+    ASSERT_EQ(shownMessages(),
+              QStringList{u"Das Laufwerk "_s + m_dir.path() + u"/stick ist nicht bereit !   "_s});
+    EXPECT_EQ(b->Dir1->path(), m_dir.path());
+    EXPECT_EQ(b->Text2->text(), m_dir.path() + u'/');
+    EXPECT_EQ(b->Drive1->currentIndex(), driveIndexFor(drives, m_dir.path()));
 
-    // Still usable: the missing collection directory is created again on request.
-    take(b, files());
-    EXPECT_TRUE(QFileInfo(files()).isDir());
-    EXPECT_EQ(m_state.SavePath, files());
+    // Closing the window by its frame enables the main window as well.
+    b->close();
     EXPECT_TRUE(m_form1->isEnabled());
+    EXPECT_EQ(m_state.SavePath, files());
 }
 
 TEST_F(ChooserTest, UebernehmenTakesAnExistingOrCreatedDirectoryAndRefusesWhatCannotBeTaken) {
     start();
-    writeFile(m_root + u"/Datei"_s, "x");
+    writeFile(m_dir.path() + u"/Datei"_s, "x");
     writeFile(files() + u"1.txt"_s, "x");
     m_form1->refreshFileLists();
     m_form1->showCounters();
@@ -184,15 +167,15 @@ TEST_F(ChooserTest, UebernehmenTakesAnExistingOrCreatedDirectoryAndRefusesWhatCa
         QStringList messages;
         Icon last;
     } refused[] = {
-        {m_root + u"/Nie"_s,
+        {m_dir.path() + u"/Nie"_s,
          {Answer::No},
-         {u"Der Pfad "_s + m_root + u"/Nie/ existiert nicht. Erstellen ?  "_s},
+         {u"Der Pfad "_s + m_dir.path() + u"/Nie/ existiert nicht. Erstellen ?  "_s},
          Icon::Question},
         // A file stands where a directory level should be.
-        {m_root + u"/Datei/Unter"_s,
+        {m_dir.path() + u"/Datei/Unter"_s,
          {},
-         {u"Der Pfad "_s + m_root + u"/Datei/Unter/ existiert nicht. Erstellen ?  "_s,
-          u"Der Pfad "_s + m_root + u"/Datei/Unter/ konnte nicht erstellt werden !   "_s},
+         {u"Der Pfad "_s + m_dir.path() + u"/Datei/Unter/ existiert nicht. Erstellen ?  "_s,
+          u"Der Pfad "_s + m_dir.path() + u"/Datei/Unter/ konnte nicht erstellt werden !   "_s},
          Icon::Exclamation},
         // Relative to nothing the user can see.
         {u"ablage/unter"_s,
@@ -216,12 +199,12 @@ TEST_F(ChooserTest, UebernehmenTakesAnExistingOrCreatedDirectoryAndRefusesWhatCa
         EXPECT_FALSE(m_form1->isEnabled());
         EXPECT_EQ(m_form1->Text2->text(), u"1"_s);
     }
-    EXPECT_FALSE(QFileInfo::exists(m_root + u"/Nie"_s));
-    EXPECT_TRUE(QFileInfo(m_root + u"/Datei"_s).isFile());
+    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + u"/Nie"_s));
+    EXPECT_TRUE(QFileInfo(m_dir.path() + u"/Datei"_s).isFile());
     EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + u"/ablage/unter"_s));
 
     // An existing directory, typed without its final separator, is taken at once.
-    const QString other = m_root + u"/Vorhanden"_s;
+    const QString other = m_dir.path() + u"/Vorhanden"_s;
     ASSERT_TRUE(QDir().mkpath(other));
     for (const char16_t* name : {u"1.txt", u"2.txt", u"1.bmp", u"scr1.bmp", u"1.wmf", u"backup.dat"}) {
         writeFile(other + u'/' + QString::fromUtf16(name), "x");

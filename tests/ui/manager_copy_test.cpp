@@ -122,10 +122,8 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     };
     choose(1);
     EXPECT_EQ(f.Verzeichnis1->path(), other);
-    EXPECT_EQ(f.Datei3->path(), other);
     choose(0);
     EXPECT_EQ(f.Verzeichnis1->path(), sub);
-    EXPECT_EQ(f.Datei3->path(), sub);
     choose(2);
     EXPECT_EQ(f.Verzeichnis1->path(), sub);
     EXPECT_EQ(f.Laufwerk1->currentIndex(), 0);

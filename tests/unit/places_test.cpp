@@ -58,7 +58,6 @@ TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
     EXPECT_EQ(readablePlace(u"/proc/snapwell-fehlt"_s), u"/proc"_s);
     EXPECT_EQ(readablePlace(u"/"_s), u"/"_s);
     EXPECT_EQ(readablePlace(u"relativ"_s), u"/"_s);
-    EXPECT_EQ(readablePlace(QString()), u"/"_s);
     // Relative to the working directory, which the user does not see.
     EXPECT_FALSE(isListable(u"."_s));
 
