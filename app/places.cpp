@@ -12,11 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool listable(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() && info.isReadable() && info.isExecutable();
-}
-
 bool contains(const QString& root, const QString& path) {
     if (root == QDir::rootPath()) {
         return path.startsWith(kSep);
@@ -77,6 +72,11 @@ QList<Drive> availableDrives() {
     return drives;
 }
 
+bool isListable(const QString& path) {
+    const QFileInfo info(path);
+    return QDir::isAbsolutePath(path) && info.isDir() && info.isReadable() && info.isExecutable();
+}
+
 int driveIndexFor(const QList<Drive>& drives, const QString& path) {
     const QString clean = QDir::cleanPath(path);
     int best = -1;
@@ -94,7 +94,7 @@ QString readablePlace(const QString& path) {
     if (!QDir::isAbsolutePath(place)) {
         return QDir::rootPath();
     }
-    while (!listable(place)) {
+    while (!isListable(place)) {
         if (QDir(place).isRoot()) {
             break;
         }
@@ -109,29 +109,21 @@ QList<DirEntry> dirListEntries(const QString& dir) {
     if (!QDir::isAbsolutePath(clean)) {
         return entries;
     }
-    entries.append({QDir::rootPath(), QDir::rootPath(), 0, true});
+    entries.append({QDir::rootPath(), QDir::rootPath(), true});
     QString path;
     for (const QString& name : clean.split(kSep, Qt::SkipEmptyParts)) {
         path += kSep + name;
-        entries.append({path, name, int(entries.size()), true});
+        entries.append({path, name, true});
     }
-    const int depth = int(entries.size());
     const QDir listed(clean);
     // Hidden directories too: the default collection directory lies below one, and the path
     // box takes no dots, so the list is the only way back there.
     const QStringList subdirs =
         listed.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : subdirs) {
-        entries.append({listed.filePath(name), name, depth, false});
+        entries.append({listed.filePath(name), name, false});
     }
     return entries;
-}
-
-QStringList listedFiles(const QString& dir) {
-    if (!listable(dir)) {
-        return {};
-    }
-    return QDir(dir).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 bool isRefusedPathChar(QChar c) {

@@ -25,6 +25,8 @@ QList<Drive> availableDrives();
 // The drive whose root contains the path (the deepest one); -1 when none does.
 int driveIndexFor(const QList<Drive>& drives, const QString& path);
 
+// An absolute path of a directory that exists and can be listed.
+bool isListable(const QString& path);
 // The nearest directory at or above the path that exists and can be listed; the file system
 // root when nothing else can. Without a final separator, except for the root.
 QString readablePlace(const QString& path);
@@ -34,13 +36,9 @@ QString readablePlace(const QString& path);
 struct DirEntry {
     QString path;
     QString name;
-    int depth = 0;
     bool open = false;
 };
 QList<DirEntry> dirListEntries(const QString& dir);
-
-// The names of the files of a directory, sorted; hidden files are left out.
-QStringList listedFiles(const QString& dir);
 
 // Characters that cannot be typed into the chooser's path box.
 bool isRefusedPathChar(QChar c);

@@ -4,7 +4,6 @@
 // through "Textdaten" as the user opens it.
 #include "tests/support/fixture.h"
 #include "tests/support/uievents.h"
-#include "ui/lists/copylists.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
@@ -13,6 +12,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include <tuple>

@@ -1,4 +1,5 @@
-// The chooser's places: drives, the nearest readable directory, the directory list's rows.
+// The places the drive, directory and file lists show: drives, the nearest readable directory,
+// the directory list's rows.
 #include "tests/support/fixture.h"
 
 #include "app/places.h"
@@ -20,7 +21,6 @@ TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
     EXPECT_EQ(driveIndexFor(drives, u"/home/anna"_s), 0);
     // A name that merely begins like a root is not inside it.
     EXPECT_EQ(driveIndexFor(drives, u"/home/annabel/Files/"_s), 1);
-    EXPECT_EQ(driveIndexFor(drives, u"/media/stickx/"_s), 1);
     EXPECT_EQ(driveIndexFor(drives, u"/media/stick/data/a/b/"_s), 3);
     EXPECT_EQ(driveIndexFor(drives, u"/media/stick/"_s), 2);
     EXPECT_EQ(driveIndexFor(drives, u"/"_s), 1);
@@ -42,10 +42,10 @@ TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
         roots.insert(d.root);
     }
     EXPECT_TRUE(roots.contains(u"/"_s));
-    EXPECT_TRUE(isPseudoFileSystem("proc"));
     EXPECT_TRUE(isPseudoFileSystem("tmpfs"));
     EXPECT_FALSE(isPseudoFileSystem("ext4"));
-    EXPECT_FALSE(isPseudoFileSystem("vfat"));
+    EXPECT_TRUE(isSystemMountPoint(u"/run/user/1000"_s));
+    EXPECT_FALSE(isSystemMountPoint(u"/run/media/anna/stick"_s));
 
     // The nearest readable place, and the directory list's rows.
     QTemporaryDir dir;
@@ -58,36 +58,29 @@ TEST(Places, DrivesReadablePlacesAndTheDirectoryListsRows) {
     EXPECT_EQ(readablePlace(u"/proc/snapwell-fehlt"_s), u"/proc"_s);
     EXPECT_EQ(readablePlace(u"/"_s), u"/"_s);
     EXPECT_EQ(readablePlace(u"relativ"_s), u"/"_s);
-    EXPECT_EQ(readablePlace(QString()), u"/"_s);
+    // Relative to the working directory, which the user does not see.
+    EXPECT_FALSE(isListable(u"."_s));
 
-    // The directory list's rows run from the root down, then the subdirectories.
+    // The directory list's rows run from the root down, open, then the subdirectories, closed.
     base += u"/a/b"_s;
     for (const char16_t* sub : {u"zeta", u"Alpha", u"beta", u".versteckt"}) {
         ASSERT_TRUE(QDir(base).mkdir(QString::fromUtf16(sub)));
     }
     writeFile(base + u"/datei.txt"_s, "x");
-    writeFile(base + u"/.profil"_s, "x");
-    const QList<DirEntry> rows = dirListEntries(base);
-    const int depth = int(base.count(u'/')) + 1; // the root, then one row per level
-    ASSERT_EQ(rows.size(), depth + 4);
-    EXPECT_EQ(rows[0].path, u"/"_s);
-    for (int i = 0; i < depth; ++i) {
-        EXPECT_TRUE(rows[i].open);
-        EXPECT_EQ(rows[i].depth, i);
+    QStringList rows, paths, expected{u"+/"_s};
+    for (const DirEntry& e : dirListEntries(base)) {
+        rows.append((e.open ? u'+' : u'-') + e.name);
+        paths.append(e.path);
     }
-    EXPECT_EQ(rows[depth - 1].path, base);
-    QStringList subdirs;
-    for (int i = depth; i < rows.size(); ++i) {
-        EXPECT_FALSE(rows[i].open);
-        EXPECT_EQ(rows[i].depth, depth);
-        subdirs.append(rows[i].name);
+    for (const QString& part : base.split(u'/', Qt::SkipEmptyParts)) {
+        expected.append(u'+' + part);
     }
-    EXPECT_EQ(subdirs, (QStringList{u".versteckt"_s, u"Alpha"_s, u"beta"_s, u"zeta"_s}));
-    EXPECT_EQ(listedFiles(base), QStringList{u"datei.txt"_s});
-    EXPECT_TRUE(listedFiles(base + u"/fehlt"_s).isEmpty());
-
-    EXPECT_EQ(dirListEntries(u"/"_s).first().path, u"/"_s);
-    EXPECT_EQ(dirListEntries(u"/"_s).first().depth, 0);
+    EXPECT_EQ(rows, expected << u"-.versteckt"_s << u"-Alpha"_s << u"-beta"_s << u"-zeta"_s);
+    EXPECT_EQ(paths.first(), u"/"_s);
+    EXPECT_EQ(paths.mid(paths.size() - 5), (QStringList{base, base + u"/.versteckt"_s, base + u"/Alpha"_s,
+                                                        base + u"/beta"_s, base + u"/zeta"_s}));
+    // The root is listed once, its subdirectories right below it.
+    EXPECT_FALSE(dirListEntries(u"/"_s).value(1).open);
 }
 
 } // namespace

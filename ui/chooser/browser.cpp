@@ -29,11 +29,10 @@ Browser::Browser(AppState& state, Platform& platform, QWidget* parent)
 
 void Browser::buildControls() {
     Drive1 = control<DriveListBox>(this, u"Drive1", 120, 120, 2415, 315);
-    Drive1->setDrives(availableDrives());
 
     Dir1 = control<DirListBox>(this, u"Dir1", 120, 480, 2415, 2505);
 
-    File1 = control<AllFilesListBox>(this, u"File1", 2640, 120, 2295, 2625);
+    File1 = control<FileListBox>(this, u"File1", 2640, 120, 2295, 2625, u"*"_s);
 
     Text2 = control<QLineEdit>(this, u"Text2", 105, 3120, 4830, 285);
     Text2->setFont(sansFont(8.25, true));
@@ -70,9 +69,9 @@ void Browser::Drive1_Change() {
     if (root.isEmpty()) {
         return;
     }
+    // The chooser opens a drive at its root. The drive list follows the directory list.
     if (!Dir1->setPath(root)) {
-        // The list already stands on a readable place above it; say why it is not the drive.
-        Drive1->showDriveOf(Dir1->path());
+        // The list stands on a readable place above it; say why it is not the drive.
         m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::Ok,
                                   u"Das Laufwerk "_s + root + u" ist nicht bereit !   "_s, m_state.AppTitle);
     }

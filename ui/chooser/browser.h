@@ -1,6 +1,8 @@
 #pragma once
 
-#include "ui/lists/listboxes.h"
+#include "ui/lists/dirlistbox.h"
+#include "ui/lists/drivelistbox.h"
+#include "ui/lists/filelistbox.h"
 
 #include <QWidget>
 
@@ -19,7 +21,7 @@ public:
 
     DriveListBox* Drive1 = nullptr;
     DirListBox* Dir1 = nullptr;
-    AllFilesListBox* File1 = nullptr;
+    FileListBox* File1 = nullptr;
     QLineEdit* Text2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;

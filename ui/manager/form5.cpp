@@ -3,10 +3,13 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "app/inifile.h"
+#include "app/places.h"
 #include "app/savetextfile.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
-#include "ui/lists/copylists.h"
+#include "ui/lists/dirlistbox.h"
+#include "ui/lists/drivelistbox.h"
+#include "ui/lists/filelistbox.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
@@ -105,8 +108,8 @@ void Form5::buildControls() {
     Frame3D7->hide();
 
     Frame3D5 = control<Panel>(this, u"Frame3D5", 6810, 60, 2445, 5295, kGrey);
-    Laufwerk1 = control<DriveList>(Frame3D5, u"Laufwerk1", 120, 120, 2175, 315);
-    Verzeichnis1 = control<DirList>(Frame3D5, u"Verzeichnis1", 120, 480, 2175, 2055);
+    Laufwerk1 = control<DriveListBox>(Frame3D5, u"Laufwerk1", 120, 120, 2175, 315);
+    Verzeichnis1 = control<DirListBox>(Frame3D5, u"Verzeichnis1", 120, 480, 2175, 2055);
     // All files: "*.*" would miss names without a full stop.
     Datei3 = control<FileListBox>(Frame3D5, u"Datei3", 120, 2640, 2175, 1650, u"*"_s);
     for (QWidget* w : std::initializer_list<QWidget*>{Liste1, Liste2, Laufwerk1, Verzeichnis1, Datei3}) {
@@ -135,8 +138,8 @@ void Form5::buildControls() {
     }
     connect(Text3, &TextBox::textChanged, this, &Form5::Text3_Change);
     connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
-    connect(Verzeichnis1, &DirList::changed, this, &Form5::Verzeichnis1_Change);
-    connect(Verzeichnis1, &DirList::clicked, this, &Form5::Verzeichnis1_Click);
+    connect(Verzeichnis1, &DirListBox::changed, this, &Form5::Verzeichnis1_Change);
+    connect(Verzeichnis1, &QTreeWidget::itemClicked, this, &Form5::Verzeichnis1_Click);
 }
 
 MessageBoxes::Answer Form5::say(MessageBoxes::Icon icon, const QString& text) {
@@ -180,14 +183,14 @@ void Form5::Form_Load() {
     Liste2->addItems(Datei2.names());
     m_state.CopyPath = ReadIniString(m_state.AppTitle, u"CopyPath"_s, m_state.IniFile, QString());
 
-    // Start state of the copy panel: the process's current directory.
-    const QString here = plainDir(QDir::currentPath());
-    Laufwerk1->setDriveFor(here);
-    Verzeichnis1->setPath(here);
+    // Start state of the copy panel: the process's current directory. The drive list follows
+    // the directory list.
+    Verzeichnis1->setPath(QDir::currentPath());
     if (!m_state.CopyPath.isEmpty()) {
         AddBackslash(m_state.CopyPath);
-        if (Laufwerk1->setDriveFor(m_state.CopyPath) && !Verzeichnis1->setPath(m_state.CopyPath)) {
-            Laufwerk1->setDriveFor(Verzeichnis1->path());
+        // A target that cannot be read leaves the panel on the start state.
+        if (isListable(m_state.CopyPath)) {
+            Verzeichnis1->setPath(m_state.CopyPath);
         }
     }
 }

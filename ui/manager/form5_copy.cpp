@@ -1,8 +1,11 @@
 // Form5: the copy panel, which copies a collection file or a single text file into another
 // directory.
 #include "app/appstate.h"
+#include "app/places.h"
 #include "app/textfiles.h"
-#include "ui/lists/copylists.h"
+#include "ui/lists/dirlistbox.h"
+#include "ui/lists/drivelistbox.h"
+#include "ui/lists/filelistbox.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
 
@@ -64,16 +67,18 @@ void Form5::Command3D5_Click() {
 
 void Form5::Laufwerk1_Change() {
     const QString drive = Laufwerk1->drive();
-    if (!Verzeichnis1->setPath(Laufwerk1->currentDirOf(drive)) && !Verzeichnis1->setPath(drive)) {
+    if (!isListable(drive)) {
         // A drive that cannot be read: the lists stay where they were.
-        Laufwerk1->setDriveFor(Verzeichnis1->path());
+        Laufwerk1->showDriveOf(Verzeichnis1->path());
+        return;
     }
+    // Its current directory, or the nearest place above it that can still be read.
+    Verzeichnis1->setPath(Laufwerk1->currentDirOf(drive));
 }
 
 void Form5::Verzeichnis1_Change() {
     Datei3->setPath(Verzeichnis1->path());
-    Laufwerk1->setDriveFor(Verzeichnis1->path());
-    Laufwerk1->rememberDir(Verzeichnis1->path());
+    Laufwerk1->showDriveOf(Verzeichnis1->path());
 }
 
 void Form5::Verzeichnis1_Click() {
