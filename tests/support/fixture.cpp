@@ -1,14 +1,8 @@
 #include "tests/support/fixture.h"
 
 #include "app/appmodul.h"
-#include "capture/capturecycle.h"
-#include "ui/main/form1.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
 #include <QThread>
 
 #include <sys/mount.h>
@@ -27,6 +21,14 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     f.write(bytes);
+}
+
+std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms) {
+    auto data = std::make_unique<QMimeData>();
+    for (const auto& [format, bytes] : forms) {
+        data->setData(format, bytes);
+    }
+    return data;
 }
 
 void AppFixture::SetUp() {
@@ -96,11 +98,15 @@ void AppFixture::tick() {
     settleCapture();
 }
 
-// Another program copies text; the change is delivered and the next tick runs.
 void AppFixture::copy(const QString& text) {
     m_fake->clipboard.setText(text);
     settleCapture();
     tick();
+}
+
+void AppFixture::offer(std::unique_ptr<QMimeData> data) {
+    m_fake->clipboard.setFormats(std::move(data));
+    settleCapture();
 }
 
 QString AppFixture::hint() const {

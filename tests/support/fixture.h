@@ -1,20 +1,31 @@
 #pragma once
 
 #include "app/appstate.h"
+#include "capture/capturecycle.h"
 #include "tests/support/fakes.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
 
-#include <QByteArray>
-#include <QString>
+// The main window's controls, which the tests drive and read.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-class Form1;
-
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+// Clipboard content under the given formats.
+std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms);
 
 // A program started in a temporary directory with fakes for every platform service: the
 // main window is created and the settings are loaded as at start-up.
@@ -38,6 +49,8 @@ protected:
     void tick();
     // Another program copies text; the change is delivered and the next tick runs.
     void copy(const QString& text);
+    // Another program offers data; only the change is delivered, no tick runs.
+    void offer(std::unique_ptr<QMimeData> data);
     // The main window's hint line.
     QString hint() const;
     // Makes the collection directory a 64 kB file system of its own, which runs full for
