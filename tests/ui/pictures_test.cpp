@@ -1,15 +1,8 @@
 #include "capture/bmpfile.h"
-#include "capture/capturecycle.h"
 #include "tests/support/fixture.h"
-#include "ui/main/form1.h"
-#include "ui/main/widgets.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRandomGenerator>
 
 using namespace Qt::StringLiterals;
@@ -35,14 +28,6 @@ QByteArray encoded(const QImage& img, const char* format) {
     return bytes;
 }
 
-std::unique_ptr<QMimeData> offer(std::initializer_list<std::pair<QString, QByteArray>> forms) {
-    auto data = std::make_unique<QMimeData>();
-    for (const auto& [format, bytes] : forms) {
-        data->setData(format, bytes);
-    }
-    return data;
-}
-
 const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="40" height="30">
 <rect x="10" y="5" width="20" height="20" fill="#ff0000"/></svg>)";
 
@@ -56,11 +41,7 @@ protected:
         // The screenshot sequence is driven tick by tick here, never by the running timer.
         m_form1->Timer1->blockSignals(true);
     }
-    // Another program puts something on the clipboard; the change is delivered at once.
-    void copy(std::unique_ptr<QMimeData> data) {
-        m_fake->clipboard.setFormats(std::move(data));
-        settleCapture();
-    }
+    // Another program copies a picture; the change is delivered at once.
     void copy(const QImage& img, const QString& format = u"image/png"_s) {
         m_fake->clipboard.setImage(img, format);
         settleCapture();
@@ -149,7 +130,7 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     EXPECT_EQ(m_fake->desktop.snapshots, 0);
 
     // No "*.wmf" file: the count is 0, 00.bmp is taken, the vector picture becomes 1.bmp.
-    copy(offer({{u"image/svg+xml"_s, kSvg}}));
+    offer(formats({{u"image/svg+xml"_s, kSvg}}));
     EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 1.BMP"_s);
     const QImage rendered = stored(u"1.bmp"_s);
     ASSERT_EQ(rendered.size(), QSize(40, 30));
@@ -174,16 +155,17 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     writeFile(files() + u"a.wmf"_s, "x");
     m_form1->refreshFileLists();
     const QImage beside = noise(6, 5, 7);
-    copy(offer({{u"image/x-wmf"_s, "\xd7\xcd\xc6\x9a garbage"}, {u"image/png"_s, encoded(beside, "PNG")}}));
+    offer(
+        formats({{u"image/x-wmf"_s, "\xd7\xcd\xc6\x9a garbage"}, {u"image/png"_s, encoded(beside, "PNG")}}));
     EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 01.BMP"_s);
     EXPECT_EQ(stored(u"01.bmp"_s), beside);
-    copy(offer({{u"image/svg+xml"_s, "<svg broken"}, {u"image/png"_s, encoded(beside, "PNG")}}));
+    offer(formats({{u"image/svg+xml"_s, "<svg broken"}, {u"image/png"_s, encoded(beside, "PNG")}}));
     EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 2.BMP"_s);
 
     // Without one, the picture is refused and leaves the clipboard; nothing is confirmed.
     const qsizetype sounds = m_fake->sound.played.size();
     const QStringList before = bmps();
-    copy(offer({{u"image/x-emf"_s, QByteArray(200, '\x01')}}));
+    offer(formats({{u"image/x-emf"_s, QByteArray(200, '\x01')}}));
     EXPECT_TRUE(hint().startsWith(u"FEHLER: Vektorgrafik"_s)) << hint().toStdString();
     EXPECT_EQ(bmps(), before);
     EXPECT_EQ(m_fake->sound.played.size(), sounds);
@@ -299,7 +281,7 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
     huge.fill(0);
     const QByteArray hugePng = encoded(huge, "PNG");
     ASSERT_FALSE(hugePng.isEmpty());
-    copy(offer({{u"image/png"_s, hugePng}}));
+    offer(formats({{u"image/png"_s, hugePng}}));
     EXPECT_EQ(hint(), u"FEHLER: Das Bild ist zu groß (16384 x 16384 Pixel) und wurde nicht gespeichert"_s);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
     // The picture panel replaces the built-in picture; the two are never shown together.
@@ -307,7 +289,7 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
     EXPECT_FALSE(m_form1->Frame3D9->isVisible());
     auto inMemory = std::make_unique<QMimeData>();
     inMemory->setImageData(huge);
-    copy(std::move(inMemory));
+    offer(std::move(inMemory));
     EXPECT_EQ(hint(), u"FEHLER: Das Bild ist zu groß (über 67 Megapixel) und wurde nicht gespeichert"_s);
 
     const QString broken =
@@ -317,12 +299,12 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
     auto empty = std::make_unique<QMimeData>();
     empty->setImageData(QImage());
     std::unique_ptr<QMimeData> cases[] = {
-        offer({{u"image/png"_s, corrupt}}),
-        offer({{u"image/png"_s, "\x89PNG\r\n\x1a\n" + QByteArray(500, '\x42')}}), std::move(empty),
-        offer({{u"image/jpeg"_s, QByteArray()}})};
+        formats({{u"image/png"_s, corrupt}}),
+        formats({{u"image/png"_s, "\x89PNG\r\n\x1a\n" + QByteArray(500, '\x42')}}), std::move(empty),
+        formats({{u"image/jpeg"_s, QByteArray()}})};
     for (auto& data : cases) {
         m_form1->hinweis->clear();
-        copy(std::move(data));
+        offer(std::move(data));
         EXPECT_EQ(hint(), broken) << &data - cases;
     }
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
