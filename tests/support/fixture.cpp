@@ -23,14 +23,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms) {
-    auto data = std::make_unique<QMimeData>();
-    for (const auto& [format, bytes] : forms) {
-        data->setData(format, bytes);
-    }
-    return data;
-}
-
 void AppFixture::SetUp() {
     ASSERT_TRUE(m_dir.isValid());
     m_appPath = m_dir.path() + u"/prog/"_s;

@@ -24,8 +24,6 @@
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
-// Clipboard content under the given formats.
-std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms);
 
 // A program started in a temporary directory with fakes for every platform service: the
 // main window is created and the settings are loaded as at start-up.

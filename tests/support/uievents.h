@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -37,11 +38,10 @@ inline void doubleClickRow(QAbstractItemView* view, const QModelIndex& index) {
     doubleClickOn(view->viewport(), view->visualRect(index).center());
 }
 
-// A mouse movement without a button held, as the window system delivers it.
+// The pointer moves over a shown window, which hands the movement to what lies there.
 inline void moveOver(QWidget* w, QPoint at = {2, 2}) {
-    QMouseEvent ev(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-    QApplication::sendEvent(w, &ev);
+    QCursor::setPos(w->mapToGlobal(at));
+    QCoreApplication::processEvents();
 }
 
 // Types text key by key (CR as the Return key); a key whose press was swallowed never

