@@ -7,8 +7,6 @@
 
 #include <sys/mount.h>
 
-using namespace Qt::StringLiterals;
-
 QByteArray readFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {

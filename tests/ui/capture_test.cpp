@@ -7,8 +7,6 @@
 
 #include <sys/stat.h>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 const QByteArray kTildes(49, '~');
@@ -408,22 +406,22 @@ private:
     FileWriter m_files;
 };
 
-TEST(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
-    QTemporaryDir dir;
-    FakePlatform fake;
-    AppState state;
-    state.SavePath = dir.path() + u"/"_s;
+using CapturePipeline = AppFixture;
+
+TEST_F(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
+    m_state.SavePath = files();
+    ASSERT_TRUE(QDir().mkpath(files()));
     FakeView view;
-    CaptureCycle cycle(state, fake.platform, view);
+    CaptureCycle cycle(m_state, m_fake->platform, view);
     cycle.queue().setWriter(std::make_unique<SlowWriter>());
-    fake.sound.onPlay = [] { QThread::msleep(2000); };
-    const QString dat = state.SavePath + u"clipbrd.dat"_s;
+    m_fake->sound.onPlay = [] { QThread::msleep(2000); };
+    const QString dat = m_state.SavePath + u"clipbrd.dat"_s;
     // Each confirmation must find its piece on the disk already.
     QList<QByteArray> onDisk;
     view.onHint = [&](const QString&) { onDisk << readFile(dat); };
 
     for (int i = 0; i < 3; ++i) {
-        fake.clipboard.setText(u"Stück %1"_s.arg(i));
+        m_fake->clipboard.setText(u"Stück %1"_s.arg(i));
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(onDisk.isEmpty()); // nothing confirmed before it is written
@@ -453,7 +451,7 @@ TEST(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
     }
     // The first tone plays for 2 s; the two confirmations meanwhile are merged into one.
     cycle.sound().waitIdle();
-    EXPECT_EQ(fake.sound.played.size(), 2);
+    EXPECT_EQ(m_fake->sound.played.size(), 2);
 }
 
 } // namespace

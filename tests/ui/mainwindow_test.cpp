@@ -8,8 +8,6 @@
 #include <QMessageBox>
 #include <QTimer>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 using MainWindowTest = AppFixture;

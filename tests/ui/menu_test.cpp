@@ -6,8 +6,6 @@
 #include <QAction>
 #include <QMenuBar>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 class MenuTest : public AppFixture {

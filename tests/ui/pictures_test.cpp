@@ -4,8 +4,6 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 QImage noise(int w, int h, quint32 seed) {
