@@ -107,3 +107,13 @@ void AppFixture::startMonitoring() {
     m_form1->Befehl1_Click();
     settle();
 }
+
+void AppFixture::expectStopped() const {
+    const Form1* f = m_form1.get();
+    EXPECT_EQ(f->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_TRUE(f->Befehl1->isEnabled() && f->Option3D3->isEnabled() && f->Frame3D9->isVisibleTo(f));
+    EXPECT_FALSE(f->Zeit1->isActive() || f->Command2->isEnabled() || f->Frame3D2->isVisibleTo(f) ||
+                 f->Frame3D1->isVisibleTo(f));
+    EXPECT_EQ(f->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(f->Frame3D7->background(), QColor(0xC0, 0, 0));
+}
