@@ -8,35 +8,40 @@
 
 using namespace Qt::StringLiterals;
 
+std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms) {
+    auto data = std::make_unique<QMimeData>();
+    for (const auto& [format, bytes] : forms) {
+        data->setData(format, bytes);
+    }
+    return data;
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
 void FakeClipboard::changed_() {
     ++m_count;
     emit changed();
 }
 
 bool FakeClipboard::has(Kind kind) {
-    if (!m_data) {
-        return false;
-    }
-    if (kind == Kind::Text && m_data->hasText()) {
-        return true;
-    }
-    if (kind == Kind::Bitmap && m_data->hasImage()) {
-        return true;
-    }
-    return SystemClipboard::offers(m_data->formats(), kind);
+    return m_data &&
+           ((kind == Kind::Text && m_data->hasText()) || (kind == Kind::Bitmap && m_data->hasImage()) ||
+            SystemClipboard::offers(m_data->formats(), kind));
 }
 
 Clipboard::TextResult FakeClipboard::text(qsizetype maxBytes) {
     ++textReads;
     TextResult r;
-    if (!m_data) {
-        return r;
-    }
-    const QString t = m_data->text();
-    if (t.size() * qsizetype(sizeof(QChar)) > maxBytes) {
-        r.tooLarge = true;
-    } else {
-        r.text = t;
+    r.text = currentText();
+    r.tooLarge = r.text.size() * qsizetype(sizeof(QChar)) > maxBytes;
+    if (r.tooLarge) {
+        r.text.clear();
     }
     return r;
 }
@@ -63,13 +68,7 @@ void FakeClipboard::setText(const QString& text) {
 }
 
 void FakeClipboard::setImage(const QImage& image, const QString& format) {
-    auto data = std::make_unique<QMimeData>();
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format == "image/bmp"_L1 ? "BMP" : "PNG");
-    data->setData(format, bytes);
-    setFormats(std::move(data));
+    setFormats(formats({{format, encoded(image, format == "image/bmp"_L1 ? "BMP" : "PNG")}}));
 }
 
 void FakeClipboard::setFormats(std::unique_ptr<QMimeData> data) {
@@ -105,21 +104,18 @@ bool FakeDesktop::snapshotToClipboard() {
 }
 
 namespace {
-template <typename T> T& keep(std::unique_ptr<T>& slot, std::unique_ptr<T> value) {
-    T& ref = *value;
-    slot = std::move(value);
+// Puts a new fake into the platform's slot and keeps a typed reference to it.
+template <typename Fake, typename Base> Fake& keep(std::unique_ptr<Base>& slot) {
+    auto fake = std::make_unique<Fake>();
+    Fake& ref = *fake;
+    slot = std::move(fake);
     return ref;
 }
 } // namespace
 
 FakePlatform::FakePlatform()
-    : clipboard(static_cast<FakeClipboard&>(
-          keep<Clipboard>(platform.clipboard, std::make_unique<FakeClipboard>()))),
-      messages(static_cast<FakeMessageBoxes&>(
-          keep<MessageBoxes>(platform.messages, std::make_unique<FakeMessageBoxes>()))),
-      sound(static_cast<FakeSound&>(keep<SoundOutput>(platform.sound, std::make_unique<FakeSound>()))),
-      desktop(static_cast<FakeDesktop&>(keep<Desktop>(platform.desktop, std::make_unique<FakeDesktop>()))),
-      lock(static_cast<FakeInstanceLock&>(
-          keep<InstanceLock>(platform.instanceLock, std::make_unique<FakeInstanceLock>()))) {
+    : clipboard(keep<FakeClipboard>(platform.clipboard)), messages(keep<FakeMessageBoxes>(platform.messages)),
+      sound(keep<FakeSound>(platform.sound)), desktop(keep<FakeDesktop>(platform.desktop)),
+      lock(keep<FakeInstanceLock>(platform.instanceLock)) {
     desktop.clipboard = &clipboard;
 }

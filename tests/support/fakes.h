@@ -9,6 +9,10 @@
 #include <functional>
 #include <memory>
 
+// Clipboard content under the given formats; a picture encoded in a file format.
+std::unique_ptr<QMimeData> formats(std::initializer_list<std::pair<QString, QByteArray>> forms);
+QByteArray encoded(const QImage& image, const char* format);
+
 // A clipboard held in memory: a test puts formats on it and sees what the program read.
 class FakeClipboard final : public Clipboard {
     Q_OBJECT
@@ -100,8 +104,7 @@ public:
 
 class FakeInstanceLock final : public InstanceLock {
 public:
-    bool tryLock() override { return free; }
-    bool free = true;
+    bool tryLock() override { return true; }
 };
 
 // A platform of fakes, with typed access to each.

@@ -1,19 +1,11 @@
 #include "tests/support/fixture.h"
 
 #include "app/appmodul.h"
-#include "capture/capturecycle.h"
-#include "ui/main/form1.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
 #include <QThread>
 
 #include <sys/mount.h>
-
-using namespace Qt::StringLiterals;
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -96,11 +88,15 @@ void AppFixture::tick() {
     settleCapture();
 }
 
-// Another program copies text; the change is delivered and the next tick runs.
 void AppFixture::copy(const QString& text) {
     m_fake->clipboard.setText(text);
     settleCapture();
     tick();
+}
+
+void AppFixture::offer(std::unique_ptr<QMimeData> data) {
+    m_fake->clipboard.setFormats(std::move(data));
+    settleCapture();
 }
 
 QString AppFixture::hint() const {
@@ -110,4 +106,14 @@ QString AppFixture::hint() const {
 void AppFixture::startMonitoring() {
     m_form1->Befehl1_Click();
     settle();
+}
+
+void AppFixture::expectStopped() const {
+    const Form1* f = m_form1.get();
+    EXPECT_EQ(f->Befehl1->text(), u"S T A R T"_s);
+    EXPECT_TRUE(f->Befehl1->isEnabled() && f->Option3D3->isEnabled() && f->Frame3D9->isVisibleTo(f));
+    EXPECT_FALSE(f->Zeit1->isActive() || f->Command2->isEnabled() || f->Frame3D2->isVisibleTo(f) ||
+                 f->Frame3D1->isVisibleTo(f));
+    EXPECT_EQ(f->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(f->Frame3D7->background(), QColor(0xC0, 0, 0));
 }

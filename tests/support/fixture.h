@@ -1,17 +1,28 @@
 #pragma once
 
 #include "app/appstate.h"
+#include "capture/capturecycle.h"
 #include "tests/support/fakes.h"
+#include "ui/main/form1.h"
+#include "ui/main/widgets.h"
 
-#include <QByteArray>
-#include <QString>
+// The main window's controls, which the tests drive and read.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-class Form1;
+using namespace Qt::StringLiterals;
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
@@ -38,8 +49,12 @@ protected:
     void tick();
     // Another program copies text; the change is delivered and the next tick runs.
     void copy(const QString& text);
+    // Another program offers data; only the change is delivered, no tick runs.
+    void offer(std::unique_ptr<QMimeData> data);
     // The main window's hint line.
     QString hint() const;
+    // The main window as monitoring is off: START, no timer, no snapshot, the built-in picture.
+    void expectStopped() const;
     // Makes the collection directory a 64 kB file system of its own, which runs full for
     // real; false where mounting is not allowed. growSmallDisk() then makes room.
     bool useSmallDisk();

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -32,35 +33,25 @@ inline void doubleClickOn(QWidget* w, QPoint at) {
     sendMouse(w, QEvent::MouseButtonRelease, at);
 }
 
-// Double-clicks the row of an item view that shows the index.
-inline void doubleClickRow(QAbstractItemView* view, const QModelIndex& index) {
-    doubleClickOn(view->viewport(), view->visualRect(index).center());
+// The pointer moves over a shown window, which hands the movement to what lies there.
+inline void moveOver(QWidget* w, QPoint at = {2, 2}) {
+    QCursor::setPos(w->mapToGlobal(at));
+    QCoreApplication::processEvents();
 }
 
-// A mouse movement without a button held, as the window system delivers it.
-inline void moveOver(QWidget* w, QPoint at = {2, 2}) {
-    QMouseEvent ev(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-    QApplication::sendEvent(w, &ev);
+inline void pressKey(QWidget* w, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
 }
 
 // Types text key by key (CR as the Return key); a key whose press was swallowed never
 // reaches the widget.
 inline void typeText(QWidget* w, const QString& text) {
     for (const QChar c : text) {
-        const int key = c == u'\r' ? int(Qt::Key_Return) : int(c.toUpper().unicode());
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
+        pressKey(w, c == u'\r' ? int(Qt::Key_Return) : int(c.toUpper().unicode()), QString(c));
     }
-}
-
-inline void pressKey(QWidget* w, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
 }
 
 // Readable values in test failure messages.
