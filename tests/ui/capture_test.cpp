@@ -300,6 +300,26 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
 }
 
+TEST_F(CaptureTest, ClosingWritesWhatWaitsAndAsksBeforeLeavingAPieceBehind) {
+    ASSERT_TRUE(QDir(files()).removeRecursively());
+    copy(u"wichtig"_s);
+    copy(u"danach"_s);
+    // The user keeps the program open to make room.
+    m_fake->messages.answers = {MessageBoxes::Answer::No};
+    EXPECT_FALSE(m_form1->close());
+    ASSERT_EQ(m_fake->messages.shown.size(), 1);
+    EXPECT_EQ(m_fake->messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
+    EXPECT_EQ(m_fake->messages.shown[0].text,
+              u"2 kopierte Inhalte konnten nicht gespeichert werden (Verzeichnis fehlt).\n\n"
+              u"Programm trotzdem beenden ? Das Kopierte geht dann verloren."_s);
+
+    // With the directory back, closing writes both first and asks nothing.
+    ASSERT_TRUE(QDir().mkpath(files()));
+    EXPECT_TRUE(m_form1->close());
+    EXPECT_EQ(dat(), "wichtig\r\n" + kTildes + "\r\n\r\ndanach\r\n" + kTildes + "\r\n\r\n");
+    EXPECT_EQ(m_fake->messages.shown.size(), 1);
+}
+
 TEST_F(CaptureTest, HugeTextIsShownShortenedAndAnUnchangedClipboardIsNotReadAgain) {
     const QString huge(CaptureCycle::kMaxShown * 3, u'h');
     copy(huge);

@@ -114,10 +114,10 @@ bool Form1::mayClose() {
     if (left == 0 || m_sessionEnding) {
         return true;
     }
-    const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden."_s
-                                   : u"%1 kopierte Inhalte konnten nicht gespeichert werden."_s.arg(left);
-    const QString text = what + u"\n\n"_s + m_cycle->queue().lastError() +
-                         u"\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s;
+    const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden"_s
+                                   : u"%1 kopierte Inhalte konnten nicht gespeichert werden"_s.arg(left);
+    const QString text = u"%1 (%2).\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s.arg(
+        what, m_cycle->queue().lastError());
     return m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo,
                                      text, m_state.AppTitle) == MessageBoxes::Answer::Yes;
 }
