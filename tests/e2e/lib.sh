@@ -3,11 +3,12 @@
 # Source it with: . "$(dirname "$0")/lib.sh" "$@"
 set -euo pipefail
 
+# Then the X11 clipboard owner and window manager stand-in, the Wayland test client and
+# another program's window.
 SNAPWELL_BIN=$(readlink -f "$1")
-WMCLOSE_BIN=$(readlink -f "$2")
-# The Wayland test client and another program's window (arguments 4 and 5).
-WLTOOL_BIN=$(readlink -f "${4:-/nonexistent}")
-FOCUS_BIN=$(readlink -f "${5:-/nonexistent}")
+OWNER_BIN=$(readlink -f "${2:-/nonexistent}")
+WLTOOL_BIN=$(readlink -f "${3:-/nonexistent}")
+FOCUS_BIN=$(readlink -f "${4:-/nonexistent}")
 E2E_DIR=$(mktemp -d /tmp/snapwell-e2e.XXXXXX)
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 export XDG_CONFIG_HOME="$E2E_DIR/config"
@@ -53,9 +54,7 @@ start_xvfb() {
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
         # Opened by the server, not here: a FIFO opens only once the reader below has it too.
-        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
-        BG_PID=$!
-        E2E_PIDS+=($!)
+        spawn Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1
         ready=
         read -r ready <"$fifo" || true
         if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
@@ -102,14 +101,6 @@ close_app() {
     wait_until 10 ended "$APP_PID" || fail "program did not end after closing"
 }
 
-# SIGTERM (as at the end of a desktop session) ends the program with the settings written.
-term_keeps_settings() {
-    rm -f "$app/snapwell.ini"
-    kill -TERM "$APP_PID"
-    wait_until 10 ended "$APP_PID" || fail "program did not end on SIGTERM"
-    grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
-}
-
 # Waits until clipbrd.dat holds, after its first $3 bytes (default none), as much as the
 # expected file $1, then compares; $2 names the case.
 expect_records() {
@@ -132,17 +123,16 @@ find_window() { WIN_ID=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null
 
 # Waits until a condition (a shell command) holds, for up to $1 seconds.
 wait_until() {
-    local _ n=$(($1 * 10))
+    local n=$(($1 * 10))
     shift
-    for _ in $(seq 1 $n); do
-        "$@" && return 0
+    until "$@"; do
+        ((n-- > 0)) || return 1
         sleep 0.1
     done
-    return 1
 }
 
 # Closes a window as a window manager would.
-wm_close() { "$WMCLOSE_BIN" "$1"; }
+wm_close() { "$OWNER_BIN" close "$1"; }
 
 # Clicks at window coordinates.
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
