@@ -54,7 +54,9 @@ start_xvfb() {
         fifo="$E2E_DIR/displayfd$attempt"
         mkfifo "$fifo"
         # Opened by the server, not here: a FIFO opens only once the reader below has it too.
-        spawn Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1
+        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
+        BG_PID=$!
+        E2E_PIDS+=($!)
         ready=
         read -r ready <"$fifo" || true
         if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
