@@ -93,7 +93,6 @@ start_monitoring() {
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
 visible() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"; }
-hidden() { ! visible "$1"; }
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 grown() { [ "$(size_of "$1")" -ge "$2" ]; }
 
@@ -153,10 +152,9 @@ clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null
 # pointer device clicks instead.
 click_client_twips() {
     [ -z "${SWAYSOCK:-}" ] || { sway_click_twips "$2" "$3"; return; }
-    local win=$1 x=$(($2 / 15)) y=$(($3 / 15))
     local height
-    height=$(xdotool getwindowgeometry --shell "$win" | sed -n 's/^HEIGHT=//p')
-    click_at "$win" "$x" $((y + height - 352))
+    height=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
+    click_at "$1" $(($2 / 15)) $(($3 / 15 + height - 352))
 }
 
 # Controls of the main window, by their centres in twips.

@@ -25,7 +25,7 @@ expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$SEP"; don
 open_manager() {
     click_textdaten "$win"
     mgr=$(wait_window "gesammelte Textdaten...")
-    wait_until 5 hidden "$win" || fail "main window still shown beside the manager"
+    wait_until 5 eval '! visible "$win"' || fail "main window still shown beside the manager"
 }
 open_manager
 sleep 0.5

@@ -32,7 +32,6 @@ std::vector<std::pair<std::string, std::string>> offered;
 int slowMs = 0;
 bool silent = false;
 bool cancelled = false;
-std::vector<int> heldOpen;
 
 void global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
     if (std::strcmp(interface, wl_seat_interface.name) == 0) {
@@ -48,28 +47,20 @@ void global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_
 void globalRemove(void*, wl_registry*, uint32_t) {}
 const wl_registry_listener registryListener{global, globalRemove};
 
-void writeAll(int fd, const std::string& s) {
-    for (size_t done = 0; done < s.size();) {
-        const ssize_t n = write(fd, s.data() + done, s.size() - done);
-        if (n <= 0) {
-            return;
-        }
-        done += size_t(n);
-    }
-}
-
 void send(void*, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
     if (silent) {
-        heldOpen.push_back(fd);
-        return;
+        return; // the descriptor stays open, unwritten
     }
     for (const auto& [t, text] : offered) {
         // Written by a child, so that a slow write does not hold up the cancel event.
         if (t == type && fork() == 0) {
+            FILE* out = fdopen(fd, "w");
             const size_t half = slowMs ? text.size() / 2 : text.size();
-            writeAll(fd, text.substr(0, half));
+            std::fwrite(text.data(), 1, half, out);
+            std::fflush(out);
             usleep(useconds_t(slowMs) * 1000);
-            writeAll(fd, text.substr(half));
+            std::fwrite(text.data() + half, 1, text.size() - half, out);
+            std::fclose(out);
             _exit(0);
         }
     }

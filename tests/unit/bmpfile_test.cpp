@@ -27,23 +27,16 @@ QImage noise(int w, int h, QImage::Format format) {
     return img.convertToFormat(format);
 }
 
-// Accepts a given number of bytes, then fails like a full disk.
-class FullDevice final : public QIODevice {
-public:
-    explicit FullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
-    qint64 written = 0;
-    const qint64 m_room;
-
-protected:
+// Accepts 1000 bytes, part of a write among them, then fails like a full disk.
+struct FullDevice final : QIODevice {
+    FullDevice() { open(QIODevice::WriteOnly); }
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char*, qint64 len) override {
-        const qint64 n = std::min(len, m_room - written);
-        if (n <= 0) {
-            return -1;
-        }
-        written += n;
-        return n;
+        const qint64 n = std::min(len, 1000 - written);
+        written += std::max<qint64>(n, 0);
+        return n > 0 ? n : -1;
     }
+    qint64 written = 0;
 };
 
 TEST(BmpFile, HeaderRowsPaddingAndTransparencyOnWhite) {
@@ -94,7 +87,7 @@ TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
 
     // Fails on a full device, a null and an oversized picture.
     const QImage img = noise(200, 100, QImage::Format_RGB32);
-    FullDevice full(1000);
+    FullDevice full;
     EXPECT_FALSE(BmpFile::write(full, img));
     EXPECT_EQ(full.written, 1000);
 

@@ -259,8 +259,6 @@ protected:
         }
     }
     static void TearDownTestSuite() {
-        s_sway->terminate();
-        s_sway->waitForFinished(5000);
         delete s_sway;
         qunsetenv("WAYLAND_DISPLAY");
     }
