@@ -43,23 +43,18 @@ spawn() { "$@" & BG_PID=$!; E2E_PIDS+=($!); }
 
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
-    local attempt fifo n ready
+    local attempt n out
     for attempt in 1 2 3 4 5; do
         # A display number of its own rather than the lowest free one, where the servers of
-        # all parallel runs come and go at the same moments. The server names the number on
-        # fd 3 once it is ready, and closes fd 3 without a word when the number is taken.
+        # all parallel runs come and go at the same moments. The server writes the number to
+        # fd 3 once it is ready, and ends without a word when the number is taken.
         # No reset when the last client leaves: the check below is the first client, and the
         # program must not connect while the server restarts.
         n=$((100 + RANDOM % 900))
-        fifo="$E2E_DIR/displayfd$attempt"
-        mkfifo "$fifo"
-        # Opened by the server, not here: a FIFO opens only once the reader below has it too.
-        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
-        BG_PID=$!
-        E2E_PIDS+=($!)
-        ready=
-        read -r ready <"$fifo" || true
-        if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
+        out="$E2E_DIR/display$attempt"
+        spawn Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$out" >/dev/null 2>&1
+        wait_until 10 eval "test -s '$out' || ended $BG_PID" || true
+        if [ "$(cat "$out")" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
             export DISPLAY=":$n"
             return 0
         fi
@@ -168,31 +163,6 @@ click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120
 append_record() {
     cat "$1"
     printf '\r\n%s\r\n\r\n' "$SEP"
-}
-
-# Wayland: a headless sway of the test's own with a pointer device, no X server at all.
-# Exits with 77 (skipped) where sway cannot start.
-start_sway() {
-    spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
-    wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
-        echo "SKIP: headless sway cannot start here (see sway.log)" >&2
-        exit 77
-    }
-    unset DISPLAY
-    export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
-    SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
-    export SWAYSOCK
-    spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
-    wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
-}
-
-# A session bus with the fake screenshot portal; it answers as $E2E_DIR/bus/portal-mode says.
-start_portal() {
-    mkdir -p "$E2E_DIR/bus"
-    spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
-    wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
-    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
-    export DBUS_SESSION_BUS_ADDRESS
 }
 
 # A window on sway by its title (a regular expression): "x y width height focused" of its

@@ -18,7 +18,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -87,42 +86,37 @@ int main(int argc, char** argv) {
     const std::string role = argv[1];
     if (role == "pointer" && seat && pointers) {
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, seat);
-        wl_display_roundtrip(display);
-        std::puts("ready");
-        std::fflush(stdout);
-        while (wl_display_dispatch(display) >= 0) {
+    } else if (role == "offer" && seat && dataControl) {
+        for (int i = 2; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg == "--slow" && i + 1 < argc) {
+                slowMs = std::stoi(argv[++i]);
+            } else if (arg == "--silent") {
+                silent = true;
+            } else if (const size_t eq = arg.find('='); eq != std::string::npos) {
+                std::string content = arg.substr(eq + 1);
+                if (content.starts_with('@')) {
+                    std::ifstream in(content.substr(1), std::ios::binary);
+                    content.assign(std::istreambuf_iterator<char>(in), {});
+                }
+                offered.emplace_back(arg.substr(0, eq), content);
+            }
         }
-        return 0;
-    }
-    if (role != "offer" || !seat || !dataControl) {
+        auto* device = zwlr_data_control_manager_v1_get_data_device(dataControl, seat);
+        auto* source = zwlr_data_control_manager_v1_create_data_source(dataControl);
+        zwlr_data_control_source_v1_add_listener(source, &sourceListener, nullptr);
+        for (const auto& [type, text] : offered) {
+            zwlr_data_control_source_v1_offer(source, type.c_str());
+        }
+        zwlr_data_control_device_v1_set_selection(device, source);
+    } else {
         std::fprintf(stderr, "wltool: role %s not possible here\n", role.c_str());
         return 2;
     }
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--slow" && i + 1 < argc) {
-            slowMs = std::stoi(argv[++i]);
-        } else if (arg == "--silent") {
-            silent = true;
-        } else if (const size_t eq = arg.find('='); eq != std::string::npos) {
-            std::string content = arg.substr(eq + 1);
-            if (content.starts_with('@')) {
-                std::ifstream in(content.substr(1), std::ios::binary);
-                content.assign(std::istreambuf_iterator<char>(in), {});
-            }
-            offered.emplace_back(arg.substr(0, eq), content);
-        }
-    }
-    zwlr_data_control_device_v1* device = zwlr_data_control_manager_v1_get_data_device(dataControl, seat);
-    zwlr_data_control_source_v1* source = zwlr_data_control_manager_v1_create_data_source(dataControl);
-    zwlr_data_control_source_v1_add_listener(source, &sourceListener, nullptr);
-    for (const auto& [type, text] : offered) {
-        zwlr_data_control_source_v1_offer(source, type.c_str());
-    }
-    zwlr_data_control_device_v1_set_selection(device, source);
     wl_display_roundtrip(display);
     std::puts("ready");
     std::fflush(stdout);
+    // The pointer stays until ended, an offer until it is replaced.
     while (!cancelled && wl_display_dispatch(display) >= 0) {
     }
     return 0;

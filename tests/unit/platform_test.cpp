@@ -85,14 +85,11 @@ protected:
     }
 
     // Starts an owner and waits until it holds the clipboard.
-    QProcess* own(const QStringList& args, const QByteArray& text = {}) {
-        QStringList all = args;
-        if (!text.isNull()) {
-            all.insert(1, m_dir.filePath(u"text%1"_s.arg(m_owners.size())));
-            writeFile(all[1], text);
-        }
+    QProcess* own(const QString& mode, const QByteArray& text = {}, const QString& secret = {}) {
+        const QString file = m_dir.filePath(u"text%1"_s.arg(m_owners.size()));
+        writeFile(file, text);
         QProcess& owner = m_owners.emplace_back();
-        owner.start(QStringLiteral(X11OWNER), all);
+        owner.start(QStringLiteral(X11OWNER), {mode, file, secret});
         EXPECT_TRUE(owner.waitForReadyRead(5000) && owner.readAll() == "ready\n");
         return &owner;
     }
@@ -109,7 +106,7 @@ protected:
 TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWait) {
     EXPECT_EQ(m_backend->dispatch(), 0);
     const QByteArray text = "Grüße 😀\r\nZeile zwei\0Ende";
-    own({u"text"_s}, text);
+    own(u"text"_s, text);
     EXPECT_GE(changes(*m_backend), 1);
     const auto formats = m_backend->formats(300ms);
     ASSERT_TRUE(formats);
@@ -130,7 +127,7 @@ TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWai
     for (qsizetype i = 0; i < large.size(); i += 997) {
         large[i] = char('a' + i % 26);
     }
-    own({u"text"_s}, large);
+    own(u"text"_s, large);
     EXPECT_GE(changes(*m_backend), 1);
     QElapsedTimer timer;
     timer.start();
@@ -144,7 +141,7 @@ TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWai
 
     // Owners that do not answer cost one bounded wait.
     for (const QString& mode : {u"hang"_s, u"targets"_s}) {
-        own({mode});
+        own(mode);
         EXPECT_GE(changes(*m_backend), 1);
         timer.start();
         const ClipboardSnapshot failed = take();
@@ -154,7 +151,7 @@ TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWai
         EXPECT_TRUE(failed.text.text.isEmpty());
     }
     // A polite owner afterwards is read at once, late answers of the others notwithstanding.
-    own({u"text"_s}, "danach");
+    own(u"text"_s, "danach");
     EXPECT_GE(changes(*m_backend), 1);
     EXPECT_EQ(take().text.text, u"danach"_s);
 }
@@ -174,29 +171,29 @@ TEST_F(X11ReaderTest, TheWindowSideSeesSnapshotsSecretsAndClears) {
         return longest;
     };
     next(); // the first look
-    own({u"text"_s}, "offen");
+    own(u"text"_s, "offen");
     next();
     EXPECT_EQ(clipboard.text(1 << 20).text, u"offen"_s);
     EXPECT_FALSE(clipboard.isSecret());
 
-    own({u"text"_s, u"secret"_s}, "Kennwort");
+    own(u"text"_s, "Kennwort", u"secret"_s);
     next();
     EXPECT_TRUE(clipboard.isSecret());
     EXPECT_TRUE(clipboard.has(Clipboard::Kind::Text));
     EXPECT_TRUE(clipboard.snapshot().text.text.isEmpty());
-    own({u"text"_s}, "Kennwort"); // republished without the hint
+    own(u"text"_s, "Kennwort"); // republished without the hint
     next();
     EXPECT_TRUE(clipboard.isSecret());
     EXPECT_TRUE(clipboard.text(1 << 20).text.isEmpty());
 
     // While a hung owner holds the clipboard, this thread never waits for it.
-    own({u"hang"_s});
+    own(u"hang"_s);
     const qint64 longest = next();
     std::printf("[ figures  ] longest wait of the window's thread with a hung owner: %lld ms\n", longest);
     EXPECT_TRUE(clipboard.readFailed());
     EXPECT_LT(longest, 100);
 
-    QProcess* last = own({u"text"_s}, "zuletzt");
+    QProcess* last = own(u"text"_s, "zuletzt");
     next();
     EXPECT_EQ(clipboard.text(6).text, QString());
     EXPECT_TRUE(clipboard.text(6).tooLarge);
