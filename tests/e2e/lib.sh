@@ -146,10 +146,16 @@ clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null
 # under the menu bar, whose height is what the window has beyond 352 pixels. On sway the
 # pointer device clicks instead.
 click_client_twips() {
-    [ -z "${SWAYSOCK:-}" ] || { sway_click_twips "$2" "$3"; return; }
-    local height
-    height=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
-    click_at "$1" $(($2 / 15)) $(($3 / 15 + height - 352))
+    local x y w h f
+    if [ -n "${SWAYSOCK:-}" ]; then
+        read -r x y w h f < <(sway_window 'Pelloran Snapwell.*') || fail "main window not shown"
+        swaymsg -q seat - cursor set $((x + $2 / 15)) $((y + h - 352 + $3 / 15))
+        swaymsg -q seat - cursor press button1
+        swaymsg -q seat - cursor release button1
+    else
+        h=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
+        click_at "$1" $(($2 / 15)) $(($3 / 15 + h - 352))
+    fi
 }
 
 # Controls of the main window, by their centres in twips.
@@ -179,13 +185,4 @@ def walk(n):
         walk(c)
 walk(json.load(sys.stdin))
 sys.exit(1)' "$1"
-}
-
-# Clicks the main window's control at client-area twips (x, y) through the pointer device.
-sway_click_twips() {
-    local x y w h f
-    read -r x y w h f < <(sway_window 'Pelloran Snapwell.*') || fail "main window not shown"
-    swaymsg -q seat - cursor set $((x + $1 / 15)) $((y + h - 352 + $2 / 15))
-    swaymsg -q seat - cursor press button1
-    swaymsg -q seat - cursor release button1
 }

@@ -54,7 +54,6 @@ grep -q $'^CopyPath=\r$' "$app/snapwell.ini" || fail "CopyPath not written on le
 # Again, now typing into the box and saving: every captured byte stays.
 before=$(od -An -tx1 <"$files/clipbrd.dat")
 open_manager
-eval "$(xdotool getwindowgeometry --shell "$mgr")"
 click_at "$mgr" $(((1950 + 60) / 15)) $(((60 + 90) / 15)) # into the first line of the text box
 xdotool key --clearmodifiers Home
 xdotool type --delay 20 "NEU "

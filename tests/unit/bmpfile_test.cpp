@@ -1,7 +1,6 @@
 #include "capture/bmpfile.h"
 
 #include <QBuffer>
-#include <QImageReader>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -72,11 +71,8 @@ TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
         const QByteArray b = bmp(img);
         EXPECT_EQ(b.mid(28, 2), QByteArray("\x18\0", 2)) << format; // 24 bits
         EXPECT_EQ(quint64(b.size()), BmpFile::fileSize(131, 150)) << format;
-        QBuffer buffer;
-        buffer.setData(b);
-        QImageReader reader(&buffer, "BMP");
-        const QImage back = reader.read();
-        ASSERT_FALSE(back.isNull()) << format << reader.errorString().toStdString();
+        const QImage back = QImage::fromData(b, "BMP");
+        ASSERT_FALSE(back.isNull()) << format;
         EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32), img.convertToFormat(QImage::Format_RGB32))
             << format;
     }

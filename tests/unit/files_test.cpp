@@ -14,6 +14,7 @@
 #include <QSet>
 
 #include <csignal>
+#include <numeric>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -53,19 +54,19 @@ protected:
     }
     void TearDown() override { ::alarm(0); }
     QString at(const QString& name) const { return m_path + name; }
-    // Our own section of the profile p.ini.
-    QString read(const QString& key, const QString& def = u"DEF"_s) const {
-        return ReadIniString(u"Pelloran Snapwell"_s, key, at(u"p.ini"_s), def);
+    // Our own section of a profile, by default p.ini.
+    QString read(const QString& key, const QString& path = {}) const {
+        return ReadIniString(u"Pelloran Snapwell"_s, key, path.isEmpty() ? at(u"p.ini"_s) : path, u"DEF"_s);
     }
-    bool write(const QString& key, const QString& value) const {
-        return WriteIniString(u"Pelloran Snapwell"_s, key, value, at(u"p.ini"_s));
+    bool write(const QString& key, const QString& value, const QString& path = {}) const {
+        return WriteIniString(u"Pelloran Snapwell"_s, key, value, path.isEmpty() ? at(u"p.ini"_s) : path);
     }
 
     QTemporaryDir m_dir;
     QString m_path;
 };
 
-TEST_F(FilesTest, OnlyPlainFilesAreWrittenAndNothingWaits) {
+TEST_F(FilesTest, OnlyPlainFilesAreWrittenOrCountAsFilesAndNothingWaits) {
     writeFile(at(u"echt"_s), "echt");
     ASSERT_EQ(::mkfifo(native(at(u"pipe"_s)).constData(), 0600), 0);
     ASSERT_EQ(::mkfifo(native(at(u"pipe-mit-leser"_s)).constData(), 0600), 0);
@@ -99,6 +100,34 @@ TEST_F(FilesTest, OnlyPlainFilesAreWrittenAndNothingWaits) {
     EXPECT_EQ(error, u"keine normale Datei"_s);
     EXPECT_EQ(SafeFile::readPlain(at(u"verweis"_s), &error).value_or(""), "echt");
     ::close(reader);
+
+    // The existence tests of the path helpers; asking about a named pipe must not wait either.
+    const struct {
+        QString path;
+        bool dir, file;
+    } cases[] = {{at(u"ordner"_s), true, false}, {at(u"ordner/"_s), true, false},
+                 {at(u"echt"_s), false, true},   {at(u"fehlt"_s), false, false},
+                 {QString(), false, false},      {at(u"pipe"_s), false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DirExists(c.path), c.dir) << c.path.toStdString();
+        EXPECT_EQ(FileExists(c.path), c.file) << c.path.toStdString();
+    }
+    QString p = u"/a/b"_s;
+    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
+    EXPECT_EQ(p, u"/a/b/"_s);
+    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
+    QString empty;
+    EXPECT_EQ(AddBackslash(empty), u"/"_s);
+    QString existing = m_dir.path();
+    EXPECT_TRUE(CreatePath(existing));
+    EXPECT_EQ(existing, m_dir.path()); // unchanged when it exists
+    // A file standing where a directory should be stops it.
+    QString blocked = at(u"echt/G/H"_s);
+    EXPECT_FALSE(CreatePath(blocked));
+    EXPECT_EQ(readFile(at(u"echt"_s)), "echt");
+    QString relative = u"rel/ativ"_s;
+    EXPECT_FALSE(CreatePath(relative));
+    EXPECT_FALSE(QFileInfo::exists(u"rel"_s));
 }
 
 TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
@@ -192,7 +221,7 @@ TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
     }
 }
 
-TEST_F(FilesTest, ValuesAreReadByTheClassicRulesAndWritingKeepsWhatItDoesNotChange) {
+TEST_F(FilesTest, ProfilesAreReadByTheClassicRulesWrittenKeepingTheRestAndCopiedFromBesideTheProgram) {
     const QString ini = at(u"p.ini"_s);
     const struct {
         QByteArray line;
@@ -215,10 +244,8 @@ TEST_F(FilesTest, ValuesAreReadByTheClassicRulesAndWritingKeepsWhatItDoesNotChan
         {"Utf8=\xc3\xa4", u"Utf8", u"ä"_s},
         {"", u"SavePath", u"DEF"_s}, // only our own section counts
     };
-    QByteArray bytes; // every byte 0x80-0xFF
-    for (int b = 0x80; b <= 0xFF; ++b) {
-        bytes += char(b);
-    }
+    QByteArray bytes(128, 0); // every byte 0x80-0xFF
+    std::iota(bytes.begin(), bytes.end(), char(0x80));
     QByteArray file = "; comment\r\n[Other]\r\nSavePath=/elsewhere/\r\n[PELLORAN SNAPWELL]\r\n";
     for (const auto& row : rows) {
         file += row.line + "\r\n";
@@ -293,60 +320,8 @@ TEST_F(FilesTest, ValuesAreReadByTheClassicRulesAndWritingKeepsWhatItDoesNotChan
     EXPECT_EQ(QFileInfo(ini).lastModified(), old);
     EXPECT_EQ(readFile(ini), after);
 
-    // A failed write leaves the old profile whole.
-    // The profile's directory is a file system of one page, which the profile fills.
-    const QByteArray dir = QFile::encodeName(m_dir.path());
-    if (::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4k") != 0) {
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    }
-    const std::unique_ptr<const char, void (*)(const char*)> unmount(
-        dir.constData(), [](const char* d) { ::umount2(d, MNT_DETACH); });
-    const QByteArray full = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
-    writeFile(ini, full);
-    EXPECT_FALSE(write(u"Signale"_s, u"0"_s));
-    EXPECT_EQ(readFile(ini), full);
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"p.ini"_s});
-}
-
-TEST_F(FilesTest, AddBackslashExistenceTestsAndCreatePath) {
-    QString p = u"/a/b"_s;
-    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
-    EXPECT_EQ(p, u"/a/b/"_s);
-    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
-    QString empty;
-    EXPECT_EQ(AddBackslash(empty), u"/"_s);
-
-    const QString d = m_dir.path();
-    QDir(d).mkdir(u"leer"_s);
-    writeFile(d + u"/f.txt"_s, "x");
-    // A named pipe is no file, and asking must not wait for a writer.
-    ASSERT_EQ(::mkfifo(native(d + u"/pipe"_s).constData(), 0600), 0);
-    const struct {
-        QString path;
-        bool dir, file;
-    } cases[] = {{d + u"/leer"_s, true, false},  {d + u"/leer/"_s, true, false},
-                 {d + u"/f.txt"_s, false, true}, {d + u"/fehlt"_s, false, false},
-                 {QString(), false, false},      {d + u"/pipe"_s, false, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(DirExists(c.path), c.dir) << c.path.toStdString();
-        EXPECT_EQ(FileExists(c.path), c.file) << c.path.toStdString();
-    }
-
-    QString existing = d;
-    EXPECT_TRUE(CreatePath(existing));
-    EXPECT_EQ(existing, d); // unchanged when it exists
-    // A file standing where a directory should be stops it.
-    QString blocked = d + u"/f.txt/G/H"_s;
-    EXPECT_FALSE(CreatePath(blocked));
-    EXPECT_TRUE(QFileInfo(d + u"/f.txt"_s).isFile());
-    QString relative = u"rel/ativ"_s;
-    EXPECT_FALSE(CreatePath(relative));
-    EXPECT_FALSE(QFileInfo::exists(u"rel"_s));
-}
-
-// A program installed where it may not write: the profile beside it is the starting point,
-// the user's own profile takes the changes and wins from then on.
-TEST_F(FilesTest, AProfileBesideAReadOnlyProgramIsReadAndChangesGoToTheUser) {
+    // A program installed where it may not write: the profile beside it is the starting point,
+    // the user's own profile takes the changes and wins from then on.
     const QString prog = at(u"prog/"_s);
     QDir().mkpath(prog);
     const QByteArray mount = native(prog);
@@ -358,18 +333,28 @@ TEST_F(FilesTest, AProfileBesideAReadOnlyProgramIsReadAndChangesGoToTheUser) {
     AppState state;
     InitPaths(state, prog + u"snapwell"_s);
     const QString user = profilePath(state);
-    const QString section = u"Pelloran Snapwell"_s;
     EXPECT_NE(user, prog + u"snapwell.ini"_s);
-    EXPECT_EQ(ReadIniString(section, u"SavePath"_s, user, {}), u"/vorgabe/"_s);
-    EXPECT_EQ(ReadIniString(section, u"Signale"_s, user, {}), u"0"_s);
+    EXPECT_EQ(read(u"SavePath"_s, user), u"/vorgabe/"_s);
+    EXPECT_EQ(read(u"Signale"_s, user), u"0"_s);
     EXPECT_EQ(modeOf(user), 0600);
-
-    EXPECT_TRUE(WriteIniString(section, u"Signale"_s, u"1"_s, user));
+    EXPECT_TRUE(write(u"Signale"_s, u"1"_s, user));
     EXPECT_EQ(profilePath(state), user);
-    EXPECT_EQ(ReadIniString(section, u"Signale"_s, user, {}), u"1"_s);
-    EXPECT_EQ(ReadIniString(section, u"Signale"_s, prog + u"snapwell.ini"_s, {}), u"0"_s);
+    EXPECT_EQ(read(u"Signale"_s, user), u"1"_s);
+    EXPECT_EQ(read(u"Signale"_s, prog + u"snapwell.ini"_s), u"0"_s);
     ::umount2(mount.constData(), MNT_DETACH);
     QFile::remove(user);
+
+    // A failed write leaves the old profile whole.
+    // The profile's directory is a file system of one page, which the profile fills.
+    const QByteArray dir = QFile::encodeName(m_dir.path());
+    ASSERT_EQ(::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4k"), 0);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        dir.constData(), [](const char* d) { ::umount2(d, MNT_DETACH); });
+    const QByteArray full = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
+    writeFile(ini, full);
+    EXPECT_FALSE(write(u"Signale"_s, u"0"_s));
+    EXPECT_EQ(readFile(ini), full);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"p.ini"_s});
 }
 
 TEST(LineRules, LinesEndAtCrLfOrLoneCrAndNonUtf8LinesAreWindows1252) {
@@ -437,10 +422,7 @@ TEST_F(FilesTest, SavingAFailedSaveAndTheDiskCheck) {
     EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
 
     // A capture appends: the new part comes back by the line rules.
-    QFile f(dat);
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write("zwei\r\n~~~\r\n\r\ndrei");
-    f.close();
+    writeFile(dat, "eins\r\nzwei\r\n~~~\r\n\r\ndrei");
     DiskCheck check = checkDisk(dat, shown.disk);
     EXPECT_EQ(check.change, DiskChange::Appended);
     EXPECT_EQ(check.appended, u"zwei\r\n~~~\r\n\r\ndrei\r\n"_s);
