@@ -18,19 +18,15 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY SWAYSOCK DISPLAY
 SUPPORT_DIR=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
 # No sound server unless a test starts one.
 export PULSE_SERVER="unix:$E2E_DIR/no-pulse"
-E2E_PIDS=()
 app="$E2E_DIR/app"
 files="$app/Files"
 SEP=$(printf '~%.0s' $(seq 1 49))
 
 e2e_cleanup() {
-    local pid
-    for pid in "${E2E_PIDS[@]}"; do
-        # Only what is still our own child: the number of a process that ended long ago
-        # (an xclip whose clipboard was taken over) may belong to anybody's process by now,
-        # as process numbers wrap within minutes on a busy machine.
-        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" != "$$" ] || kill "$pid" 2>/dev/null || true
-    done
+    # Only the background jobs still running: the number of a process that ended long ago
+    # (an xclip whose clipboard was taken over) may belong to anybody's process by now, as
+    # process numbers wrap within minutes on a busy machine.
+    kill $(jobs -pr) 2>/dev/null || true
     wait 2>/dev/null || true
     [ "${E2E_KEEP:-0}" = 1 ] && echo "kept $E2E_DIR" >&2 || rm -rf "$E2E_DIR"
 }
@@ -39,7 +35,7 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "PASS: $*"; }
 # Runs a command in the background, ended with the test; sets BG_PID.
-spawn() { "$@" & BG_PID=$!; E2E_PIDS+=($!); }
+spawn() { "$@" & BG_PID=$!; }
 
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
@@ -69,7 +65,6 @@ start_program() {
     cp "$SNAPWELL_BIN" "$app/snapwell"
     (cd "$app" && exec ./snapwell "$@" >>output.log 2>&1) &
     APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
 }
 
 # Starts the program in $app with the arguments given, on an Xvfb of the test's own, and
@@ -134,10 +129,7 @@ wm_close() { "$OWNER_BIN" close "$1"; }
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
 # Puts text on the clipboard from another program; xclip keeps serving it in the background.
-clip_text() {
-    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-}
+clip_text() { xclip -selection clipboard -i -quiet < <(printf '%s' "$1") >/dev/null 2>&1 & }
 
 # Sets BG_PID: xclip ends once another owner, or the program emptying it, takes the clipboard.
 clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null 2>&1; }

@@ -12,8 +12,7 @@ wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
     exit 77
 }
 export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
-SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
-export SWAYSOCK
+export SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
 spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
 wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
 
@@ -21,8 +20,7 @@ wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
 mkdir -p "$E2E_DIR/bus"
 spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
 wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
-DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
-export DBUS_SESSION_BUS_ADDRESS
+export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
 
 start_program
 wait_until 10 sway_window 'Pelloran Snapwell' >/dev/null || fail "no native window: $(cat "$app/output.log")"

@@ -83,10 +83,9 @@ TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
     EXPECT_FALSE(BmpFile::write(full, img));
     EXPECT_EQ(full.written, 1000);
 
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_FALSE(BmpFile::write(buffer, QImage()));
-    EXPECT_TRUE(buffer.data().isEmpty());
+    FullDevice untouched;
+    EXPECT_FALSE(BmpFile::write(untouched, QImage()));
+    EXPECT_EQ(untouched.written, 0);
     // The format's sizes are 32-bit: 40000 x 40000 at 3 bytes does not fit.
     EXPECT_EQ(BmpFile::fileSize(40000, 40000), 0u);
     EXPECT_EQ(BmpFile::fileSize(0, 10), 0u);
