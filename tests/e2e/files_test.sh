@@ -44,9 +44,8 @@ close_app
 pass "a named pipe as clipbrd.dat holds nothing up"
 
 # kill -9 while a 50 MB piece is appended, caught while the guard of the append stands.
-rm "$files/clipbrd.dat"
-mv "$E2E_DIR/saved.dat" "$files/clipbrd.dat"
-cp "$files/clipbrd.dat" "$E2E_DIR/before"
+mv "$E2E_DIR/saved.dat" "$E2E_DIR/before"
+cp "$E2E_DIR/before" "$files/clipbrd.dat"
 head -c 39000000 /dev/urandom | base64 -w 1000 >"$E2E_DIR/big"
 start_app
 start_monitoring
