@@ -3,8 +3,8 @@
 # Source it with: . "$(dirname "$0")/lib.sh" "$@"
 set -euo pipefail
 
-# Then the X11 clipboard owner and window manager stand-in, the Wayland test client and
-# another program's window.
+# Arguments: the program, the X11 clipboard owner (also the window manager's stand-in), the
+# Wayland test client and another program's window.
 SNAPWELL_BIN=$(readlink -f "$1")
 OWNER_BIN=$(readlink -f "${2:-/nonexistent}")
 WLTOOL_BIN=$(readlink -f "${3:-/nonexistent}")
