@@ -43,8 +43,7 @@ void global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_
             wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
     }
 }
-void globalRemove(void*, wl_registry*, uint32_t) {}
-const wl_registry_listener registryListener{global, globalRemove};
+const wl_registry_listener registryListener{global, [](void*, wl_registry*, uint32_t) {}};
 
 void send(void*, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
     if (silent) {
@@ -65,10 +64,9 @@ void send(void*, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
     }
     close(fd);
 }
-void cancel(void*, zwlr_data_control_source_v1*) {
-    cancelled = true;
-}
-const zwlr_data_control_source_v1_listener sourceListener{send, cancel};
+// Replaced: the offer ends.
+const zwlr_data_control_source_v1_listener sourceListener{
+    send, [](void*, zwlr_data_control_source_v1*) { cancelled = true; }};
 
 } // namespace
 
