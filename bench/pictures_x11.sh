@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures through the real X11 clipboard: the program under Xvfb, xclip as the other program.
 # Prints figures; never fails on speed.
-# Usage: bench/pictures_x11.sh build/snapwell build/tests/wmclose
+# Usage: bench/pictures_x11.sh build/snapwell
 # BENCH_QUICK=1 leaves out the two 20-second CPU measurements.
 . "$(dirname "$0")/../tests/e2e/lib.sh" "$@"
 start_xvfb

@@ -4,7 +4,6 @@
 # part of a record for the next piece to be glued to.
 . "$(dirname "$0")/lib.sh" "$@"
 umask 022
-mode() { stat -c %a "$1"; }
 
 # Modes of a real run: every file and directory the program creates is the user's alone.
 start_app
@@ -23,7 +22,7 @@ sleep 0.3
 close_app
 for f in "$files" "$files/clipbrd.dat" "$files/00.txt" "$files/00.bmp" "$app/snapwell.ini"; do
     [ -d "$f" ] && want=700 || want=600
-    [ "$(mode "$f")" = "$want" ] || fail "$f has mode $(mode "$f"), not $want"
+    [ "$(stat -c %a "$f")" = "$want" ] || fail "$f has mode $(stat -c %a "$f"), not $want"
 done
 [ -z "$(ls -A "$files" | grep '^\.')" ] || fail "hidden leftovers: $(ls -A "$files")"
 pass "modes: directory 700, clipbrd.dat 00.txt 00.bmp snapwell.ini 600"
@@ -45,9 +44,8 @@ close_app
 pass "a named pipe as clipbrd.dat holds nothing up"
 
 # kill -9 while a 50 MB piece is appended, caught while the guard of the append stands.
-rm "$files/clipbrd.dat"
-mv "$E2E_DIR/saved.dat" "$files/clipbrd.dat"
-cp "$files/clipbrd.dat" "$E2E_DIR/before"
+mv "$E2E_DIR/saved.dat" "$E2E_DIR/before"
+cp "$E2E_DIR/before" "$files/clipbrd.dat"
 head -c 39000000 /dev/urandom | base64 -w 1000 >"$E2E_DIR/big"
 start_app
 start_monitoring

@@ -3,11 +3,12 @@
 # Source it with: . "$(dirname "$0")/lib.sh" "$@"
 set -euo pipefail
 
+# Arguments: the program, the X11 clipboard owner (also the window manager's stand-in), the
+# Wayland test client and another program's window.
 SNAPWELL_BIN=$(readlink -f "$1")
-WMCLOSE_BIN=$(readlink -f "$2")
-# The Wayland test client and another program's window (arguments 4 and 5).
-WLTOOL_BIN=$(readlink -f "${4:-/nonexistent}")
-FOCUS_BIN=$(readlink -f "${5:-/nonexistent}")
+OWNER_BIN=$(readlink -f "${2:-/nonexistent}")
+WLTOOL_BIN=$(readlink -f "${3:-/nonexistent}")
+FOCUS_BIN=$(readlink -f "${4:-/nonexistent}")
 E2E_DIR=$(mktemp -d /tmp/snapwell-e2e.XXXXXX)
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 export XDG_CONFIG_HOME="$E2E_DIR/config"
@@ -17,19 +18,15 @@ unset QT_QPA_PLATFORM WAYLAND_DISPLAY SWAYSOCK DISPLAY
 SUPPORT_DIR=$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../support
 # No sound server unless a test starts one.
 export PULSE_SERVER="unix:$E2E_DIR/no-pulse"
-E2E_PIDS=()
 app="$E2E_DIR/app"
 files="$app/Files"
 SEP=$(printf '~%.0s' $(seq 1 49))
 
 e2e_cleanup() {
-    local pid
-    for pid in "${E2E_PIDS[@]}"; do
-        # Only what is still our own child: the number of a process that ended long ago
-        # (an xclip whose clipboard was taken over) may belong to anybody's process by now,
-        # as process numbers wrap within minutes on a busy machine.
-        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" != "$$" ] || kill "$pid" 2>/dev/null || true
-    done
+    # Only the background jobs still running: the number of a process that ended long ago
+    # (an xclip whose clipboard was taken over) may belong to anybody's process by now, as
+    # process numbers wrap within minutes on a busy machine.
+    kill $(jobs -pr) 2>/dev/null || true
     wait 2>/dev/null || true
     [ "${E2E_KEEP:-0}" = 1 ] && echo "kept $E2E_DIR" >&2 || rm -rf "$E2E_DIR"
 }
@@ -38,27 +35,22 @@ trap e2e_cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "PASS: $*"; }
 # Runs a command in the background, ended with the test; sets BG_PID.
-spawn() { "$@" & BG_PID=$!; E2E_PIDS+=($!); }
+spawn() { "$@" & BG_PID=$!; }
 
 # Starts Xvfb on a free display and exports DISPLAY.
 start_xvfb() {
-    local attempt fifo n ready
+    local attempt n out
     for attempt in 1 2 3 4 5; do
         # A display number of its own rather than the lowest free one, where the servers of
-        # all parallel runs come and go at the same moments. The server names the number on
-        # fd 3 once it is ready, and closes fd 3 without a word when the number is taken.
+        # all parallel runs come and go at the same moments. The server writes the number to
+        # fd 3 once it is ready, and ends without a word when the number is taken.
         # No reset when the last client leaves: the check below is the first client, and the
         # program must not connect while the server restarts.
         n=$((100 + RANDOM % 900))
-        fifo="$E2E_DIR/displayfd$attempt"
-        mkfifo "$fifo"
-        # Opened by the server, not here: a FIFO opens only once the reader below has it too.
-        Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
-        BG_PID=$!
-        E2E_PIDS+=($!)
-        ready=
-        read -r ready <"$fifo" || true
-        if [ "$ready" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
+        out="$E2E_DIR/display$attempt"
+        spawn Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$out" >/dev/null 2>&1
+        wait_until 10 eval "test -s '$out' || ended $BG_PID" || true
+        if [ "$(cat "$out")" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
             export DISPLAY=":$n"
             return 0
         fi
@@ -73,7 +65,6 @@ start_program() {
     cp "$SNAPWELL_BIN" "$app/snapwell"
     (cd "$app" && exec ./snapwell "$@" >>output.log 2>&1) &
     APP_PID=$!
-    E2E_PIDS+=("$APP_PID")
 }
 
 # Starts the program in $app with the arguments given, on an Xvfb of the test's own, and
@@ -92,7 +83,6 @@ start_monitoring() {
 
 ended() { ! kill -0 "$1" 2>/dev/null; }
 visible() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -qx "$1"; }
-hidden() { ! visible "$1"; }
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 grown() { [ "$(size_of "$1")" -ge "$2" ]; }
 
@@ -100,14 +90,6 @@ grown() { [ "$(size_of "$1")" -ge "$2" ]; }
 close_app() {
     wm_close "$win"
     wait_until 10 ended "$APP_PID" || fail "program did not end after closing"
-}
-
-# SIGTERM (as at the end of a desktop session) ends the program with the settings written.
-term_keeps_settings() {
-    rm -f "$app/snapwell.ini"
-    kill -TERM "$APP_PID"
-    wait_until 10 ended "$APP_PID" || fail "program did not end on SIGTERM"
-    grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
 }
 
 # Waits until clipbrd.dat holds, after its first $3 bytes (default none), as much as the
@@ -132,26 +114,22 @@ find_window() { WIN_ID=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null
 
 # Waits until a condition (a shell command) holds, for up to $1 seconds.
 wait_until() {
-    local _ n=$(($1 * 10))
+    local n=$(($1 * 10))
     shift
-    for _ in $(seq 1 $n); do
-        "$@" && return 0
+    until "$@"; do
+        ((n-- > 0)) || return 1
         sleep 0.1
     done
-    return 1
 }
 
 # Closes a window as a window manager would.
-wm_close() { "$WMCLOSE_BIN" "$1"; }
+wm_close() { "$OWNER_BIN" close "$1"; }
 
 # Clicks at window coordinates.
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 
 # Puts text on the clipboard from another program; xclip keeps serving it in the background.
-clip_text() {
-    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-}
+clip_text() { xclip -selection clipboard -i -quiet < <(printf '%s' "$1") >/dev/null 2>&1 & }
 
 # Sets BG_PID: xclip ends once another owner, or the program emptying it, takes the clipboard.
 clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null 2>&1; }
@@ -160,11 +138,16 @@ clip_file() { spawn xclip -selection clipboard -i -quiet -t "$2" "$1" >/dev/null
 # under the menu bar, whose height is what the window has beyond 352 pixels. On sway the
 # pointer device clicks instead.
 click_client_twips() {
-    [ -z "${SWAYSOCK:-}" ] || { sway_click_twips "$2" "$3"; return; }
-    local win=$1 x=$(($2 / 15)) y=$(($3 / 15))
-    local height
-    height=$(xdotool getwindowgeometry --shell "$win" | sed -n 's/^HEIGHT=//p')
-    click_at "$win" "$x" $((y + height - 352))
+    local x y w h f
+    if [ -n "${SWAYSOCK:-}" ]; then
+        read -r x y w h f < <(sway_window 'Pelloran Snapwell.*') || fail "main window not shown"
+        swaymsg -q seat - cursor set $((x + $2 / 15)) $((y + h - 352 + $3 / 15))
+        swaymsg -q seat - cursor press button1
+        swaymsg -q seat - cursor release button1
+    else
+        h=$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p')
+        click_at "$1" $(($2 / 15)) $(($3 / 15 + h - 352))
+    fi
 }
 
 # Controls of the main window, by their centres in twips.
@@ -178,31 +161,6 @@ click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120
 append_record() {
     cat "$1"
     printf '\r\n%s\r\n\r\n' "$SEP"
-}
-
-# Wayland: a headless sway of the test's own with a pointer device, no X server at all.
-# Exits with 77 (skipped) where sway cannot start.
-start_sway() {
-    spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
-    wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
-        echo "SKIP: headless sway cannot start here (see sway.log)" >&2
-        exit 77
-    }
-    unset DISPLAY
-    export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
-    SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
-    export SWAYSOCK
-    spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
-    wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
-}
-
-# A session bus with the fake screenshot portal; it answers as $E2E_DIR/bus/portal-mode says.
-start_portal() {
-    mkdir -p "$E2E_DIR/bus"
-    spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
-    wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
-    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
-    export DBUS_SESSION_BUS_ADDRESS
 }
 
 # A window on sway by its title (a regular expression): "x y width height focused" of its
@@ -219,13 +177,4 @@ def walk(n):
         walk(c)
 walk(json.load(sys.stdin))
 sys.exit(1)' "$1"
-}
-
-# Clicks the main window's control at client-area twips (x, y) through the pointer device.
-sway_click_twips() {
-    local x y w h f
-    read -r x y w h f < <(sway_window 'Pelloran Snapwell.*') || fail "main window not shown"
-    swaymsg -q seat - cursor set $((x + $1 / 15)) $((y + h - 352 + $2 / 15))
-    swaymsg -q seat - cursor press button1
-    swaymsg -q seat - cursor release button1
 }

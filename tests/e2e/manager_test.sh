@@ -25,7 +25,7 @@ expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$SEP"; don
 open_manager() {
     click_textdaten "$win"
     mgr=$(wait_window "gesammelte Textdaten...")
-    wait_until 5 hidden "$win" || fail "main window still shown beside the manager"
+    wait_until 5 eval '! visible "$win"' || fail "main window still shown beside the manager"
 }
 open_manager
 sleep 0.5
@@ -54,7 +54,6 @@ grep -q $'^CopyPath=\r$' "$app/snapwell.ini" || fail "CopyPath not written on le
 # Again, now typing into the box and saving: every captured byte stays.
 before=$(od -An -tx1 <"$files/clipbrd.dat")
 open_manager
-eval "$(xdotool getwindowgeometry --shell "$mgr")"
 click_at "$mgr" $(((1950 + 60) / 15)) $(((60 + 90) / 15)) # into the first line of the text box
 xdotool key --clearmodifiers Home
 xdotool type --delay 20 "NEU "

@@ -3,7 +3,6 @@
 # never hands its content over, SIGTERM still ends the program with its profile written, and
 # a text offered with the password-manager hint is never stored.
 . "$(dirname "$0")/lib.sh" "$@"
-OWNER_BIN=$(readlink -f "$3")
 
 start_app
 start_monitoring
@@ -36,6 +35,11 @@ ms=$("$OWNER_BIN" ping "$win") || fail "no answer to ping"
 [ "$ms" -lt 1000 ] || fail "ping answered after $ms ms with an owner that sends no data"
 pass "the window answers while owners do not"
 
+# SIGTERM (as at the end of a desktop session) ends the program with the settings written,
+# also while an owner hangs.
 own hang
-term_keeps_settings
-pass "SIGTERM ends the program while an owner hangs"
+rm -f "$app/snapwell.ini"
+kill -TERM "$APP_PID"
+wait_until 10 ended "$APP_PID" || fail "program did not end on SIGTERM"
+grep -q '^SavePath=' "$app/snapwell.ini" || fail "SIGTERM lost the settings"
+pass "SIGTERM ends the program with its settings written while an owner hangs"

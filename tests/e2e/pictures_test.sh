@@ -2,7 +2,6 @@
 # Pictures and the desktop snapshot with the real program: xclip offers PNG pictures, the
 # "Desktop-Screenshot" button grabs the screen; the stored bitmaps are compared pixel by pixel.
 . "$(dirname "$0")/lib.sh" "$@"
-work=$E2E_DIR
 
 start_app
 eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -13,21 +12,19 @@ mask=(-fill black -draw "rectangle $X,$Y $((X + WIDTH - 1)),$((Y + HEIGHT - 1))"
 # while the program is connected: Xvfb resets the root window when its last client leaves.
 # display ends with status 1 after setting the root window's picture; whether the desktop
 # took it is checked right after.
-convert -seed 1 -size 1280x1024 plasma:fractal -depth 8 "$work/desktop.png"
-display -window root "$work/desktop.png" || true
-import -window root "$work/bare.png"
-convert "$work/bare.png" "${mask[@]}" "$work/bare-masked.png"
-convert "$work/desktop.png" "${mask[@]}" "$work/desktop-masked.png"
-[ "$(differing "$work/desktop-masked.png" "$work/bare-masked.png")" = 0 ] || fail "the desktop did not take its picture"
+convert -seed 1 -size 1280x1024 plasma:fractal -depth 8 "$E2E_DIR/desktop.png"
+display -window root "$E2E_DIR/desktop.png" || true
+import -window root "$E2E_DIR/bare.png"
+convert "$E2E_DIR/bare.png" "${mask[@]}" "$E2E_DIR/bare-masked.png"
+convert "$E2E_DIR/desktop.png" "${mask[@]}" "$E2E_DIR/desktop-masked.png"
+[ "$(differing "$E2E_DIR/desktop-masked.png" "$E2E_DIR/bare-masked.png")" = 0 ] || fail "the desktop did not take its picture"
 
+# A 24-bit Windows bitmap of $2 x $3 pixels; the comparisons below open it as a picture.
 check_bmp() {
-    local file=$1 w=$2 h=$3
-    [ -f "$file" ] || fail "$file missing"
-    [ "$(head -c 2 "$file")" = "BM" ] || fail "$file is not a Windows bitmap"
-    [ "$(od -An -tu2 -j 28 -N2 "$file" | tr -d ' ')" = 24 ] || fail "$file is not 24-bit"
-    local size=$((54 + (w * 3 + 3) / 4 * 4 * h))
-    [ "$(stat -c %s "$file")" = "$size" ] || fail "$file has $(stat -c %s "$file") bytes, not $size"
-    identify "$file" >/dev/null || fail "$file does not open as a picture"
+    local size=$((54 + ($2 * 3 + 3) / 4 * 4 * $3))
+    [ "$(head -c 2 "$1")" = "BM" ] || fail "$1 is not a Windows bitmap"
+    [ "$(od -An -tu2 -j 28 -N2 "$1" | tr -d ' ')" = 24 ] || fail "$1 is not 24-bit"
+    [ "$(size_of "$1")" = "$size" ] || fail "$1 has $(size_of "$1") bytes, not $size"
 }
 
 # Offers a file as a picture and waits until the program has stored it and emptied the
@@ -41,19 +38,19 @@ offer_picture() {
 start_monitoring
 
 # An opaque picture of odd width: stored as 00.bmp with the very same pixels.
-convert -seed 2 -size 317x203 plasma:fractal -depth 8 -alpha off "$work/opaque.png"
-offer_picture "$work/opaque.png"
+convert -seed 2 -size 317x203 plasma:fractal -depth 8 -alpha off "$E2E_DIR/opaque.png"
+offer_picture "$E2E_DIR/opaque.png"
 check_bmp "$files/00.bmp" 317 203
-[ "$(differing "$work/opaque.png" "$files/00.bmp")" = 0 ] || fail "00.bmp differs from the source"
+[ "$(differing "$E2E_DIR/opaque.png" "$files/00.bmp")" = 0 ] || fail "00.bmp differs from the source"
 ! xclip -selection clipboard -o -t image/png >/dev/null 2>&1 || fail "the clipboard still holds the picture"
 
 # Transparent and half-transparent pixels come out laid on white.
 convert -size 120x80 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'rectangle 10,10 70,60' \
-    -fill blue -draw 'circle 90,40 90,20' -depth 8 "$work/alpha.png"
-convert "$work/alpha.png" -background white -flatten -alpha off "$work/alpha-on-white.png"
-offer_picture "$work/alpha.png"
+    -fill blue -draw 'circle 90,40 90,20' -depth 8 "$E2E_DIR/alpha.png"
+convert "$E2E_DIR/alpha.png" -background white -flatten -alpha off "$E2E_DIR/alpha-on-white.png"
+offer_picture "$E2E_DIR/alpha.png"
 check_bmp "$files/01.bmp" 120 80
-[ "$(differing "$work/alpha-on-white.png" "$files/01.bmp" 1%)" = 0 ] || fail "01.bmp is not the picture on white"
+[ "$(differing "$E2E_DIR/alpha-on-white.png" "$files/01.bmp" 1%)" = 0 ] || fail "01.bmp is not the picture on white"
 
 # The snapshot button: the window hides, the screen lands on the clipboard and is stored as
 # scr02.bmp, and the window comes back.
@@ -61,20 +58,20 @@ click_screenshot "$win"
 shot="$files/scr02.bmp"
 wait_until 10 grown "$shot" $((54 + 1280 * 3 * 1024)) || fail "no complete scr02.bmp"
 wait_until 5 visible "$win" || fail "window not shown again"
-import -window root "$work/after.png"
+import -window root "$E2E_DIR/after.png"
 check_bmp "$shot" 1280 1024
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$area" = "${WIDTH}x${HEIGHT}+${X}+${Y}" ] || fail "window moved from $area"
 # Apart from the main window, the snapshot is the screen as it is now...
-convert "$shot" "${mask[@]}" "$work/shot-masked.png"
-convert "$work/after.png" "${mask[@]}" "$work/after-masked.png"
-[ "$(differing "$work/shot-masked.png" "$work/after-masked.png")" = 0 ] ||
-    fail "snapshot differs from the screen within $(convert "$work/shot-masked.png" "$work/after-masked.png" \
+convert "$shot" "${mask[@]}" "$E2E_DIR/shot-masked.png"
+convert "$E2E_DIR/after.png" "${mask[@]}" "$E2E_DIR/after-masked.png"
+[ "$(differing "$E2E_DIR/shot-masked.png" "$E2E_DIR/after-masked.png")" = 0 ] ||
+    fail "snapshot differs from the screen within $(convert "$E2E_DIR/shot-masked.png" "$E2E_DIR/after-masked.png" \
         -compose difference -composite -threshold 0 -format '%@' info:)"
 # ...and where the window is, it shows the desktop: the window was hidden when it was taken.
-convert "$shot" -crop "$area" +repage "$work/shot-window.png"
-convert "$work/desktop.png" -crop "$area" +repage "$work/desktop-window.png"
-[ "$(differing "$work/shot-window.png" "$work/desktop-window.png")" = 0 ] || fail "the main window is in the snapshot"
+convert "$shot" -crop "$area" +repage "$E2E_DIR/shot-window.png"
+convert "$E2E_DIR/desktop.png" -crop "$area" +repage "$E2E_DIR/desktop-window.png"
+[ "$(differing "$E2E_DIR/shot-window.png" "$E2E_DIR/desktop-window.png")" = 0 ] || fail "the main window is in the snapshot"
 
 [ "$(ls "$files")" = "$(printf '00.bmp\n01.bmp\nscr02.bmp')" ] || fail "unexpected files: $(ls "$files")"
 
@@ -82,7 +79,7 @@ convert "$work/desktop.png" -crop "$area" +repage "$work/desktop-window.png"
 # stored exactly once, although the next owner may already hold the clipboard when the
 # program clears it.
 for i in $(seq 1 12); do
-    clip_file "$work/opaque.png" image/png
+    clip_file "$E2E_DIR/opaque.png" image/png
     for _ in $(seq 1 5000); do
         ended "$BG_PID" && break
         sleep 0.002

@@ -3,8 +3,24 @@
 # keyboard focus on another program's window: texts, a picture, a secret and a snapshot
 # through the (fake) screenshot portal.
 . "$(dirname "$0")/lib.sh" "$@"
-start_sway
-start_portal
+
+# A headless sway of the test's own with a pointer device, no X server at all; skipped (77)
+# where sway cannot start.
+spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
+wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
+    echo "SKIP: headless sway cannot start here (see sway.log)" >&2
+    exit 77
+}
+export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
+export SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
+spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
+wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
+
+# A session bus with the fake screenshot portal; it answers as $E2E_DIR/bus/portal-mode says.
+mkdir -p "$E2E_DIR/bus"
+spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
+wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
+export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
 
 start_program
 wait_until 10 sway_window 'Pelloran Snapwell' >/dev/null || fail "no native window: $(cat "$app/output.log")"

@@ -1,10 +1,10 @@
 #!/usr/bin/python3
-"""A screenshot portal for the tests, on the session bus. Before each request it reads what
-to answer from the file named by its argument:
-  ok FILE   the picture is FILE      cancel   the user cancelled
-  refuse    the desktop refused      error    the call itself fails
-  silent    no answer ever
-A request that asks for a dialog (interactive) is refused. Prints "ready" once it has its name."""
+# A screenshot portal for the tests, on the session bus. Before each request it reads what
+# to answer from the file named by its argument:
+#   ok FILE   the picture is FILE      cancel   the user cancelled
+#   refuse    the desktop refused      error    the call itself fails
+#   silent    no answer ever
+# A request that asks for a dialog (interactive) is refused. Prints "ready" once it has its name.
 import sys
 
 import dbus

@@ -9,7 +9,6 @@ daemon=$!
 trap 'kill $daemon 2>/dev/null' EXIT
 for _ in $(seq 50); do [ -s "$dir/address" ] && break; sleep 0.1; done
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/address")
-[ -f "$dir/portal-mode" ] || echo ok >"$dir/portal-mode"
 /usr/bin/python3 "$(dirname "$0")/fakeportal.py" "$dir/portal-mode" | while read -r line; do
     [ "$line" = ready ] && echo "$DBUS_SESSION_BUS_ADDRESS"
 done

@@ -18,7 +18,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -32,7 +31,6 @@ std::vector<std::pair<std::string, std::string>> offered;
 int slowMs = 0;
 bool silent = false;
 bool cancelled = false;
-std::vector<int> heldOpen;
 
 void global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
     if (std::strcmp(interface, wl_seat_interface.name) == 0) {
@@ -45,40 +43,30 @@ void global(void*, wl_registry* r, uint32_t name, const char* interface, uint32_
             wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
     }
 }
-void globalRemove(void*, wl_registry*, uint32_t) {}
-const wl_registry_listener registryListener{global, globalRemove};
-
-void writeAll(int fd, const std::string& s) {
-    for (size_t done = 0; done < s.size();) {
-        const ssize_t n = write(fd, s.data() + done, s.size() - done);
-        if (n <= 0) {
-            return;
-        }
-        done += size_t(n);
-    }
-}
+const wl_registry_listener registryListener{global, [](void*, wl_registry*, uint32_t) {}};
 
 void send(void*, zwlr_data_control_source_v1*, const char* type, int32_t fd) {
     if (silent) {
-        heldOpen.push_back(fd);
-        return;
+        return; // the descriptor stays open, unwritten
     }
     for (const auto& [t, text] : offered) {
         // Written by a child, so that a slow write does not hold up the cancel event.
         if (t == type && fork() == 0) {
+            FILE* out = fdopen(fd, "w");
             const size_t half = slowMs ? text.size() / 2 : text.size();
-            writeAll(fd, text.substr(0, half));
+            std::fwrite(text.data(), 1, half, out);
+            std::fflush(out);
             usleep(useconds_t(slowMs) * 1000);
-            writeAll(fd, text.substr(half));
+            std::fwrite(text.data() + half, 1, text.size() - half, out);
+            std::fclose(out);
             _exit(0);
         }
     }
     close(fd);
 }
-void cancel(void*, zwlr_data_control_source_v1*) {
-    cancelled = true;
-}
-const zwlr_data_control_source_v1_listener sourceListener{send, cancel};
+// Replaced: the offer ends.
+const zwlr_data_control_source_v1_listener sourceListener{
+    send, [](void*, zwlr_data_control_source_v1*) { cancelled = true; }};
 
 } // namespace
 
@@ -96,42 +84,37 @@ int main(int argc, char** argv) {
     const std::string role = argv[1];
     if (role == "pointer" && seat && pointers) {
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(pointers, seat);
-        wl_display_roundtrip(display);
-        std::puts("ready");
-        std::fflush(stdout);
-        while (wl_display_dispatch(display) >= 0) {
+    } else if (role == "offer" && seat && dataControl) {
+        for (int i = 2; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg == "--slow" && i + 1 < argc) {
+                slowMs = std::stoi(argv[++i]);
+            } else if (arg == "--silent") {
+                silent = true;
+            } else if (const size_t eq = arg.find('='); eq != std::string::npos) {
+                std::string content = arg.substr(eq + 1);
+                if (content.starts_with('@')) {
+                    std::ifstream in(content.substr(1), std::ios::binary);
+                    content.assign(std::istreambuf_iterator<char>(in), {});
+                }
+                offered.emplace_back(arg.substr(0, eq), content);
+            }
         }
-        return 0;
-    }
-    if (role != "offer" || !seat || !dataControl) {
+        auto* device = zwlr_data_control_manager_v1_get_data_device(dataControl, seat);
+        auto* source = zwlr_data_control_manager_v1_create_data_source(dataControl);
+        zwlr_data_control_source_v1_add_listener(source, &sourceListener, nullptr);
+        for (const auto& [type, text] : offered) {
+            zwlr_data_control_source_v1_offer(source, type.c_str());
+        }
+        zwlr_data_control_device_v1_set_selection(device, source);
+    } else {
         std::fprintf(stderr, "wltool: role %s not possible here\n", role.c_str());
         return 2;
     }
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--slow" && i + 1 < argc) {
-            slowMs = std::stoi(argv[++i]);
-        } else if (arg == "--silent") {
-            silent = true;
-        } else if (const size_t eq = arg.find('='); eq != std::string::npos) {
-            std::string content = arg.substr(eq + 1);
-            if (content.starts_with('@')) {
-                std::ifstream in(content.substr(1), std::ios::binary);
-                content.assign(std::istreambuf_iterator<char>(in), {});
-            }
-            offered.emplace_back(arg.substr(0, eq), content);
-        }
-    }
-    zwlr_data_control_device_v1* device = zwlr_data_control_manager_v1_get_data_device(dataControl, seat);
-    zwlr_data_control_source_v1* source = zwlr_data_control_manager_v1_create_data_source(dataControl);
-    zwlr_data_control_source_v1_add_listener(source, &sourceListener, nullptr);
-    for (const auto& [type, text] : offered) {
-        zwlr_data_control_source_v1_offer(source, type.c_str());
-    }
-    zwlr_data_control_device_v1_set_selection(device, source);
     wl_display_roundtrip(display);
     std::puts("ready");
     std::fflush(stdout);
+    // The pointer stays until ended, an offer until it is replaced.
     while (!cancelled && wl_display_dispatch(display) >= 0) {
     }
     return 0;

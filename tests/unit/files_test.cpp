@@ -1,0 +1,516 @@
+// Files on disk: safe writes, profiles, path helpers and the text files of the manager, in
+// temporary directories of their own.
+#include "app/appmodul.h"
+#include "app/commands.h"
+#include "app/inifile.h"
+#include "app/savetextfile.h"
+#include "app/textfiles.h"
+#include "capture/safefile.h"
+#include "tests/support/fixture.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <csignal>
+#include <numeric>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+int modeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// The hidden entries of a directory besides the ones named.
+QStringList hidden(const QString& dir) {
+    return QDir(dir).entryList({u".*"_s},
+                               QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+QString rules(const QByteArray& bytes) {
+    return applyLineRules(decodeFileText(bytes));
+}
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A call that waits on a pipe ends the test run instead of hanging it.
+        ::alarm(20);
+        ASSERT_TRUE(m_dir.isValid());
+        m_path = m_dir.path() + u'/';
+    }
+    void TearDown() override { ::alarm(0); }
+    QString at(const QString& name) const { return m_path + name; }
+    // Our own section of a profile, by default p.ini.
+    QString read(const QString& key, const QString& path = {}) const {
+        return ReadIniString(u"Pelloran Snapwell"_s, key, path.isEmpty() ? at(u"p.ini"_s) : path, u"DEF"_s);
+    }
+    bool write(const QString& key, const QString& value, const QString& path = {}) const {
+        return WriteIniString(u"Pelloran Snapwell"_s, key, value, path.isEmpty() ? at(u"p.ini"_s) : path);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+TEST_F(FilesTest, OnlyPlainFilesAreWrittenOrCountAsFilesAndNothingWaits) {
+    writeFile(at(u"echt"_s), "echt");
+    ASSERT_EQ(::mkfifo(native(at(u"pipe"_s)).constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(native(at(u"pipe-mit-leser"_s)).constData(), 0600), 0);
+    // A reader at the other end: opening succeeds, the type check refuses it.
+    const int reader = ::open(native(at(u"pipe-mit-leser"_s)).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_EQ(::mknod(native(at(u"sock"_s)).constData(), S_IFSOCK | 0600, 0), 0);
+    ASSERT_TRUE(QFile::link(at(u"echt"_s), at(u"verweis"_s)));
+    ASSERT_TRUE(QFile::link(at(u"fehlt"_s), at(u"verwaist"_s)));
+    QDir(m_path).mkdir(u"ordner"_s);
+    QStringList names{u"pipe"_s, u"pipe-mit-leser"_s, u"sock"_s, u"verweis"_s, u"verwaist"_s, u"ordner"_s};
+    // A device where the system lets us make one.
+    if (::mknod(native(at(u"geraet"_s)).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+        names << u"geraet"_s;
+    }
+
+    for (const QString& name : names) {
+        QString error;
+        EXPECT_FALSE(SafeFile::appendRecord(at(name), "geheim\r\n\r\n", &error)) << name.toStdString();
+        EXPECT_EQ(error, u"keine normale Datei"_s) << name.toStdString();
+        EXPECT_LT(SafeFile::openPlain(at(name), O_WRONLY | O_CREAT, &error), 0) << name.toStdString();
+        // A new file never takes such a name over: it is reported as taken.
+        SafeFile::NewFile file(m_path);
+        ASSERT_TRUE(file.write("geheim"));
+        EXPECT_EQ(file.place(name), SafeFile::Placed::Taken) << name.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(at(u"fehlt"_s)));
+    QString error;
+    EXPECT_FALSE(SafeFile::readPlain(at(u"pipe"_s), &error));
+    EXPECT_EQ(error, u"keine normale Datei"_s);
+    EXPECT_EQ(SafeFile::readPlain(at(u"verweis"_s), &error).value_or(""), "echt");
+    ::close(reader);
+
+    // The existence tests of the path helpers; asking about a named pipe must not wait either.
+    const struct {
+        QString path;
+        bool dir, file;
+    } cases[] = {{at(u"ordner"_s), true, false}, {at(u"ordner/"_s), true, false},
+                 {at(u"echt"_s), false, true},   {at(u"fehlt"_s), false, false},
+                 {QString(), false, false},      {at(u"pipe"_s), false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(DirExists(c.path), c.dir) << c.path.toStdString();
+        EXPECT_EQ(FileExists(c.path), c.file) << c.path.toStdString();
+    }
+    QString p = u"/a/b"_s;
+    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
+    EXPECT_EQ(p, u"/a/b/"_s);
+    EXPECT_EQ(AddBackslash(p), u"/a/b/"_s);
+    QString empty;
+    EXPECT_EQ(AddBackslash(empty), u"/"_s);
+    QString existing = m_dir.path();
+    EXPECT_TRUE(CreatePath(existing));
+    EXPECT_EQ(existing, m_dir.path()); // unchanged when it exists
+    // A file standing where a directory should be stops it.
+    QString blocked = at(u"echt/G/H"_s);
+    EXPECT_FALSE(CreatePath(blocked));
+    EXPECT_EQ(readFile(at(u"echt"_s)), "echt"); // untouched by all of the above
+    QString relative = u"rel/ativ"_s;
+    EXPECT_FALSE(CreatePath(relative));
+    EXPECT_FALSE(QFileInfo::exists(u"rel"_s));
+}
+
+TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
+    writeFile(at(u"00.txt"_s), "alt");
+    {
+        SafeFile::NewFile file(m_path);
+        ASSERT_TRUE(file.isOpen());
+        ASSERT_TRUE(file.write("neu"));
+        // Not visible under any counted name before it is placed.
+        EXPECT_EQ(QDir(m_path).entryList(QDir::Files), QStringList{u"00.txt"_s});
+        EXPECT_EQ(file.place(u"00.txt"_s), SafeFile::Placed::Taken);
+        EXPECT_EQ(file.place(u"01.txt"_s), SafeFile::Placed::Done);
+    }
+    EXPECT_EQ(readFile(at(u"00.txt"_s)), "alt");
+    EXPECT_EQ(readFile(at(u"01.txt"_s)), "neu");
+    EXPECT_TRUE(hidden(m_path).isEmpty());
+
+    // One that is never placed leaves nothing; a crash's leftover goes at the next start.
+    { SafeFile::NewFile abandoned(m_path); }
+    writeFile(at(u".snapwell-new-x.part"_s), "rest");
+    SafeFile::removeLeftovers(m_path);
+    EXPECT_TRUE(hidden(m_path).isEmpty());
+
+    // A directory that is gone is named as the reason.
+    SafeFile::NewFile missing(m_path + u"fehlt/"_s);
+    EXPECT_FALSE(missing.isOpen());
+    EXPECT_EQ(missing.error(), u"Verzeichnis fehlt"_s);
+
+    // A leftover side file cuts off the unfinished record only.
+    const QByteArray done = "eins\r\n\r\n";
+    const QByteArray next = "zwei\r\n\r\n";
+    const QByteArray len = QByteArray::number(done.size());
+    const struct {
+        QByteArray side;   // what the interrupted append left in the side file
+        QByteArray onDisk; // what it left in the collection file
+        QByteArray mended; // what recovery keeps
+    } cases[] = {
+        {len + ' ' + QByteArray::number(done.size() + 100), done + "halb ab", done}, // killed while writing
+        {len + ' ' + QByteArray::number(done.size() + next.size()), done + next,
+         done + next},                                          // before the side file went
+        {"8 ", done + "nicht von uns", done + "nicht von uns"}, // the side file itself was cut short
+        {"0 5", "", ""},                                        // the file was started anew meanwhile
+    };
+    for (const auto& c : cases) {
+        writeFile(at(u"clipbrd.dat"_s), c.onDisk);
+        ASSERT_EQ(::symlink(c.side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
+        EXPECT_TRUE(SafeFile::recoverAppend(at(u"clipbrd.dat"_s)));
+        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended) << c.side.constData();
+        EXPECT_TRUE(hidden(m_path).isEmpty());
+    }
+
+    // The next append after a crash starts on a record boundary, without a recovery first.
+    writeFile(at(u"clipbrd.dat"_s), done + "halb ab");
+    const QByteArray side = len + ' ' + QByteArray::number(done.size() + 50);
+    ASSERT_EQ(::symlink(side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
+    QString error;
+    ASSERT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error)) << error.toStdString();
+    EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), done + next);
+    EXPECT_TRUE(hidden(m_path).isEmpty());
+
+    // New files are private whatever the umask; old ones keep their mode.
+    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
+        const mode_t before = ::umask(mask);
+        // Two new levels; the final separator is added.
+        const QString dir = m_path + QString::number(mask) + u'/';
+        QString created = dir + u"Files"_s;
+        ASSERT_TRUE(CreatePath(created));
+        ASSERT_EQ(created, dir + u"Files/"_s);
+        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "a\r\n\r\n", &error));
+        SafeFile::NewFile file(created);
+        ASSERT_TRUE(file.write("b\r\n"));
+        ASSERT_EQ(file.place(u"00.txt"_s), SafeFile::Placed::Done);
+        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[x]\r\n"));
+        for (const QString& name : {u"clipbrd.dat"_s, u"00.txt"_s, u"snapwell.ini"_s}) {
+            EXPECT_EQ(modeOf(created + name), 0600) << name.toStdString() << " umask " << mask;
+        }
+        EXPECT_EQ(modeOf(dir), 0700);
+        EXPECT_EQ(modeOf(created), 0700);
+
+        // Existing files and directories are the user's choice.
+        ::chmod(native(created).constData(), 0755);
+        ::chmod(native(created + u"clipbrd.dat"_s).constData(), 0644);
+        ::chmod(native(created + u"snapwell.ini"_s).constData(), 0644);
+        ASSERT_TRUE(SafeFile::appendRecord(created + u"clipbrd.dat"_s, "c\r\n\r\n", &error));
+        ASSERT_TRUE(SafeFile::writeWhole(created + u"snapwell.ini"_s, "[y]\r\n"));
+        EXPECT_TRUE(CreatePath(created));
+        EXPECT_EQ(modeOf(created + u"clipbrd.dat"_s), 0644);
+        EXPECT_EQ(modeOf(created + u"snapwell.ini"_s), 0644);
+        EXPECT_EQ(modeOf(created), 0755);
+        ::umask(before);
+    }
+}
+
+TEST_F(FilesTest, ProfilesAreReadByTheClassicRulesWrittenKeepingTheRestAndCopiedFromBesideTheProgram) {
+    const QString ini = at(u"p.ini"_s);
+    const struct {
+        QByteArray line;
+        const char16_t* key;
+        QString expected;
+    } rows[] = {
+        {"  signale \t=\t ja \t", u"SIGNALE", u"ja"_s},          // key case; spaces and tabs around
+        {"Nbsp=\xc2\xa0x\xc2\xa0", u"Nbsp", u"\u00a0x\u00a0"_s}, // other white space is kept
+        {"Quoted=\"  a b  \"", u"Quoted", u"  a b  "_s},         // one pair of quotes removed
+        {"Single='x'", u"Single", u"x"_s},
+        {"Mixed=\"x'", u"Mixed", u"\"x'"_s}, // quotes that do not match stay
+        {"Empty=", u"Empty", u"DEF"_s},      // empty counts as missing
+        {"Blank= \t ", u"Blank", u"DEF"_s},
+        {"EmptyQuotes=\"\"", u"EmptyQuotes", u"DEF"_s},
+        {"Long=" + QByteArray(3000, 'x'), u"Long", QString(2047, u'x')},
+        {"NoKey", u"NoKey", u"DEF"_s},     // a name without "=" is no key
+        {"Cr=a\rLoneCr=b", u"Cr", u"a"_s}, // a lone CR ends a line
+        {"", u"LoneCr", u"b"_s},
+        {"Umlaut=C:\\D\xe4ten", u"Umlaut", u"C:\\Däten"_s}, // not UTF-8: Windows-1252
+        {"Utf8=\xc3\xa4", u"Utf8", u"ä"_s},
+        {"", u"SavePath", u"DEF"_s}, // only our own section counts
+    };
+    QByteArray bytes(128, 0); // every byte 0x80-0xFF
+    std::iota(bytes.begin(), bytes.end(), char(0x80));
+    QByteArray file = "; comment\r\n[Other]\r\nSavePath=/elsewhere/\r\n[PELLORAN SNAPWELL]\r\n";
+    for (const auto& row : rows) {
+        file += row.line + "\r\n";
+    }
+    writeFile(ini, file + "Bytes=" + bytes + "\r\n");
+    for (const auto& row : rows) {
+        EXPECT_EQ(read(QString::fromUtf16(row.key)), row.expected) << row.line.toStdString();
+    }
+    EXPECT_EQ(ReadIniString(u"Pelloran Snapwell"_s, u"x"_s, at(u"none.ini"_s), u"d"_s), u"d"_s);
+
+    // Each byte keeps a character of its own; the five the code page leaves unassigned are
+    // the C1 controls.
+    const QString all = read(u"Bytes"_s);
+    EXPECT_EQ(QSet<QChar>(all.begin(), all.end()).size(), 128);
+    for (int b : {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0xA0, 0xFF}) {
+        EXPECT_EQ(all[b - 0x80], QChar(b)) << b;
+    }
+    EXPECT_EQ(all.front(), u'€');
+
+    // Writing keeps every untouched line and the key order; a failed write keeps the old file.
+    // A fresh file: the section, then the keys in the order they were first written.
+    ASSERT_TRUE(QFile::remove(ini));
+    for (const auto& key : {u"TextSammeln"_s, u"Trennlinie"_s, u"Signale"_s}) {
+        ASSERT_TRUE(write(key, u"1"_s));
+    }
+    EXPECT_EQ(readFile(ini), "[Pelloran Snapwell]\r\nTextSammeln=1\r\nTrennlinie=1\r\nSignale=1\r\n");
+
+    // Foreign lines, LF-only and lone-CR endings, odd bytes and other sections stay byte for
+    // byte; a rewritten key keeps its place and spelling; a new key follows the section's
+    // last non-blank line.
+    writeFile(ini, "; mine\n"
+                   "[pelloran snapwell]\r\n"
+                   "SIGNALE = 1\n"
+                   "unknown line \xe4\r\n"
+                   "Trennlinie\r"
+                   "Trennlinie=0\r\n"
+                   "\r\n"
+                   "\r\n"
+                   "[Other]\r\n"
+                   "Signale=7\r\n"
+                   "tail");
+    ASSERT_TRUE(write(u"Signale"_s, u"0"_s));
+    ASSERT_TRUE(write(u"SavePath"_s, u"/tmp/ä/"_s));
+    ASSERT_TRUE(write(u"Trennlinie"_s, u"1"_s));
+    // A missing section is added at the end, with no blank line before it.
+    ASSERT_TRUE(WriteIniString(u"Neu"_s, u"k"_s, u"v"_s, ini));
+    const QByteArray after = "; mine\n"
+                             "[pelloran snapwell]\r\n"
+                             "SIGNALE =0\n"
+                             "unknown line \xe4\r\n"
+                             "Trennlinie\r"
+                             "Trennlinie=1\r\n"
+                             "SavePath=/tmp/\xc3\xa4/\r\n"
+                             "\r\n"
+                             "\r\n"
+                             "[Other]\r\n"
+                             "Signale=7\r\n"
+                             "tail\r\n"
+                             "[Neu]\r\n"
+                             "k=v\r\n";
+    EXPECT_EQ(readFile(ini), after);
+    EXPECT_EQ(read(u"Signale"_s), u"0"_s);
+
+    // Writing the value a key already has leaves the file as it is: not even rewritten.
+    const QDateTime old = QDateTime::fromSecsSinceEpoch(1000000000);
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE(write(u"signale"_s, u"0"_s));
+    ASSERT_TRUE(WriteIniString(u"NEU"_s, u"k"_s, u" v\t"_s, ini));
+    EXPECT_EQ(QFileInfo(ini).lastModified(), old);
+    EXPECT_EQ(readFile(ini), after);
+
+    // A program installed where it may not write: the profile beside it is the starting point,
+    // the user's own profile takes the changes and wins from then on.
+    const QString prog = at(u"prog/"_s);
+    QDir().mkpath(prog);
+    const QByteArray mount = native(prog);
+    if (::mount("tmpfs", mount.constData(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "mounting is not allowed here";
+    }
+    writeFile(prog + u"snapwell.ini"_s, "[Pelloran Snapwell]\r\nSavePath=/vorgabe/\r\nSignale=0\r\n");
+    ASSERT_EQ(::mount("tmpfs", mount.constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr), 0);
+    AppState state;
+    InitPaths(state, prog + u"snapwell"_s);
+    const QString user = profilePath(state);
+    EXPECT_NE(user, prog + u"snapwell.ini"_s);
+    EXPECT_EQ(read(u"SavePath"_s, user), u"/vorgabe/"_s);
+    EXPECT_EQ(read(u"Signale"_s, user), u"0"_s);
+    EXPECT_EQ(modeOf(user), 0600);
+    EXPECT_TRUE(write(u"Signale"_s, u"1"_s, user));
+    EXPECT_EQ(profilePath(state), user);
+    EXPECT_EQ(read(u"Signale"_s, user), u"1"_s);
+    EXPECT_EQ(read(u"Signale"_s, prog + u"snapwell.ini"_s), u"0"_s);
+    ::umount2(mount.constData(), MNT_DETACH);
+    QFile::remove(user);
+
+    // A failed write leaves the old profile whole.
+    // The profile's directory is a file system of one page, which the profile fills.
+    const QByteArray dir = QFile::encodeName(m_dir.path());
+    ASSERT_EQ(::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4k"), 0);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        dir.constData(), [](const char* d) { ::umount2(d, MNT_DETACH); });
+    const QByteArray full = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
+    writeFile(ini, full);
+    EXPECT_FALSE(write(u"Signale"_s, u"0"_s));
+    EXPECT_EQ(readFile(ini), full);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"p.ini"_s});
+}
+
+TEST(LineRules, LinesEndAtCrLfOrLoneCrAndNonUtf8LinesAreWindows1252) {
+    EXPECT_EQ(rules("eins\r\nzwei\r\ndrei"), u"eins\r\nzwei\r\ndrei\r\n"_s); // last line without end
+    EXPECT_EQ(rules("eins\r\nzwei\r\n"), u"eins\r\nzwei\r\n"_s);
+    EXPECT_EQ(rules("a\nb\nc\n"), u"a\nb\nc\n\r\n"_s); // LF only: one single line
+    EXPECT_EQ(rules("a\rb\r"), u"a\r\nb\r\n"_s);       // a lone CR ends a line
+    EXPECT_EQ(rules("a\r\r\nb"), u"a\r\n\r\nb\r\n"_s);
+    EXPECT_EQ(rules("\n"), u"\n\r\n"_s);
+    EXPECT_EQ(rules("\r\n"), u"\r\n"_s);
+    EXPECT_EQ(rules(""), QString());
+    // The editor's form: paragraphs for line ends, line separators for lone LFs.
+    EXPECT_EQ(applyLineRules(u"a\nb\r\nc", u"\n", QChar::LineSeparator), u"a\u2028b\nc\n"_s);
+
+    // Files that are not UTF-8 are read as Windows-1252, line by line.
+    EXPECT_EQ(decodeFileText("Gr\xc3\xbc\xc3\x9f\x65 \xe2\x82\xac"), u"Grüße €"_s);
+    EXPECT_EQ(decodeFileText("Gr\xfc\xdf\x65 \x80"), u"Grüße €"_s);
+    // A Windows-1252 file that UTF-8 captures were appended to: each line keeps its own text.
+    EXPECT_EQ(decodeFileText("alt: M\xe4rz\r\nneu: M\xc3\xa4rz\r\n"), u"alt: März\r\nneu: März\r\n"_s);
+}
+
+TEST_F(FilesTest, SavingAFailedSaveAndTheDiskCheck) {
+    const QString path = at(u"a.txt"_s);
+    ASSERT_TRUE(SaveTextFile(path, u"eins\r\nzwei"_s));
+    EXPECT_EQ(readFile(path), "eins\r\nzwei\r\n");
+    // Shown again, the text ends in CR LF; saving it again and again keeps the file as it is.
+    for (int i = 0; i < 3; ++i) {
+        const ReadResult r = readTextFile(path);
+        ASSERT_TRUE(r.ok);
+        ASSERT_TRUE(SaveTextFile(path, applyLineRules(r.text)));
+    }
+    EXPECT_EQ(readFile(path), "eins\r\nzwei\r\n");
+    ASSERT_TRUE(SaveTextFile(path, QString()));
+    EXPECT_EQ(readFile(path), "\r\n");
+    QByteArray written;
+    ASSERT_TRUE(SaveTextFile(path, u"Grüße"_s, &written));
+    EXPECT_EQ(written, "Gr\xc3\xbc\xc3\x9f\x65\r\n");
+    EXPECT_EQ(readFile(path), written);
+
+    // A failed save leaves the old file whole.
+    EXPECT_FALSE(SaveTextFile(QString(), u"x"_s)); // no file shown yet
+    EXPECT_FALSE(SaveTextFile(at(u"fehlt/a.txt"_s), u"x"_s));
+    EXPECT_FALSE(QFileInfo::exists(at(u"fehlt"_s)));
+
+    // A write that fails half way (the file size limit stands in for a full medium).
+    writeFile(path, "alter Inhalt\r\n");
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{4096, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = SaveTextFile(path, QString(5000, u'x'));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readFile(path), "alter Inhalt\r\n");
+    EXPECT_EQ(QDir(m_path).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"a.txt"_s}); // no temporary file left behind
+
+    // The disk check tells appended pieces from other changes.
+    const QString dat = at(u"clipbrd.dat"_s);
+    writeFile(dat, "eins\r\n");
+    const ReadResult shown = readTextFile(dat);
+    ASSERT_TRUE(shown.ok);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
+
+    // A capture appends: the new part comes back by the line rules.
+    writeFile(dat, "eins\r\nzwei\r\n~~~\r\n\r\ndrei");
+    DiskCheck check = checkDisk(dat, shown.disk);
+    EXPECT_EQ(check.change, DiskChange::Appended);
+    EXPECT_EQ(check.appended, u"zwei\r\n~~~\r\n\r\ndrei\r\n"_s);
+    EXPECT_EQ(checkDisk(dat, check.now).change, DiskChange::None);
+
+    // Same size, other bytes: not an append.
+    writeFile(dat, "EINS\r\n");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::Replaced);
+    // Rewritten with the shown bytes only: nothing to lose.
+    writeFile(dat, "eins\r\n");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
+
+    // Gone or emptied: saving loses nothing.
+    QFile::remove(dat);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
+    writeFile(dat, "");
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::None);
+
+    // Moved aside by "Neu", then a capture made a new file: all of it is new.
+    writeFile(dat, "neu\r\n");
+    check = checkDisk(dat, DiskState::absent());
+    EXPECT_EQ(check.change, DiskChange::Appended);
+    EXPECT_EQ(check.appended, u"neu\r\n"_s);
+    // Nothing shown in this window: the file's content is not in the box.
+    EXPECT_EQ(checkDisk(dat, DiskState()).change, DiskChange::Replaced);
+    EXPECT_EQ(checkDisk(at(u"fehlt.txt"_s), DiskState()).change, DiskChange::None);
+    // A named pipe in the file's place is no content, and looking must not wait for a writer.
+    QFile::remove(dat);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dat).constData(), 0600), 0);
+    EXPECT_EQ(checkDisk(dat, shown.disk).change, DiskChange::Replaced);
+}
+
+TEST_F(FilesTest, RenamingMovingAndCopyingNeverReplaceOrLeaveTheDirectory) {
+    for (const QString& bad : {u""_s, u"."_s, u".."_s, u"../x"_s, u"a/b"_s, u".versteckt"_s}) {
+        EXPECT_FALSE(acceptableBaseName(bad)) << bad.toStdString();
+    }
+    for (const QString& good : {u"neu"_s, u"a b"_s, u"x?y"_s, u"M\u00e4rz"_s, u"a.b"_s}) {
+        EXPECT_TRUE(acceptableBaseName(good)) << good.toStdString();
+    }
+
+    writeFile(at(u"a.txt"_s), "A");
+    writeFile(at(u"b.txt"_s), "B");
+    EXPECT_FALSE(renameTextFile(m_path, u"a.txt"_s, u"b.txt"_s));
+    EXPECT_FALSE(renameTextFile(m_path, u"a.txt"_s, u"a.txt"_s));
+    // A dangling link is a name that is taken, too.
+    ASSERT_TRUE(QFile::link(at(u"nirgends"_s), at(u"c.txt"_s)));
+    EXPECT_FALSE(renameTextFile(m_path, u"a.txt"_s, u"c.txt"_s));
+    EXPECT_FALSE(renameTextFile(m_path, u"fehlt.txt"_s, u"d.txt"_s));
+    EXPECT_EQ(readFile(at(u"a.txt"_s)), "A");
+    EXPECT_EQ(readFile(at(u"b.txt"_s)), "B");
+    EXPECT_TRUE(renameTextFile(m_path, u"a.txt"_s, u"d.txt"_s));
+    EXPECT_EQ(readFile(at(u"d.txt"_s)), "A");
+
+    writeFile(at(u"clipbrd.dat"_s), "alt");
+    EXPECT_TRUE(moveToBackup(m_path, u"clipbrd.dat"_s));
+    writeFile(at(u"clipbrd.dat"_s), "neu");
+    EXPECT_FALSE(moveToBackup(m_path, u"clipbrd.dat"_s));
+    EXPECT_FALSE(moveToBackup(m_path, u"backup.dat"_s));
+    EXPECT_EQ(readFile(at(u"backup.dat"_s)), "alt");
+    EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), "neu");
+
+    // Copying never replaces and leaves nothing half done.
+    EXPECT_EQ(copyTarget(u"/"_s, u"a.txt"_s), u"/a.txt"_s);
+    EXPECT_EQ(copyTarget(u"/daten"_s, u"a.txt"_s), u"/daten/a.txt"_s);
+
+    const QString source = at(u"a.txt"_s);
+    writeFile(source, "Inhalt\r\n");
+    const QString target = at(u"ziel"_s);
+    QDir().mkdir(target);
+    EXPECT_EQ(copyFileTo(source, target, u"a.txt"_s), CopyResult::Copied);
+    EXPECT_EQ(readFile(target + u"/a.txt"_s), "Inhalt\r\n");
+    writeFile(source, "anders\r\n");
+    EXPECT_EQ(copyFileTo(source, target, u"a.txt"_s), CopyResult::Exists);
+    EXPECT_EQ(readFile(target + u"/a.txt"_s), "Inhalt\r\n");
+
+    EXPECT_EQ(copyFileTo(source, at(u"fehlt"_s), u"a.txt"_s), CopyResult::Failed);
+    EXPECT_EQ(copyFileTo(at(u"weg.txt"_s), target, u"weg.txt"_s), CopyResult::Failed);
+    // A file standing where the directory should be.
+    writeFile(at(u"datei"_s), "x");
+    EXPECT_EQ(copyFileTo(source, at(u"datei"_s), u"a.txt"_s), CopyResult::Failed);
+    EXPECT_EQ(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.txt"_s});
+
+    // A regular file whose reading fails: this process's memory at address 0.
+    ASSERT_TRUE(QFile::link(u"/proc/self/mem"_s, at(u"kaputt.txt"_s)));
+    ASSERT_TRUE(isTextFile(at(u"kaputt.txt"_s)));
+    EXPECT_FALSE(readTextFile(at(u"kaputt.txt"_s)).ok);
+    QDir().mkdir(at(u"ordner.txt"_s));
+    EXPECT_FALSE(isTextFile(at(u"ordner.txt"_s)));
+    EXPECT_FALSE(readTextFile(at(u"ordner.txt"_s)).ok);
+}
+
+} // namespace
