@@ -3,17 +3,9 @@
 #include "tests/support/uievents.h"
 
 #include "ui/chooser/browser.h"
-#include "ui/main/form1.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 

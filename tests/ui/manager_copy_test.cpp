@@ -5,8 +5,6 @@
 #include "ui/lists/drivelistbox.h"
 #include "ui/lists/filelistbox.h"
 
-using namespace Qt::StringLiterals;
-
 namespace {
 
 using CopyTest = ManagerFixture;
