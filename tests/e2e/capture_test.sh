@@ -42,16 +42,3 @@ mv "$files/clipbrd.dat" "$E2E_DIR/first.dat"
 feed 0.15
 expect_records "$E2E_DIR/expected" "150 ms apart"
 pass "60 pieces 150 ms apart"
-
-# Single files: numbered, each the piece and a line end.
-click_single_files "$win"
-sleep 0.3
-for t in erste zweite dritte; do
-    clip_text "einzeln $t"
-    sleep 0.3
-done
-wait_until 10 test -f "$files/02.txt" || fail "single files missing: $(ls "$files")"
-[ "$(tr -d '\r' <"$files/00.txt")" = "einzeln erste" ] || fail "00.txt: $(cat "$files/00.txt")"
-[ "$(tail -c 2 "$files/02.txt" | od -An -tx1 | tr -d ' ')" = "0d0a" ] || fail "02.txt does not end in CR LF"
-[ "$(tr -d '\r' <"$files/01.txt")" = "einzeln zweite" ] || fail "01.txt: $(cat "$files/01.txt")"
-pass "single files 00.txt 01.txt 02.txt"

@@ -13,7 +13,8 @@ wait_until 10 test -s "$files/clipbrd.dat" || fail "clipbrd.dat not written"
 click_single_files "$win"
 sleep 0.3
 clip_text "einzeln"
-wait_until 10 test -f "$files/00.txt" || fail "00.txt not written"
+wait_until 10 test -s "$files/00.txt" || fail "00.txt not written"
+printf 'einzeln\r\n' | cmp - "$files/00.txt" || fail "00.txt: $(cat -A "$files/00.txt")"
 convert -size 4x4 xc:red "$E2E_DIR/red.png"
 clip_file "$E2E_DIR/red.png" image/png
 wait_until 10 test -f "$files/00.bmp" || fail "00.bmp not written"

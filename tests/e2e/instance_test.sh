@@ -1,20 +1,48 @@
 #!/usr/bin/env bash
-# One instance at a time; closing writes the profile; a killed instance does not block.
+# One instance at a time; a collection directory chosen through the menu and the chooser,
+# typed for real and created on the real message box's default answer; closing writes the
+# profile; a killed instance does not block.
 . "$(dirname "$0")/lib.sh" "$@"
 
+# The chooser's path box swallows dots, and the harness's own directory has one in its name:
+# the new directory goes below a dot-free one of its own.
+target_root=$(mktemp -d /tmp/snapwellXXXXXX)
+trap 'rm -rf "$target_root"; e2e_cleanup' EXIT
+target="$target_root/SammelZiel/Texte"
+
 start_app
-[ -d "$app/Files" ] || fail "collection directory not created"
 sleep 0.5
 import -window "$win" "$E2E_DIR/plain.png"
 
 # A second start ends at once, silently, and leaves the first running.
-second_out=$(timeout 3 "$app/snapwell" 2>&1) || [ $? != 124 ] || fail "second start did not end within 3 s"
+timeout 3 "$app/snapwell" >/dev/null 2>&1 || [ $? != 124 ] || fail "second start did not end within 3 s"
 kill -0 "$APP_PID" || fail "first instance ended"
 [ "$(xdotool search --onlyvisible --name '^Pelloran Snapwell$' | wc -l)" -eq 1 ] || fail "a second window appeared"
-echo "second start output: ${second_out:-<none>}"
 
-# Closing the window writes the profile and ends the program.
 [ ! -e "$app/snapwell.ini" ] || fail "profile written before closing"
+
+# Window coordinates below: there is no window manager, so a window's origin is the corner of
+# its client area. The chooser's controls sit where its layout puts them (path box 7,208
+# 322x19; "Übernehmen" 176,232 153x25).
+# "Sammel-Verzeichnis ändern...", the second item of the menu bar, some 135 to 280 pixels
+# from the left with the default fonts.
+click_at "$win" 200 8
+chooser=$(wait_window "Sammel-Verzeichnis auswählen:")
+sleep 0.3
+eval "$(xdotool getwindowgeometry --shell "$chooser")"
+[ "$WIDTH" = 337 ] && [ "$HEIGHT" = 263 ] || fail "chooser is ${WIDTH}x${HEIGHT}"
+# Replace the shown path; the dot typed into it never arrives.
+click_at "$chooser" 150 217
+xdotool key ctrl+a
+xdotool type --delay 20 "$target_root/Sammel.Ziel/Texte"
+click_at "$chooser" 252 244
+wait_window "Pelloran's Snapwell" >/dev/null
+sleep 0.3
+xdotool key Return # "Ja", the default answer to "... existiert nicht. Erstellen ?"
+wait_until 10 test -d "$target" || fail "directory not created: $(ls -R "$target_root")"
+wait_until 5 eval '! find_window "Sammel-Verzeichnis auswählen:"' || fail "chooser still open"
+
+# Closing the window writes the profile, the chosen directory in it, and ends the program.
 close_app
 ini=$(tr -d '\r' <"$app/snapwell.ini")
 expected="[Pelloran Snapwell]
@@ -23,7 +51,7 @@ Trennlinie=1
 Signale=1
 Minimieren=0
 Trennzeichen=$SEP
-SavePath=$app/Files/"
+SavePath=$target/"
 [ "$ini" = "$expected" ] || fail "profile differs: $ini"
 grep -q $'\r$' "$app/snapwell.ini" || fail "profile lines do not end in CR LF"
 
@@ -39,4 +67,4 @@ sleep 0.5
 import -window "$win" "$E2E_DIR/args.png"
 differ=$(differing "$E2E_DIR/plain.png" "$E2E_DIR/args.png")
 [ "$differ" = 0 ] || fail "arguments changed the window: $differ pixels differ"
-pass "single instance, profile on close, stale lock, arguments ignored"
+pass "single instance, directory chosen, profile on close, stale lock, arguments ignored"

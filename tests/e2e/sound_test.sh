@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The confirmation tone reaches a real sound server: a private PulseAudio with a null sink,
-# whose monitor is recorded while a piece is captured. With that server, whose sink takes
-# its time, pieces copied in quick succession are all stored, in order.
+# whose monitor is recorded while a piece is captured. (That a slow sound never holds up the
+# capture is checked in-process with a sound output that takes seconds.)
 . "$(dirname "$0")/lib.sh" "$@"
 
 pulse="$E2E_DIR/pulse"
@@ -34,25 +34,11 @@ wait "$rec" 2>/dev/null || true
 stats=$(sox -t raw -r 22050 -e signed -b 16 -c 1 "$raw" -n stat 2>&1)
 amp=$(echo "$stats" | sed -n 's/^Maximum amplitude: *//p')
 freq=$(echo "$stats" | sed -n 's/^Rough   frequency: *//p')
-echo "recorded: amplitude $amp, rough frequency $freq Hz"
 awk -v a="$amp" 'BEGIN { exit !(a > 0.2) }' || fail "no tone recorded (amplitude $amp)"
 awk -v f="$freq" 'BEGIN { exit !(f > 1000 && f < 2500) }' || fail "not our tone (rough frequency $freq Hz)"
 
 # The tone of one capture lasts about 60 ms: its loud part is short, not a stuck stream.
 loud=$(sox -t raw -r 22050 -e signed -b 16 -c 1 "$raw" -t dat - 2>/dev/null |
     awk '!/^;/ && ($2 > 0.05 || $2 < -0.05) { n++ } END { print n + 0 }')
-echo "loud samples: $loud"
 [ "$loud" -gt 200 ] && [ "$loud" -lt 4000 ] || fail "tone length off: $loud loud samples"
 pass "confirmation tone played through the sound server"
-
-# Fifteen pieces 0.8 s apart with the sound on: the tones never hold up the next read.
-: >"$E2E_DIR/expected"
-first=$(size_of "$files/clipbrd.dat")
-for i in $(seq -w 1 15); do
-    printf 'Stück %s mit Ton' "$i" >"$E2E_DIR/piece$i"
-    append_record "$E2E_DIR/piece$i" >>"$E2E_DIR/expected"
-    clip_file "$E2E_DIR/piece$i" text/plain
-    sleep 0.8
-done
-expect_records "$E2E_DIR/expected" "sound on" "$first"
-pass "15 pieces 0.8 s apart with the sound on, all stored in order"

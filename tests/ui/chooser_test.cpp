@@ -3,17 +3,9 @@
 #include "tests/support/uievents.h"
 
 #include "ui/chooser/browser.h"
-#include "ui/main/form1.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -117,7 +109,6 @@ TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesShowsOnlyReadablePlacesA
     writeFile(m_appPath + u"snapwell.ini"_s, "x");
     ASSERT_TRUE(QDir(files()).removeRecursively());
     b = open();
-    EXPECT_FALSE(m_form1->isEnabled());
     EXPECT_EQ(b->Dir1->path(), QDir::cleanPath(m_appPath));
     EXPECT_EQ(b->File1->names(), QStringList{u"snapwell.ini"_s});
     EXPECT_EQ(b->Text2->text(), files());
@@ -126,7 +117,6 @@ TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesShowsOnlyReadablePlacesA
     // A directory that vanishes between listing and opening.
     ASSERT_TRUE(QDir().mkpath(m_appPath + u"Fluechtig"_s));
     b->Dir1->setPath(m_appPath);
-    ASSERT_TRUE(rows(b).contains(u"Fluechtig"_s));
     ASSERT_TRUE(QDir(m_appPath + u"Fluechtig"_s).removeRecursively());
     openRow(b, u"Fluechtig"_s);
     ASSERT_EQ(shownMessages(), QStringList{u"Das Verzeichnis "_s + m_appPath +

@@ -4,11 +4,8 @@
 
 #include "app/places.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSet>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
