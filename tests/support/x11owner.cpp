@@ -33,13 +33,17 @@ void put(Window w, Atom property, Atom type, int format, const void* data, size_
 
 // A WM_PROTOCOLS message as a window manager sends it; a ping waits for its answer.
 int message(Window window, bool ping) {
-    // The answer goes to the root window for clients that watch its structure.
-    XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
+    if (ping) {
+        // The answer goes to the root window for clients that watch its structure.
+        XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
+    }
     XEvent e{};
     e.xclient = {ClientMessage, 0, False, nullptr, window, atom("WM_PROTOCOLS"), 32, {}};
     e.xclient.data.l[0] = long(atom(ping ? "_NET_WM_PING" : "WM_DELETE_WINDOW"));
     e.xclient.data.l[1] = ping ? 4711 : CurrentTime;
-    e.xclient.data.l[2] = long(window);
+    if (ping) {
+        e.xclient.data.l[2] = long(window);
+    }
     const auto start = std::chrono::steady_clock::now();
     XSendEvent(dpy, window, False, NoEventMask, &e);
     XFlush(dpy);
@@ -66,7 +70,9 @@ int main(int argc, char** argv) {
     }
     const std::string mode = argv[1];
     if ((mode == "ping" || mode == "close") && argc == 3) {
-        return message(Window(std::strtoul(argv[2], nullptr, 0)), mode == "ping");
+        const int status = message(Window(std::strtoul(argv[2], nullptr, 0)), mode == "ping");
+        XCloseDisplay(dpy);
+        return status;
     }
     std::string data;
     if (mode == "text" && argc >= 3) {
