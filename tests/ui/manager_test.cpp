@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QThread>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -190,23 +192,26 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
     EXPECT_EQ(buttons(f), std::make_tuple(true, false, true));
 }
 
-TEST_F(ManagerTest, LargeFilesLoadWhileTheWindowStaysResponsive) {
+TEST_F(ManagerTest, LargeFilesLoadAndSaveWhileTheWindowStaysResponsive) {
     QByteArray big;
     for (int i = 0; big.size() < 3 * TextBox::kSyncLimit; ++i) {
         big += "Zeile " + QByteArray::number(i) + " mit etwas Text\r\n";
     }
     put(u"clipbrd.dat"_s, big);
     put(u"klein.txt"_s, "klein\r\n");
+    const auto waitWhile = [](const std::function<bool()>& busy) {
+        QElapsedTimer clock;
+        for (clock.start(); busy() && clock.elapsed() < 20000; QThread::msleep(2)) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        ASSERT_FALSE(busy());
+    };
     Form5& f = open();
     // The opener returns at once; the box is read-only until the text is there.
     EXPECT_TRUE(f.Text3->loading());
     EXPECT_TRUE(f.Text3->isReadOnly());
     EXPECT_FALSE(f.Befehl2->isEnabled());
-    QElapsedTimer clock;
-    for (clock.start(); f.Text3->loading() && clock.elapsed() < 20000; QThread::msleep(2)) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    ASSERT_FALSE(f.Text3->loading());
+    waitWhile([&] { return f.Text3->loading(); });
     EXPECT_FALSE(f.Text3->isReadOnly());
     EXPECT_EQ(f.Text3->text(), QString::fromLatin1(big));
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
@@ -224,9 +229,25 @@ TEST_F(ManagerTest, LargeFilesLoadWhileTheWindowStaysResponsive) {
     EXPECT_EQ(f.Text3->text(), u"klein\r\n"_s);
     EXPECT_EQ(m_state.TextFile, files() + u"klein.txt"_s);
 
-    // Leaving while a file loads.
+    // A large text is written in the background; the window waits, and leaving waits for it.
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
-    EXPECT_TRUE(f.Text3->loading());
+    waitWhile([&] { return f.Text3->loading(); });
+    typeText(f.Text3, u"x"_s);
+    f.Befehl2_Click();
+    ASSERT_TRUE(f.saving());
+    EXPECT_TRUE(f.Text3->isReadOnly());
+    EXPECT_FALSE(f.Frame3D1->isEnabled() || f.Frame3D2->isEnabled() || f.Befehl2->isEnabled());
+    f.Befehl1_Click();
+    EXPECT_FALSE(f.close());
+    EXPECT_FALSE(m_form1->isVisible());
+    waitWhile([&] { return m_form1->form5() && m_form1->form5()->saving(); });
+    EXPECT_EQ(file(u"clipbrd.dat"_s), "x" + big);
+    EXPECT_TRUE(shown().isEmpty());
+    destroyDeferred();
+
+    // Leaving while a file loads.
+    Form5& g = open();
+    EXPECT_TRUE(g.Text3->loading());
     leave();
 }
 

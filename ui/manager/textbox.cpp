@@ -213,6 +213,12 @@ QByteArray TextBox::bytes() const {
     return QByteArray(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)), length);
 }
 
+QByteArray TextBox::bytesInPlace() const {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    return QByteArray::fromRawData(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)),
+                                   length);
+}
+
 bool TextBox::isEmpty() const {
     return SendScintilla(SCI_GETLENGTH) == 0;
 }
