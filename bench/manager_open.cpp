@@ -177,9 +177,28 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
                     static_cast<long long>(jump.elapsed() - moved));
     }
     meter.tick();
+    jump.restart();
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, ulong(fileSize / 2));
+    const qint64 movedMiddle = jump.elapsed();
     form5->Text3->repaint();
+    const qint64 paintedMiddle = jump.elapsed() - movedMiddle;
     meter.tick();
+    if (std::getenv("BENCH_DETAIL")) {
+        // The shown lines again: scrolled by one line, and after a key typed there.
+        jump.restart();
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_LINESCROLL, 0UL, 1L);
+        form5->Text3->repaint();
+        const qint64 scrolled = jump.elapsed();
+        jump.restart();
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
+        form5->Text3->repaint();
+        const qint64 typed = jump.elapsed();
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_DELETEBACK);
+        std::printf("middle: move %lld ms, paint %lld ms; scrolled a line %lld ms; a key typed %lld ms\n",
+                    static_cast<long long>(movedMiddle), static_cast<long long>(paintedMiddle),
+                    static_cast<long long>(scrolled), static_cast<long long>(typed));
+        meter.tick();
+    }
     meter.run(100);
     const qint64 scrollStall = meter.longest;
 

@@ -170,6 +170,10 @@ TextBox::TextBox(QWidget* parent) : QsciScintilla((installAccessible(), parent))
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
     // Plain text: nothing to colour, so nothing is scanned ahead of what is shown.
     SendScintilla(SCI_SETLEXER, ulong(SCLEX_NULL));
+    // The editor measures a line whole before it shows any of it: about a second for a line of
+    // two megabytes. By default it keeps only the caret's line measured and measures the others
+    // again at each repaint; keeping every shown line measured makes that once per line.
+    SendScintilla(SCI_SETLAYOUTCACHE, ulong(SC_CACHE_PAGE));
     setSelectionBackgroundColor(palette().color(QPalette::Highlight));
     setSelectionForegroundColor(palette().color(QPalette::HighlightedText));
 }
