@@ -13,6 +13,8 @@
 // text as UTF-8 in a gap buffer with a line index and lays out only the lines it shows, so
 // a collection file of a hundred megabytes costs little more than its own size.
 //
+// textChanged comes just before each change of the text, not after it.
+//
 // A large file is read in a worker thread into a document of its own, which then takes the
 // place of the shown one at once; until then the box keeps its previous text, read-only.
 class TextBox final : public QsciScintilla {
