@@ -152,6 +152,11 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
     EXPECT_EQ(buttons(f), std::make_tuple(true, true, false));
     f.Befehl2_Click();
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
+    // An undo is a change of the text as well.
+    f.Text3->undo();
+    EXPECT_EQ(std::pair(f.Text3->text(), f.Befehl2->isEnabled()), std::pair(u"A\r\n"_s, true));
+    f.Text3->redo();
+    f.Befehl2_Click();
 
     // A click on the collection file, still chosen, shows it again; unsaved text is dropped
     // without a question.

@@ -214,6 +214,9 @@ void TextBox::setDocumentState() {
     // Code page and line-end mode belong to the document, not to the view.
     SendScintilla(SCI_SETCODEPAGE, ulong(SC_CP_UTF8));
     SendScintilla(SCI_SETEOLMODE, ulong(SC_EOL_CRLF));
+    // A document filled through a loader comes without undo.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
 QString TextBox::text() const {
