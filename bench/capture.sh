@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Capture benchmarks under a private Xvfb: the tick cost with an unchanged 10 MB text owned
 # by another program, and the CPU time of the running program over 60 s (set SECONDS_RUN to
-# change). Prints figures; never fails on speed.
+# change; BENCH_DISPLAY picks the display number, 97 by default). Prints figures; never
+# fails on speed.
 # Usage: bench/capture.sh <build dir>
 set -euo pipefail
 display=${BENCH_DISPLAY:-97}
