@@ -1,6 +1,7 @@
 #include "app/textfiles.h"
 
 #include "app/inifile.h"
+#include "app/savetextfile.h"
 #include "capture/safefile.h"
 
 #include <QDir>
@@ -137,6 +138,22 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
         return {DiskChange::None, {}, now};
     }
     return {DiskChange::Appended, applyLineRules(decodeFileText(bytes.mid(kept))), now};
+}
+
+SaveStep saveStep(const QString& path, const QByteArray& text, const DiskState& shown, bool check) {
+    SaveStep step;
+    if (check) {
+        step.check = checkDisk(path, shown);
+        if (step.check.change != DiskChange::None) {
+            return step;
+        }
+    }
+    QByteArray written;
+    step.written = SaveTextFile(path, text, &written);
+    if (step.written) {
+        step.now = DiskState::of(written);
+    }
+    return step;
 }
 
 bool isTextFile(const QString& path) {

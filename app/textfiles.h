@@ -53,6 +53,16 @@ struct DiskCheck {
 };
 DiskCheck checkDisk(const QString& path, const DiskState& shown);
 
+// One step of "Speichern", free of widgets so that it can run off the window's thread: the
+// check of the file on disk (when asked for), then, when nothing there would be lost, the
+// write of the whole text.
+struct SaveStep {
+    DiskCheck check;      // change != None: a question is due, nothing was written
+    bool written = false; // the text is on disk
+    DiskState now;        // the file as written
+};
+SaveStep saveStep(const QString& path, const QByteArray& text, const DiskState& shown, bool check);
+
 // True when something that reads as a file stands at the path (a directory does not).
 bool isTextFile(const QString& path);
 

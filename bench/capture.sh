@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Capture benchmarks under a private Xvfb: the tick cost with an unchanged 10 MB text owned
 # by another program, and the CPU time of the running program over 60 s (set SECONDS_RUN to
-# change). Prints figures; never fails on speed.
+# change; BENCH_DISPLAY picks the display number, 97 by default). Prints figures; never
+# fails on speed.
 # Usage: bench/capture.sh <build dir>
 set -euo pipefail
+display=${BENCH_DISPLAY:-97}
 build=$(readlink -f "${1:-build}")
 work=$(mktemp -d /tmp/snapwell-bench.XXXXXX)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" PULSE_SERVER="unix:$work/none"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=:97
+export DISPLAY=:$display
 sleep 1
 
 "$build/bench/bench_capture_tick"
@@ -32,12 +34,12 @@ head -c 7500000 /dev/urandom | base64 >"$work/big.txt"
 xclip -selection clipboard -i -quiet "$work/big.txt" >/dev/null 2>&1 &
 pids+=($!)
 sleep 2
-ticks=$(getconf CLK_TCK)
-cpu() { awk '{ print $14 + $15 }' "/proc/$app/stat"; }
+# CPU time of all its threads in nanoseconds (the tick counts of /proc/PID/stat are too coarse).
+cpu() { cat /proc/"$app"/task/*/schedstat | awk '{ s += $1 } END { printf "%d", s }'; }
 run=${SECONDS_RUN:-60}
 c0=$(cpu)
 sleep "$run"
 c1=$(cpu)
 rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app/status")
-awk -v c=$((c1 - c0)) -v t="$ticks" -v s="$run" -v r="$rss" \
-    'BEGIN { printf "program over %d s with a 10 MB text on the clipboard: %.2f s CPU = %.3f %% of one core; resident %d KiB\n", s, c / t, 100 * c / t / s, r }'
+awk -v c=$((c1 - c0)) -v s="$run" -v r="$rss" -v l="$(cut -d' ' -f1-3 /proc/loadavg)" \
+    'BEGIN { printf "program over %d s with a 10 MB text on the clipboard: %.0f ms CPU = %.3f %% of one core; resident %d KiB (load %s)\n", s, c / 1e6, 100 * c / 1e9 / s, r, l }'

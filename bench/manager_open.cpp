@@ -2,7 +2,8 @@
 // text data manager, as "Textdaten" does, saves and leaves. Each case runs in a process of
 // its own, so that its resident memory is its own. Prints, per case: time until the window
 // answers events, until the whole text is in the box, the longest stall of the event loop
-// meanwhile (and when jumping to the end of the text), the save time, and resident memory
+// meanwhile (and when jumping to the end of the text), the save time until the text is on disk
+// and the longest stall meanwhile, and resident memory
 // before opening, while shown and after leaving.
 #include "app/appmodul.h"
 #include "app/appstate.h"
@@ -176,17 +177,53 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
                     static_cast<long long>(jump.elapsed() - moved));
     }
     meter.tick();
+    jump.restart();
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, ulong(fileSize / 2));
+    const qint64 movedMiddle = jump.elapsed();
     form5->Text3->repaint();
+    const qint64 paintedMiddle = jump.elapsed() - movedMiddle;
     meter.tick();
+    if (std::getenv("BENCH_DETAIL")) {
+        // The shown lines again: scrolled by one line, and after a key typed there.
+        jump.restart();
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_LINESCROLL, 0UL, 1L);
+        form5->Text3->repaint();
+        const qint64 scrolled = jump.elapsed();
+        jump.restart();
+        const double typedCpu = guiCpuMs();
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
+        form5->Text3->repaint();
+        const qint64 typed = jump.elapsed();
+        std::printf("a key typed: %.0f ms CPU\n", guiCpuMs() - typedCpu);
+        form5->Text3->SendScintilla(QsciScintillaBase::SCI_DELETEBACK);
+        std::printf("middle: move %lld ms, paint %lld ms; scrolled a line %lld ms; a key typed %lld ms\n",
+                    static_cast<long long>(movedMiddle), static_cast<long long>(paintedMiddle),
+                    static_cast<long long>(scrolled), static_cast<long long>(typed));
+        meter.tick();
+    }
     meter.run(100);
     const qint64 scrollStall = meter.longest;
 
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
     clock.restart();
+    meter.start();
+    double saveCpu = guiCpuMs();
     form5->Befehl2_Click();
+    saveCpu = guiCpuMs() - saveCpu;
+    meter.tick();
+    while (form5->saving()) {
+        const double turn = guiCpuMs();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        saveCpu = std::max(saveCpu, guiCpuMs() - turn);
+        QThread::msleep(1);
+    }
+    if (std::getenv("BENCH_DETAIL")) {
+        std::printf("longest turn while saving: %.0f ms CPU\n", saveCpu);
+    }
     const qint64 saved = clock.elapsed();
+    meter.tick();
+    const qint64 saveStall = meter.longest;
     const bool savedOk = QFileInfo(file).size() == fileSize + 1 && !form5->Befehl2->isEnabled();
 
     form5->Befehl1_Click();
@@ -194,14 +231,14 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     QCoreApplication::processEvents();
     const double rssLeft = residentMb();
 
-    std::printf("%4lld MB%s | shown %5lld ms (%4.0f CPU) | loaded %5lld ms (%4.0f CPU) | longest stall %4lld "
-                "ms, at end/middle %4lld ms | "
-                "save %5lld ms%s | resident %4.0f MB before, %4.0f shown, %4.0f after leaving\n",
-                static_cast<long long>(megabytes), longLine ? " (2 MB line)" : "            ",
-                static_cast<long long>(responsive), responsiveCpu, static_cast<long long>(loaded), loadedCpu,
-                static_cast<long long>(loadStall), static_cast<long long>(scrollStall),
-                static_cast<long long>(saved), savedOk ? "" : " (FILE DIFFERS)", rssBefore, rssShown,
-                rssLeft);
+    std::printf(
+        "%4lld MB%s | shown %5lld ms (%4.0f CPU) | loaded %5lld ms (%4.0f CPU) | longest stall %4lld "
+        "ms, at end/middle %4lld ms | "
+        "save %5lld ms (stall %4lld)%s | resident %4.0f MB before, %4.0f shown, %4.0f after leaving\n",
+        static_cast<long long>(megabytes), longLine ? " (2 MB line)" : "            ",
+        static_cast<long long>(responsive), responsiveCpu, static_cast<long long>(loaded), loadedCpu,
+        static_cast<long long>(loadStall), static_cast<long long>(scrollStall), static_cast<long long>(saved),
+        static_cast<long long>(saveStall), savedOk ? "" : " (FILE DIFFERS)", rssBefore, rssShown, rssLeft);
     std::fflush(stdout);
     return 0;
 }

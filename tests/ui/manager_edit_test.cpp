@@ -74,7 +74,7 @@ TEST_F(EditTest, SavingWritesTheBoxOnceAsksOverForeignChangesAndSaysWhenItFails)
     EXPECT_FALSE(QFileInfo::exists(files()));
 }
 
-TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPiece) {
+TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheCollectionAside) {
     put(u"clipbrd.dat"_s, record("erster"));
     start();
     startMonitoring();
@@ -126,6 +126,71 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPiece) {
     EXPECT_EQ(shown()[3].text, kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
     EXPECT_EQ(shown()[4].text, kAppendedQuestion);
     EXPECT_EQ(file(u"clipbrd.dat"_s), "neu\r\n" + record("vierter"));
+
+    // "Neu" moves the collection file aside, but never over backup.dat.
+    const QByteArray first = file(u"clipbrd.dat"_s);
+    f.Liste1->clearSelection();
+    f.Befehl4_Click();
+    EXPECT_EQ(said(), std::pair(u"Bitte markieren !   "_s, Icon::Information));
+
+    ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
+    answer(Answer::No);
+    f.Befehl4_Click();
+    EXPECT_EQ(said(),
+              std::pair(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s, Icon::Question));
+    EXPECT_TRUE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
+    EXPECT_FALSE(f.Text3->isEmpty());
+
+    f.Befehl4_Click(); // Yes
+    EXPECT_EQ(file(u"backup.dat"_s), first);
+    EXPECT_FALSE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
+    EXPECT_EQ(entries(f.Liste1), QStringList{u"backup.dat"_s});
+    EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
+    EXPECT_TRUE(f.Text3->isEmpty());
+    EXPECT_FALSE(f.Befehl2->isEnabled());
+
+    // The next capture starts a new collection file; "Neu" on it must not touch backup.dat.
+    const auto neuOnCollection = [&] {
+        f.Datei1.refresh();
+        f.Liste1->clear();
+        f.Liste1->addItems(f.Datei1.names());
+        ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
+        f.Befehl4_Click();
+    };
+    m_fake->clipboard.setText(u"zweite Sammlung"_s);
+    settleCapture();
+    const QByteArray second = file(u"clipbrd.dat"_s);
+    ASSERT_EQ(second, record("zweite Sammlung"));
+    neuOnCollection();
+    EXPECT_EQ(file(u"backup.dat"_s), first);
+    EXPECT_EQ(file(u"clipbrd.dat"_s), second);
+    EXPECT_TRUE(f.Text3->isEmpty());
+    EXPECT_EQ(entries(f.Liste1), (QStringList{u"backup.dat"_s, u"clipbrd.dat"_s}));
+    // Choosing backup.dat itself changes nothing either.
+    ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"backup.dat"_s));
+    f.Befehl4_Click();
+    EXPECT_EQ(file(u"backup.dat"_s), first);
+
+    // "Neu" failed, yet the box was emptied: typed text would replace the whole collection.
+    neuOnCollection();
+    typeText(f.Text3, u"getippt"_s);
+    answer(Answer::No);
+    f.Befehl2_Click();
+    EXPECT_EQ(lastMessage(), kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
+    EXPECT_EQ(file(u"clipbrd.dat"_s), second);
+
+    // After a "Neu" that moved the file, typed text goes to the old name, and captures made
+    // since are kept after it.
+    QFile::remove(files() + u"backup.dat"_s);
+    neuOnCollection();
+    ASSERT_EQ(file(u"backup.dat"_s), second);
+    m_fake->clipboard.setText(u"dritte"_s);
+    settleCapture();
+    typeText(f.Text3, u"getippt"_s);
+    f.Befehl2_Click();
+    EXPECT_EQ(lastMessage(), kAppendedQuestion);
+    EXPECT_EQ(file(u"clipbrd.dat"_s), "getippt\r\n" + record("dritte"));
+    EXPECT_EQ(file(u"backup.dat"_s), second);
 }
 
 TEST_F(EditTest, RenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
@@ -222,75 +287,6 @@ TEST_F(EditTest, RenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
     f.Befehl2_Click();
     EXPECT_EQ(shown().size(), messages);
     EXPECT_EQ(file(u"Notiz ä.txt"_s), "wieder\r\n");
-}
-
-TEST_F(EditTest, NeuMovesTheCollectionFileAsideButNeverOverBackup) {
-    put(u"clipbrd.dat"_s, "erste Sammlung\r\n");
-    start();
-    startMonitoring();
-    Form5& f = open();
-    f.Liste1->clearSelection();
-    f.Befehl4_Click();
-    EXPECT_EQ(said(), std::pair(u"Bitte markieren !   "_s, Icon::Information));
-
-    ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
-    answer(Answer::No);
-    f.Befehl4_Click();
-    EXPECT_EQ(said(),
-              std::pair(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s, Icon::Question));
-    EXPECT_TRUE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
-    EXPECT_FALSE(f.Text3->isEmpty());
-
-    f.Befehl4_Click(); // Yes
-    EXPECT_EQ(file(u"backup.dat"_s), "erste Sammlung\r\n");
-    EXPECT_FALSE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
-    EXPECT_EQ(entries(f.Liste1), QStringList{u"backup.dat"_s});
-    EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
-    EXPECT_TRUE(f.Text3->isEmpty());
-    EXPECT_FALSE(f.Befehl2->isEnabled());
-
-    // The next capture starts a new collection file; "Neu" on it must not touch backup.dat.
-    const auto neuOnCollection = [&] {
-        f.Datei1.refresh();
-        f.Liste1->clear();
-        f.Liste1->addItems(f.Datei1.names());
-        ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
-        f.Befehl4_Click();
-    };
-    m_fake->clipboard.setText(u"zweite Sammlung"_s);
-    settleCapture();
-    const QByteArray second = file(u"clipbrd.dat"_s);
-    ASSERT_EQ(second, record("zweite Sammlung"));
-    neuOnCollection();
-    EXPECT_EQ(file(u"backup.dat"_s), "erste Sammlung\r\n");
-    EXPECT_EQ(file(u"clipbrd.dat"_s), second);
-    EXPECT_TRUE(f.Text3->isEmpty());
-    EXPECT_EQ(entries(f.Liste1), (QStringList{u"backup.dat"_s, u"clipbrd.dat"_s}));
-    // Choosing backup.dat itself changes nothing either.
-    ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"backup.dat"_s));
-    f.Befehl4_Click();
-    EXPECT_EQ(file(u"backup.dat"_s), "erste Sammlung\r\n");
-
-    // "Neu" failed, yet the box was emptied: typed text would replace the whole collection.
-    neuOnCollection();
-    typeText(f.Text3, u"getippt"_s);
-    answer(Answer::No);
-    f.Befehl2_Click();
-    EXPECT_EQ(lastMessage(), kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
-    EXPECT_EQ(file(u"clipbrd.dat"_s), second);
-
-    // After a "Neu" that moved the file, typed text goes to the old name, and captures made
-    // since are kept after it.
-    QFile::remove(files() + u"backup.dat"_s);
-    neuOnCollection();
-    ASSERT_EQ(file(u"backup.dat"_s), second);
-    m_fake->clipboard.setText(u"dritte"_s);
-    settleCapture();
-    typeText(f.Text3, u"getippt"_s);
-    f.Befehl2_Click();
-    EXPECT_EQ(lastMessage(), kAppendedQuestion);
-    EXPECT_EQ(file(u"clipbrd.dat"_s), "getippt\r\n" + record("dritte"));
-    EXPECT_EQ(file(u"backup.dat"_s), second);
 }
 
 } // namespace

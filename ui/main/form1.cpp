@@ -140,7 +140,7 @@ void Form1::buildControls() {
     setTextColor(Label11, QColor(0x00, 0xFF, 0x00));
 
     Frame3D7 = control<Panel>(client, u"Frame3D7", 150, 4140, 2445, 675, colorFromBgr(192));
-    Befehl1 = control<QPushButton>(Frame3D7, u"Befehl1", 120, 90, 2130, 435, u"S T A R T"_s);
+    Befehl1 = control<IndicatorButton>(Frame3D7, u"Befehl1", 120, 90, 2130, 435, u"S T A R T"_s);
     Befehl1->setFont(sansFont(13.5, true));
 
     Frame3D9 = control<Panel>(client, u"Frame3D9", 2745, 90, 5550, 4005, face);

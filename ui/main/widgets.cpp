@@ -1,6 +1,10 @@
 #include "ui/main/widgets.h"
 
+#include <QDataStream>
+#include <QIODevice>
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
@@ -30,6 +34,39 @@ void Panel::paintEvent(QPaintEvent* event) {
         p.drawPixmap(contentsRect().topLeft(), m_picture);
     }
     QFrame::paintEvent(event);
+}
+
+void IndicatorButton::paintEvent(QPaintEvent*) {
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    // Everything the picture depends on.
+    QByteArray key;
+    {
+        QDataStream out(&key, QIODevice::WriteOnly);
+        out << quint32(option.state) << quint32(option.features) << option.text << option.rect
+            << option.icon.cacheKey() << option.iconSize << font().key() << devicePixelRatioF() << palette()
+            << style()->name();
+    }
+    int found = m_looks[0].key == key ? 0 : m_looks[1].key == key ? 1 : -1;
+    if (found < 0) {
+        // The look used longer ago makes room.
+        found = m_older;
+        Look* look = &m_looks[found];
+        look->key = key;
+        look->picture = QPixmap(size() * devicePixelRatioF());
+        look->picture.setDevicePixelRatio(devicePixelRatioF());
+        // The plain panel behind the button, for the pixels the style blends with it.
+        look->picture.fill(palette().color(QPalette::Window));
+        QStylePainter p(&look->picture, this);
+        // What a painter on the button itself starts with.
+        p.setFont(font());
+        p.setPen(palette().color(foregroundRole()));
+        p.setBackground(palette().brush(backgroundRole()));
+        p.setLayoutDirection(layoutDirection());
+        p.drawControl(QStyle::CE_PushButton, option);
+    }
+    m_older = 1 - found;
+    QPainter(this).drawPixmap(0, 0, m_looks[found].picture);
 }
 
 void ImageBox::setImage(const QImage& image) {

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QImage>
 #include <QPixmap>
+#include <QPushButton>
 #include <QWidget>
 
 // A plain rectangular container without caption, with a background colour and optionally
@@ -20,6 +21,27 @@ protected:
 
 private:
     QPixmap m_picture;
+};
+
+// A push button on a plain panel whose colour blinks: the style draws a button's rim in a
+// shade of the colour behind it, so the button is repainted at each blink, and the style's
+// own cache of button pictures never finds the new palette again. This button keeps the
+// pictures of its last two looks.
+class IndicatorButton final : public QPushButton {
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Look {
+        QByteArray key;
+        QPixmap picture;
+    };
+    Look m_looks[2];
+    int m_older = 0;
 };
 
 // An image box that stretches its picture to its own size.

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -27,6 +29,8 @@ class Form5 final : public QWidget {
     Q_OBJECT
 public:
     Form5(AppState& state, Platform& platform, QWidget* parent = nullptr);
+    // Waits for a save under way: the program may end meanwhile.
+    ~Form5() override;
 
     Panel* Frame3D1 = nullptr;
     QListWidget* Liste1 = nullptr;
@@ -63,6 +67,9 @@ public:
     static bool selectEntry(QListWidget* list, const QString& name);
     // The name selected in a list, empty when none is.
     static QString selection(const QListWidget* list);
+    // "Speichern" of a large text writes in a worker thread; the window is busy until the
+    // text is on disk.
+    bool saving() const { return m_save != nullptr; }
 
 public slots:
     void Form_Load();
@@ -100,6 +107,10 @@ private:
     MessageBoxes::Answer say(MessageBoxes::Icon icon, const QString& text);
     bool ask(const QString& question);
     bool Text2_KeyPress(QChar typed);
+    struct Save;
+    void saveStep();
+    void saveStepDone();
+    void saveEnded(bool saved);
 
     AppState& m_state;
     Platform& m_platform;
@@ -109,4 +120,7 @@ private:
     // The entry under the mouse button when it went down, if it was already chosen.
     QListWidgetItem* m_pressedChosen = nullptr;
     bool m_left = false;
+    std::unique_ptr<Save> m_save;
+    // "<<<  Zurück" while saving: the window leaves once the text is saved.
+    bool m_leaveWhenSaved = false;
 };

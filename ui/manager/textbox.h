@@ -13,6 +13,8 @@
 // text as UTF-8 in a gap buffer with a line index and lays out only the lines it shows, so
 // a collection file of a hundred megabytes costs little more than its own size.
 //
+// textChanged comes just before each change of the text, not after it.
+//
 // A large file is read in a worker thread into a document of its own, which then takes the
 // place of the shown one at once; until then the box keeps its previous text, read-only.
 class TextBox final : public QsciScintilla {
@@ -30,6 +32,8 @@ public:
     QString text() const;
     // The text as UTF-8, without a round trip through UTF-16.
     QByteArray bytes() const;
+    // The same without a copy: the editor's own bytes, valid until the text next changes.
+    QByteArray bytesInPlace() const;
     bool isEmpty() const;
     // Lines by the line rules: line ends plus one, as an editor counts paragraphs.
     qsizetype paragraphs() const;
@@ -49,13 +53,14 @@ public:
     // (the previous text then stays). A later showFile or setText drops an earlier load.
     void showFile(const QString& path, Done done);
     bool loading() const { return m_current != nullptr; }
+    // Read-only with a busy pointer, while the box waits for a load or a save.
+    void setBusy(bool busy);
 
 private:
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);
     void adopt(Job& job);
-    void setBusy(bool busy);
     void setDocumentState();
 
     std::vector<std::shared_ptr<Job>> m_jobs;
