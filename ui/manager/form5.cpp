@@ -28,13 +28,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-QString upperName(const QString& path) {
+QString Form5::upperName(const QString& path) {
     return QFileInfo(path).fileName().toUpper();
 }
-
-} // namespace
 
 Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     : QWidget(parent), m_state(state), m_platform(platform) {
@@ -51,22 +47,6 @@ Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
     // The text of a large file is gone with the window; its memory goes back to the system.
     connect(this, &QObject::destroyed, [] { releaseFreeMemory(); });
     Form_Load();
-}
-
-// One "Speichern": the text, the file as shown, and the step under way.
-struct Form5::Save {
-    QString path;
-    QByteArray text;
-    bool check = true;
-    QThread* worker = nullptr;
-    SaveStep step;
-};
-
-Form5::~Form5() {
-    if (m_save && m_save->worker) {
-        m_save->worker->wait();
-        delete m_save->worker;
-    }
 }
 
 void Form5::buildControls() {
@@ -272,94 +252,6 @@ void Form5::closeEvent(QCloseEvent* event) {
     // Closing by the frame leaves like "<<<  Zurück": the main window comes back.
     Befehl1_Click();
     event->setAccepted(m_left);
-}
-
-void Form5::Befehl2_Click() {
-    if (Text3->loading() || saving()) {
-        return;
-    }
-    m_save = std::make_unique<Save>();
-    m_save->path = m_state.TextFile;
-    // The box is read-only until the save ends, so its bytes need no copy.
-    m_save->text = Text3->bytesInPlace();
-    Text3->setBusy(true);
-    Befehl2->setEnabled(false);
-    // Nothing that shows, renames or moves a file while its text is being written.
-    for (QWidget* w : {Frame3D1, Frame3D2, Frame3D7}) {
-        w->setEnabled(false);
-    }
-    saveStep();
-}
-
-void Form5::saveStep() {
-    Save& save = *m_save;
-    if (save.text.size() <= TextBox::kSyncLimit) {
-        save.step = ::saveStep(save.path, save.text, m_shown, save.check);
-        saveStepDone();
-        return;
-    }
-    save.worker = QThread::create(
-        [&save, shown = m_shown] { save.step = ::saveStep(save.path, save.text, shown, save.check); });
-    connect(save.worker, &QThread::finished, this, &Form5::saveStepDone);
-    save.worker->start();
-}
-
-void Form5::saveStepDone() {
-    Save& save = *m_save;
-    if (save.worker) {
-        save.worker->deleteLater();
-        save.worker = nullptr;
-    }
-    const DiskCheck& check = save.step.check;
-    if (check.change == DiskChange::None) {
-        if (!save.step.written) {
-            say(MessageBoxes::Icon::Exclamation, u"Fehler beim Schreiben der Datei."_s);
-        } else {
-            m_shown = save.step.now;
-        }
-        saveEnded(save.step.written);
-        return;
-    }
-    // Captures go on while the question is open: the file is checked again after the answer.
-    const bool appended = check.change == DiskChange::Appended;
-    const QString& path = save.path;
-    const QString question =
-        appended ? u"An die Datei "_s + upperName(path) +
-                       u" wurden inzwischen neue Textdaten angehängt.\n\nSollen sie an den bearbeiteten "
-                       u"Text angehängt und mit ihm gespeichert werden?\n(Bei \"Nein\" wird nicht "
-                       u"gespeichert.)   "_s
-                 : u"Die Datei "_s + upperName(path) +
-                       u" enthält Text, der im Fenster nicht angezeigt wird.\n\nSoll sie trotzdem mit dem "
-                       u"Text aus dem Fenster überschrieben werden?\n(Bei \"Nein\" wird nicht "
-                       u"gespeichert.)   "_s;
-    if (!ask(question)) {
-        saveEnded(false);
-        return;
-    }
-    if (appended) {
-        const bool open = !save.text.isEmpty() && !save.text.endsWith("\r\n");
-        Text3->setBusy(false); // read-only refuses the program's own change as well
-        Text3->appendText((open ? u"\r\n"_s : QString()) + check.appended);
-        Text3->setBusy(true);
-        save.text = Text3->bytesInPlace();
-    }
-    m_shown = check.now;
-    // A file that could not be read leaves nothing to compare with.
-    save.check = m_shown.known;
-    saveStep();
-}
-
-void Form5::saveEnded(bool saved) {
-    m_save.reset();
-    Text3->setBusy(false);
-    Befehl2->setEnabled(!saved);
-    for (QWidget* w : {Frame3D1, Frame3D2, Frame3D7}) {
-        w->setEnabled(true);
-    }
-    // A failed save keeps the window, and the text in it.
-    if (std::exchange(m_leaveWhenSaved, false) && saved) {
-        Befehl1_Click();
-    }
 }
 
 void Form5::Befehl7_Click() {

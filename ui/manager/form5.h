@@ -9,6 +9,7 @@
 #include <memory>
 
 class QLabel;
+class QThread;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -107,7 +108,16 @@ private:
     MessageBoxes::Answer say(MessageBoxes::Icon icon, const QString& text);
     bool ask(const QString& question);
     bool Text2_KeyPress(QChar typed);
-    struct Save;
+    // A file's name as the messages show it.
+    static QString upperName(const QString& path);
+    // One "Speichern": the text, the file as shown, and the step under way.
+    struct Save {
+        QString path;
+        QByteArray text;
+        bool check = true;
+        QThread* worker = nullptr;
+        SaveStep step;
+    };
     void saveStep();
     void saveStepDone();
     void saveEnded(bool saved);
