@@ -15,13 +15,6 @@ QByteArray bmp(const QImage& image) {
     return bytes;
 }
 
-// Random colours; a format without alpha takes any bytes.
-QImage noise(int w, int h) {
-    QImage img(w, h, QImage::Format_RGB888);
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(img.bits()), img.sizeInBytes() / 4);
-    return img;
-}
-
 // Accepts 1000 bytes, part of a write among them, then fails like a full disk.
 struct FullDevice final : QIODevice {
     FullDevice() { open(QIODevice::WriteOnly); }
@@ -61,7 +54,9 @@ TEST(BmpFile, HeaderRowsPaddingAndTransparencyOnWhite) {
 
 TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
     // Several strips of rows, an odd width, and formats Qt itself would write with a palette.
-    const QImage source = noise(131, 150);
+    // Random colours; a format without alpha takes any bytes.
+    QImage source(131, 150, QImage::Format_RGB888);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(source.bits()), source.sizeInBytes() / 4);
     for (const QImage::Format format :
          {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_RGB888,
           QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB16, QImage::Format_Indexed8,
@@ -76,15 +71,12 @@ TEST(BmpFile, EveryFormatIsWritten24BitAndReadsBackEqualAndFailuresAreTold) {
             << format;
     }
 
-    // Fails on a full device, a null and an oversized picture.
-    const QImage img = noise(200, 100);
+    // Fails on a null picture without a byte written, on a full device and on an oversized picture.
     FullDevice full;
-    EXPECT_FALSE(BmpFile::write(full, img));
+    EXPECT_FALSE(BmpFile::write(full, QImage()));
+    EXPECT_EQ(full.written, 0);
+    EXPECT_FALSE(BmpFile::write(full, source));
     EXPECT_EQ(full.written, 1000);
-
-    FullDevice untouched;
-    EXPECT_FALSE(BmpFile::write(untouched, QImage()));
-    EXPECT_EQ(untouched.written, 0);
     // The format's sizes are 32-bit: 40000 x 40000 at 3 bytes does not fit.
     EXPECT_EQ(BmpFile::fileSize(40000, 40000), 0u);
     EXPECT_EQ(BmpFile::fileSize(0, 10), 0u);
