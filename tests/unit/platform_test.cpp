@@ -316,11 +316,8 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
     EXPECT_EQ(data.bytes, png);
     EXPECT_EQ(read(u"image/png"_s, 100).status, Status::TooLarge);
 
-    // Clearing leaves no selection but spares a newer owner.
-    sh(u"printf alt | wl-copy"_s);
-    ASSERT_EQ(changes(*m_backend), 1);
-    formats();
-    // Another program takes the selection after we looked: it keeps it.
+    // Clearing leaves no selection but spares a newer owner: another program takes the
+    // selection after we looked at the picture, and keeps it.
     sh(u"printf neu | wl-copy"_s);
     QThread::msleep(200);
     m_backend->clear();
