@@ -28,6 +28,14 @@ using Status = SelectionBackend::Data::Status;
 
 namespace {
 
+// A helper program, asked to end (and to end what it started) with the test that started it.
+struct Process : QProcess {
+    ~Process() override {
+        terminate();
+        waitForFinished();
+    }
+};
+
 // The changes a backend tells of within the time, as soon as there is at least one.
 int changes(SelectionBackend& backend, int ms = 3000) {
     QElapsedTimer t;
@@ -55,18 +63,17 @@ TEST(SecretFilterTest, RemembersOnlyTheLastSecretForAMinute) {
     EXPECT_FALSE(filter.isSecret("geheim", false));
     EXPECT_TRUE(filter.isSecret("geheim", true));
     now += 59s;
-    EXPECT_TRUE(filter.isSecret("geheim", false)); // republished without the hint
-    EXPECT_FALSE(filter.isSecret("anderes", false));
-    EXPECT_TRUE(filter.isSecret("zweites", true)); // replaces the first
-    EXPECT_FALSE(filter.isSecret("geheim", false));
+    EXPECT_TRUE(filter.isSecret("geheim", false));  // republished without the hint
+    EXPECT_TRUE(filter.isSecret("zweite", true));   // replaces the first
+    EXPECT_FALSE(filter.isSecret("geheim", false)); // of the same size, told by the content
     now += 61s;
-    EXPECT_FALSE(filter.isSecret("zweites", false)); // forgotten after a minute
+    EXPECT_FALSE(filter.isSecret("zweite", false)); // forgotten after a minute
 }
 
 class X11ReaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_server = new QProcess;
+        s_server = new Process;
         s_display = u":%1"_s.arg(100 + QRandomGenerator::global()->bounded(900));
         s_server->start(u"Xvfb"_s,
                         {s_display, u"-displayfd"_s, u"1"_s, u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
@@ -100,7 +107,7 @@ protected:
     std::unique_ptr<X11Selection> m_backend;
     SecretFilter m_secrets;
     QTemporaryDir m_dir;
-    std::list<QProcess> m_owners; // ended with the test
+    std::list<Process> m_owners; // ended with the test
 };
 
 TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWait) {
@@ -118,15 +125,11 @@ TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWai
     }
     EXPECT_EQ(m_backend->read(u"image/png"_s, 1 << 20, 300ms).status, Status::Refused);
     EXPECT_EQ(m_backend->read(u"text/plain"_s, 10, 300ms).status, Status::TooLarge);
-    const ClipboardSnapshot s = take();
-    EXPECT_TRUE(s.has[int(Clipboard::Kind::Text)] && !s.secret && !s.readFailed && !s.empty);
-    EXPECT_EQ(s.text.text, QString::fromUtf8(text));
+    EXPECT_EQ(take().text.text, QString::fromUtf8(text));
 
     // 10 MB arrive in INCR pieces; above the cap the announced size refuses them unread.
-    QByteArray large(10 * 1024 * 1024, 'x');
-    for (qsizetype i = 0; i < large.size(); i += 997) {
-        large[i] = char('a' + i % 26);
-    }
+    // A pattern of 37 bytes: a piece lost, doubled or out of place shows.
+    const QByteArray large = QByteArray("abcdefghijklmnopqrstuvwxyz0123456789\n").repeated(283400);
     own(u"text"_s, large);
     EXPECT_GE(changes(*m_backend), 1);
     QElapsedTimer timer;
@@ -171,11 +174,6 @@ TEST_F(X11ReaderTest, TheWindowSideSeesSnapshotsSecretsAndClears) {
         return longest;
     };
     next(); // the first look
-    own(u"text"_s, "offen");
-    next();
-    EXPECT_EQ(clipboard.text(1 << 20).text, u"offen"_s);
-    EXPECT_FALSE(clipboard.isSecret());
-
     own(u"text"_s, "Kennwort", u"secret"_s);
     next();
     EXPECT_TRUE(clipboard.isSecret());
@@ -195,6 +193,8 @@ TEST_F(X11ReaderTest, TheWindowSideSeesSnapshotsSecretsAndClears) {
 
     QProcess* last = own(u"text"_s, "zuletzt");
     next();
+    EXPECT_EQ(clipboard.text(1 << 20).text, u"zuletzt"_s);
+    EXPECT_FALSE(clipboard.isSecret());
     EXPECT_EQ(clipboard.text(6).text, QString());
     EXPECT_TRUE(clipboard.text(6).tooLarge);
     clipboard.clear();
@@ -213,12 +213,10 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatform
     const struct {
         QList<WaylandGlobal> globals;
         DataControl expected;
-    } cases[] = {
-        {{}, DataControl::None},           {{seat}, DataControl::None},
-        {{seat, wlr1}, DataControl::None}, {{seat, wlr2}, DataControl::Wlr},
-        {{seat, ext}, DataControl::Ext},   {{wlr2, seat, ext}, DataControl::Ext},
-        {{ext, wlr2}, DataControl::Ext},
-    };
+    } cases[] = {{{seat, wlr1}, DataControl::None},
+                 {{seat, wlr2}, DataControl::Wlr},
+                 {{wlr2, seat, ext}, DataControl::Ext},
+                 {{ext, wlr2}, DataControl::Ext}};
     for (const auto& c : cases) {
         EXPECT_EQ(chooseDataControl(c.globals), c.expected) << c.globals.size();
     }
@@ -232,7 +230,6 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatform
         {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
         {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
         {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
-        {"wayland", true, true, DataControl::None, ""},
     };
     for (const auto& c : platforms) {
         EXPECT_EQ(qtPlatformFor(c.user, c.wayland, c.x, c.offered), c.expected) << c.user.constData();
@@ -246,7 +243,7 @@ protected:
     static void SetUpTestSuite() {
         qunsetenv("WAYLAND_DISPLAY");
         const QString run = qEnvironmentVariable("XDG_RUNTIME_DIR") + u"/sway"_s;
-        s_sway = new QProcess;
+        s_sway = new Process;
         s_sway->setStandardOutputFile(QProcess::nullDevice());
         s_sway->setStandardErrorFile(QProcess::nullDevice());
         s_sway->start(u"bash"_s,
@@ -288,7 +285,7 @@ protected:
 
     static inline QProcess* s_sway = nullptr;
     std::unique_ptr<SelectionBackend> m_backend;
-    std::list<QProcess> m_clients; // ended with the test
+    std::list<Process> m_clients; // ended with the test
 };
 
 TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbehavingSources) {
@@ -305,24 +302,18 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
         EXPECT_EQ(read(u"image/png"_s).status, Status::Refused) << "a type not offered";
     }
     // A picture, byte for byte; too large for a small cap.
-    QImage image(300, 200, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    image.setPixel(5, 7, 0xff123456);
-    const QString png = dir.filePath(u"p.png"_s);
-    ASSERT_TRUE(image.save(png));
-    sh(u"wl-copy --type image/png <'%1'"_s.arg(png));
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\xff", 10).repeated(100);
+    writeFile(piece, png);
+    sh(u"wl-copy --type image/png <'%1'"_s.arg(piece));
     ASSERT_EQ(changes(*m_backend), 1);
     EXPECT_EQ(formats(), QStringList{u"image/png"_s});
     const auto data = read(u"image/png"_s);
     EXPECT_EQ(data.status, Status::Ok);
-    EXPECT_EQ(data.bytes, readFile(png));
+    EXPECT_EQ(data.bytes, png);
     EXPECT_EQ(read(u"image/png"_s, 100).status, Status::TooLarge);
 
-    // Clearing leaves no selection but spares a newer owner.
-    sh(u"printf alt | wl-copy"_s);
-    ASSERT_EQ(changes(*m_backend), 1);
-    formats();
-    // Another program takes the selection after we looked: it keeps it.
+    // Clearing leaves no selection but spares a newer owner: another program takes the
+    // selection after we looked at the picture, and keeps it.
     sh(u"printf neu | wl-copy"_s);
     QThread::msleep(200);
     m_backend->clear();
@@ -355,10 +346,7 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
     // Replaced while it is being read: the old source's content arrives whole, and the new
     // one is the next change.
     // Far more than a pipe holds, so the source must wait for the reader now and then.
-    QByteArray big(3 << 20, 'x');
-    for (qsizetype i = 0; i < big.size(); i += 4093) {
-        big[i] = char('a' + i % 26);
-    }
+    const QByteArray big = QByteArray("abcdefghijklmnopqrstuvwxyz0123456789\n").repeated(85000);
     writeFile(dir.filePath(u"big"_s), big);
     client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
     ASSERT_EQ(changes(*m_backend), 1);
@@ -377,15 +365,14 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
 
 TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     QTemporaryDir dir;
-    QProcess bus;
+    Process bus;
     bus.start(u"bash"_s, {QStringLiteral(SNAPWELL_SOURCE_DIR "/tests/support/privatebus.sh"), dir.path()});
     // The bus names its address in one line once the portal is there.
     const QByteArray address = bus.waitForReadyRead(10000) ? bus.readLine().trimmed() : QByteArray();
     if (address.isEmpty()) {
         GTEST_SKIP() << "no private session bus with the fake portal (dbus-daemon, python3-dbus, python3-gi)";
     }
-    QDBusConnection connection =
-        QDBusConnection::connectToBus(QString::fromLatin1(address), u"portal-test"_s);
+    QDBusConnection connection = QDBusConnection::connectToBus(QString::fromLatin1(address), dir.path());
     ASSERT_TRUE(connection.isConnected());
 
     QByteArray got, format;
@@ -436,8 +423,6 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     portal.setPatience(300);
     ask("silent");
     EXPECT_EQ(why, u"FEHLER: Der Desktop hat auf die Bitte um ein Bildschirmfoto nicht geantwortet"_s);
-    bus.terminate();
-    bus.waitForFinished(5000);
 }
 
 } // namespace
