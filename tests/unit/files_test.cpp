@@ -304,6 +304,18 @@ TEST_F(FilesTest, ProfilesAreReadByTheClassicRulesWrittenKeepingTheRestAndCopied
     EXPECT_EQ(read(u"Signale"_s, prog + u"snapwell.ini"_s), u"0"_s);
     ::umount2(mount.constData(), MNT_DETACH);
     QFile::remove(user);
+
+    // A failed write leaves the old profile whole: the profile's directory is a file system
+    // of one page, which the profile fills.
+    const QByteArray dir = QFile::encodeName(m_dir.path());
+    ASSERT_EQ(::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4k"), 0);
+    const std::unique_ptr<const char, void (*)(const char*)> unmount(
+        dir.constData(), [](const char* d) { ::umount2(d, MNT_DETACH); });
+    const QByteArray full = "[Pelloran Snapwell]\r\nSignale=1\r\n; " + QByteArray(3000, '-') + "\r\n";
+    writeFile(ini, full);
+    EXPECT_FALSE(write(u"Signale"_s, u"0"_s));
+    EXPECT_EQ(readFile(ini), full);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{u"p.ini"_s});
 }
 
 TEST(LineRules, LinesEndAtCrLfOrLoneCrAndNonUtf8LinesAreWindows1252) {
