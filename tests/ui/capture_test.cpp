@@ -384,63 +384,33 @@ TEST_F(CaptureTest, SecretsAndUnreadableContentAreNeitherStoredNorShown) {
                          "\r\n\r\n");
 }
 
-// The capture on its own, with a view of plain values instead of the window.
-class FakeView final : public CaptureView {
-public:
-    bool collectOption() const override { return true; }
-    bool singleFileOption() const override { return false; }
-    bool separatorOption() const override { return false; }
-    bool soundOption() const override { return true; }
-    bool monitoringActive() const override { return true; }
-    void blink(const QString&, quint32) override { ++blinks; }
-    void showArea(Area) override {}
-    void showText(const QString&) override {}
-    void showPicture(const QImage&) override {}
-    void setHint(const QString& text) override { onHint(text); }
-    void showCounts(int, int, bool) override {}
-    FileList& textFiles() override { return txt; }
-    FileList& bitmapFiles() override { return bmp; }
-    FileList& metafiles() override { return wmf; }
-    void focusSink() override {}
-    void setWindowShown(bool) override {}
-    void setSnapshotTimer(bool) override {}
-
-    int blinks = 0;
-    std::function<void(const QString&)> onHint;
-    FileList txt{u"*.txt"_s}, bmp{u"*.bmp"_s}, wmf{u"*.wmf"_s};
-};
-
 // A disk that takes its time.
 class SlowWriter final : public PieceWriter {
 public:
     WriteResult write(const Piece& piece) override {
         QThread::msleep(300);
-        return m_files.write(piece);
+        return FileWriter().write(piece);
     }
-
-private:
-    FileWriter m_files;
 };
 
-using CapturePipeline = AppFixture;
-
-TEST_F(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
-    m_state.SavePath = files();
-    ASSERT_TRUE(QDir().mkpath(files()));
-    FakeView view;
-    CaptureCycle cycle(m_state, m_fake->platform, view);
-    cycle.queue().setWriter(std::make_unique<SlowWriter>());
+TEST_F(CaptureTest, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
+    m_form1->Check1->setChecked(false);
+    m_form1->cycle().queue().setWriter(std::make_unique<SlowWriter>());
     m_fake->sound.onPlay = [] { QThread::msleep(2000); };
-    const QString dat = m_state.SavePath + u"clipbrd.dat"_s;
-    // Each confirmation must find its piece on the disk already.
+    // What is on the disk as each piece is reported written, and confirmed.
     QList<QByteArray> onDisk;
-    view.onHint = [&](const QString&) { onDisk << readFile(dat); };
-
+    QStringList hints;
+    QObject::connect(&m_form1->cycle().queue(), &PieceQueue::written, [&] {
+        onDisk << dat();
+        hints << hint();
+    });
     for (int i = 0; i < 3; ++i) {
         m_fake->clipboard.setText(u"Stück %1"_s.arg(i));
         QCoreApplication::processEvents();
     }
-    EXPECT_TRUE(onDisk.isEmpty()); // nothing confirmed before it is written
+    // Nothing confirmed before it is written.
+    EXPECT_TRUE(hint().isEmpty());
+    EXPECT_TRUE(m_fake->sound.played.isEmpty());
 
     // The window's thread goes on: a 20 ms timer and the tick keep running meanwhile.
     QElapsedTimer clock;
@@ -452,21 +422,22 @@ TEST_F(CapturePipeline, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
         last = clock.elapsed();
     });
     beat.start(20);
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { cycle.Zeit1_Timer(); });
-    ticker.start(100);
+    int blinks = 0;
+    QObject::connect(m_form1.get(), &QWidget::windowTitleChanged, [&] { ++blinks; });
+    m_form1->Zeit1->setInterval(100);
     while (clock.elapsed() < 3000) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     EXPECT_LT(longest, 250);
-    EXPECT_GE(view.blinks, 20);
-    EXPECT_EQ(readFile(dat), "Stück 0\r\n\r\nStück 1\r\n\r\nStück 2\r\n\r\n"_ba);
+    EXPECT_GE(blinks, 20);
+    EXPECT_EQ(dat(), "Stück 0\r\n\r\nStück 1\r\n\r\nStück 2\r\n\r\n"_ba);
     ASSERT_EQ(onDisk.size(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(onDisk[i].endsWith(u"Stück %1\r\n\r\n"_s.arg(i).toUtf8())) << i;
+        EXPECT_EQ(hints[i], u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s) << i;
     }
     // The first tone plays for 2 s; the two confirmations meanwhile are merged into one.
-    cycle.sound().waitIdle();
+    m_form1->cycle().sound().waitIdle();
     EXPECT_EQ(m_fake->sound.played.size(), 2);
 }
 
