@@ -19,7 +19,7 @@ protected:
     QByteArray dat() const { return readFile(files() + u"clipbrd.dat"_s); }
 };
 
-TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSeparator) {
+TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSeparatorAlsoOnClosing) {
     // With neither option nothing is stored and the clipboard is emptied.
     m_form1->Option3D1->setAutoExclusive(false);
     m_form1->Option3D1->setChecked(false);
@@ -95,6 +95,14 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
     settleCapture();
     settleCapture();
     EXPECT_EQ(m_fake->clipboard.clears, clears + 1);
+
+    // Closing writes a piece that still waits first, and asks nothing.
+    ASSERT_TRUE(QDir(files()).removeRecursively());
+    copy(u"zuletzt"_s);
+    ASSERT_TRUE(QDir().mkpath(files()));
+    EXPECT_TRUE(m_form1->close());
+    EXPECT_EQ(dat(), "zuletzt\r\n\r\n");
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
 }
 
 TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwrittenAndTheCountersFollowTheDirectory) {
@@ -203,7 +211,7 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     }
 }
 
-TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
+TEST_F(CaptureTest, AFailedWriteIsReportedKeptFromClosingAndRetriedLaterAheadOfLaterPieces) {
     // The collection directory has gone.
     ASSERT_TRUE(QDir(files()).removeRecursively());
     copy(u"wichtig"_s);
@@ -213,6 +221,14 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     // A later piece waits behind it: nothing overtakes the failed one.
     copy(u"danach"_s);
     EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
+    // Closing now asks before leaving them behind; the user keeps the program open to make room.
+    m_fake->messages.answers = {MessageBoxes::Answer::No};
+    EXPECT_FALSE(m_form1->close());
+    ASSERT_EQ(m_fake->messages.shown.size(), 1);
+    EXPECT_EQ(m_fake->messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
+    EXPECT_EQ(m_fake->messages.shown[0].text,
+              u"2 kopierte Inhalte konnten nicht gespeichert werden (Verzeichnis fehlt).\n\n"
+              u"Programm trotzdem beenden ? Das Kopierte geht dann verloren."_s);
 
     // Once the directory is back, the next tick stores both, in order.
     ASSERT_TRUE(QDir().mkpath(files()));
@@ -258,26 +274,6 @@ TEST_F(CaptureTest, AFailedWriteIsReportedAndRetriedLaterAheadOfLaterPieces) {
     tick();
     EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
-}
-
-TEST_F(CaptureTest, ClosingWritesWhatWaitsAndAsksBeforeLeavingAPieceBehind) {
-    ASSERT_TRUE(QDir(files()).removeRecursively());
-    copy(u"wichtig"_s);
-    copy(u"danach"_s);
-    // The user keeps the program open to make room.
-    m_fake->messages.answers = {MessageBoxes::Answer::No};
-    EXPECT_FALSE(m_form1->close());
-    ASSERT_EQ(m_fake->messages.shown.size(), 1);
-    EXPECT_EQ(m_fake->messages.shown[0].buttons, MessageBoxes::Buttons::YesNo);
-    EXPECT_EQ(m_fake->messages.shown[0].text,
-              u"2 kopierte Inhalte konnten nicht gespeichert werden (Verzeichnis fehlt).\n\n"
-              u"Programm trotzdem beenden ? Das Kopierte geht dann verloren."_s);
-
-    // With the directory back, closing writes both first and asks nothing.
-    ASSERT_TRUE(QDir().mkpath(files()));
-    EXPECT_TRUE(m_form1->close());
-    EXPECT_EQ(dat(), "wichtig\r\n" + kTildes + "\r\n\r\ndanach\r\n" + kTildes + "\r\n\r\n");
-    EXPECT_EQ(m_fake->messages.shown.size(), 1);
 }
 
 TEST_F(CaptureTest, HugeTextIsShownShortenedAndAnUnchangedClipboardIsNotReadAgain) {
