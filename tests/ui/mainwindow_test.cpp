@@ -64,8 +64,7 @@ TEST_F(MainWindowTest, ProfileValuesAreReadLenientlyAndCountersCountBeyondSixtee
         writeFile(other + QString::fromUtf16(name), "x");
     }
     for (int i = 0; i < 32770; ++i) {
-        QFile f(other + QString::number(i) + u".bmp"_s);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        writeFile(other + QString::number(i) + u".bmp"_s, {});
     }
     start();
     EXPECT_TRUE(m_form1->Option3D8->isChecked());
