@@ -80,10 +80,7 @@ MessageBoxes::Answer FakeMessageBoxes::show(QWidget*, Icon icon, Buttons buttons
     if (whileShown) {
         std::exchange(whileShown, nullptr)();
     }
-    if (buttons == Buttons::Ok) {
-        return Answer::Ok;
-    }
-    return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+    return buttons == Buttons::Ok ? Answer::Ok : answers.isEmpty() ? Answer::Yes : answers.takeFirst();
 }
 
 bool FakeDesktop::snapshotToClipboard() {

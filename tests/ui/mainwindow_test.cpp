@@ -46,10 +46,9 @@ TEST_F(MainWindowTest, StartWithoutProfileUsesDefaultsAndCloseWritesThem) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(dialog);
     EXPECT_EQ(m_state.Trennzeichen, QString(49, u'~'));
-    const QByteArray written =
-        "[Pelloran Snapwell]\r\nTextSammeln=0\r\nTrennlinie=1\r\nSignale=1\r\nMinimieren=0\r\n";
-    EXPECT_EQ(readFile(profile()),
-              written + "Trennzeichen=" + QByteArray(49, '~') + "\r\nSavePath=" + files().toUtf8() + "\r\n");
+    EXPECT_EQ(readFile(profile()), "[Pelloran Snapwell]\r\nTextSammeln=0\r\nTrennlinie=1\r\nSignale=1\r\n"
+                                   "Minimieren=0\r\nTrennzeichen=" +
+                                       QByteArray(49, '~') + "\r\nSavePath=" + files().toUtf8() + "\r\n");
 }
 
 TEST_F(MainWindowTest, ProfileValuesAreReadLenientlyAndCountersCountBeyondSixteenBits) {
