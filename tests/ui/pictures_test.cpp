@@ -61,7 +61,6 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     both->setText(u"Bildunterschrift"_s);
     offer(std::move(both));
     EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
-    EXPECT_EQ(bmps(), QStringList{u"00.bmp"_s});
     EXPECT_EQ(stored(u"00.bmp"_s), first);
     EXPECT_EQ(hint(), u"Datei gespeichert als: 00.BMP"_s);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
@@ -70,7 +69,6 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     EXPECT_EQ(sizeWhenConfirmed, qint64(BmpFile::fileSize(5, 4)));
     EXPECT_EQ(m_form1->Anzeige1->image().convertToFormat(QImage::Format_RGB32), first);
     EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
-    m_fake->sound.onPlay = nullptr;
 
     // A snapshot, tick by tick: ticks 1 to 3 count; the fourth takes the snapshot, the window
     // still hidden; the sixth shows the window again and ends the sequence. The snapshot takes
