@@ -37,13 +37,9 @@ bool FakeClipboard::has(Kind kind) {
 
 Clipboard::TextResult FakeClipboard::text(qsizetype maxBytes) {
     ++textReads;
-    TextResult r;
-    r.text = currentText();
-    r.tooLarge = r.text.size() * qsizetype(sizeof(QChar)) > maxBytes;
-    if (r.tooLarge) {
-        r.text.clear();
-    }
-    return r;
+    const QString text = currentText();
+    const bool tooLarge = text.size() * qsizetype(sizeof(QChar)) > maxBytes;
+    return {tooLarge ? QString() : text, tooLarge};
 }
 
 QImage FakeClipboard::image(Kind kind) {
@@ -62,9 +58,7 @@ void FakeClipboard::clear() {
 }
 
 void FakeClipboard::setText(const QString& text) {
-    auto data = std::make_unique<QMimeData>();
-    data->setText(text);
-    setFormats(std::move(data));
+    setFormats(formats({{u"text/plain"_s, text.toUtf8()}}));
 }
 
 void FakeClipboard::setImage(const QImage& image, const QString& format) {
@@ -86,10 +80,7 @@ MessageBoxes::Answer FakeMessageBoxes::show(QWidget*, Icon icon, Buttons buttons
     if (whileShown) {
         std::exchange(whileShown, nullptr)();
     }
-    if (buttons == Buttons::Ok) {
-        return Answer::Ok;
-    }
-    return answers.isEmpty() ? Answer::Yes : answers.takeFirst();
+    return buttons == Buttons::Ok ? Answer::Ok : answers.isEmpty() ? Answer::Yes : answers.takeFirst();
 }
 
 bool FakeDesktop::snapshotToClipboard() {

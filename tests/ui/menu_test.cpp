@@ -18,9 +18,12 @@ protected:
     }
 };
 
-TEST_F(MenuTest, BarMinimisingKeepsMonitoringGoingAndTheSeparatorLineShapesTheNextPiece) {
+TEST_F(MenuTest, BarMinimisingAndTheSeparatorLineFromTheProfileThroughTheDialogToTheNextPiece) {
+    const QString colons(99, u':');
+    writeFile(profile(), "[Pelloran Snapwell]\r\nTrennzeichen=" + colons.toUtf8() + "\r\n");
     start();
     m_form1->show();
+    ASSERT_EQ(m_state.Trennzeichen, colons);
     QMenuBar* bar = m_form1->menuBar();
     QStringList visible;
     for (QAction* a : bar->actions()) {
@@ -41,6 +44,15 @@ TEST_F(MenuTest, BarMinimisingKeepsMonitoringGoingAndTheSeparatorLineShapesTheNe
     EXPECT_GT(mini.left(), sammel.right() + 100);
     EXPECT_GE(mini.right(), bar->width() - 20);
 
+    // The line goes into the dialog's own field, and back unchanged.
+    SeparatorDialog* dialog = openSeparatorDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->Text1->text(), colons);
+    EXPECT_TRUE(m_form1->Text1->toPlainText().isEmpty());
+    click(dialog->Command1);
+    EXPECT_EQ(m_state.Trennzeichen, colons);
+    EXPECT_TRUE(m_form1->isEnabled());
+
     startMonitoring();
     m_form1->mnuMini->trigger();
     EXPECT_TRUE(m_form1->isMinimized());
@@ -50,48 +62,10 @@ TEST_F(MenuTest, BarMinimisingKeepsMonitoringGoingAndTheSeparatorLineShapesTheNe
     copy(u"Beim Minimieren"_s);
     EXPECT_NE(m_form1->windowTitle(), first);
 
-    // A confirmed separator line shapes the very next piece and reaches the profile.
-    SeparatorDialog* dialog = openSeparatorDialog();
+    dialog = openSeparatorDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(m_form1->isEnabled());
     EXPECT_TRUE(m_form1->Zeit1->isActive());
-
-    dialog->Text1->setText(u"-----"_s);
-    click(dialog->Command1);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(m_form1->isEnabled());
-    EXPECT_EQ(m_state.Trennzeichen, u"-----"_s);
-
-    copy(u"Zwei"_s);
-    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s),
-              "Beim Minimieren\r\n" + QByteArray(49, '~') + "\r\n\r\nZwei\r\n-----\r\n\r\n");
-
-    // Escape leaves the dialog as "Abbrechen" does.
-    dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
-    pressKey(dialog, Qt::Key_Escape);
-    EXPECT_TRUE(m_form1->isEnabled());
-
-    m_form1->close();
-    EXPECT_TRUE(readFile(profile()).contains("\r\nTrennzeichen=-----\r\n"));
-}
-
-TEST_F(MenuTest, SeparatorDialogTakesNinetyNineColonsRefusesLineBreaksAndEmptyLinesAndCancelsInEveryWay) {
-    const QString colons(99, u':');
-    writeFile(profile(), "[Pelloran Snapwell]\r\nTrennzeichen=" + colons.toUtf8() + "\r\n");
-    start();
-    ASSERT_EQ(m_state.Trennzeichen, colons);
-    SeparatorDialog* dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
-    // The line goes into the dialog's own field, and back unchanged.
-    EXPECT_EQ(dialog->Text1->text(), colons);
-    EXPECT_TRUE(m_form1->Text1->toPlainText().isEmpty());
-    click(dialog->Command1);
-    EXPECT_EQ(m_state.Trennzeichen, colons);
-    EXPECT_TRUE(m_form1->isEnabled());
-
-    dialog = openSeparatorDialog();
-    ASSERT_NE(dialog, nullptr);
     for (const QString& bad : {u"oben\nunten"_s, u"oben\r\n"_s, u"a\u2028b"_s, u"   "_s, QString()}) {
         SCOPED_TRACE(bad.toStdString());
         m_fake->messages.shown.clear();
@@ -110,23 +84,35 @@ TEST_F(MenuTest, SeparatorDialogTakesNinetyNineColonsRefusesLineBreaksAndEmptyLi
         EXPECT_EQ(m_state.TrennBlock, u"\r\n"_s + colons + u"\r\n"_s);
     }
 
-    // Spaces and tabs around a line are dropped, as the profile would drop them.
+    // Spaces and tabs around a line are dropped, as the profile would drop them; the confirmed
+    // line shapes the very next piece and reaches the profile.
     dialog->Text1->setText(u" \t\u00a0* * *  "_s);
     click(dialog->Command1);
-    EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
+    const QString line = u"\u00a0* * *"_s;
+    EXPECT_EQ(m_state.Trennzeichen, line);
+    copy(u"Zwei"_s);
+    EXPECT_EQ(readFile(files() + u"clipbrd.dat"_s),
+              "Beim Minimieren\r\n" + colons.toUtf8() + "\r\n\r\nZwei\r\n" + line.toUtf8() + "\r\n\r\n");
 
-    // "Abbrechen" and the window's own close leave the line and enable the main window.
-    for (const bool byFrame : {false, true}) {
+    // "Abbrechen", Escape and the window's own close leave the line and enable the main window.
+    for (int way = 0; way < 3; ++way) {
         dialog = openSeparatorDialog();
         ASSERT_NE(dialog, nullptr);
         dialog->Text1->setText(u"verworfen"_s);
-        byFrame ? void(dialog->close()) : click(dialog->Command2);
-        EXPECT_TRUE(m_form1->isEnabled());
+        way == 0   ? click(dialog->Command2)
+        : way == 1 ? pressKey(dialog, Qt::Key_Escape)
+                   : void(dialog->close());
+        EXPECT_TRUE(m_form1->isEnabled()) << way;
     }
-    EXPECT_EQ(m_state.Trennzeichen, u"\u00a0* * *"_s);
+    EXPECT_EQ(m_state.Trennzeichen, line);
     // Every way out discards the dialog.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(m_form1->separatorDialog(), nullptr);
+
+    m_form1->close();
+    EXPECT_TRUE(readFile(profile()).contains("\r\nTrennzeichen=" + line.toUtf8() + "\r\n"));
 }
 
 } // namespace

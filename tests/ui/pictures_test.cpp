@@ -33,13 +33,17 @@ protected:
         m_fake->clipboard.setImage(img, format);
         settleCapture();
     }
-    // Clicks the screenshot button and runs the six ticks of its timer.
-    void screenshot() {
-        m_form1->Command2_Click();
-        for (int i = 0; i < 6; ++i) {
+    // Runs ticks of the screenshot timer and delivers what they bring.
+    void snapshotTicks(int ticks) {
+        for (int i = 0; i < ticks; ++i) {
             m_form1->Timer1_Timer();
         }
         settleCapture();
+    }
+    // Clicks the screenshot button and runs the six ticks of its timer.
+    void screenshot() {
+        m_form1->Command2_Click();
+        snapshotTicks(6);
     }
     QStringList bmps() const { return QDir(files()).entryList({u"*.bmp"_s}, QDir::Files, QDir::Name); }
     // A stored picture, read back; its 24-bit layout is pinned by the size checked below.
@@ -48,12 +52,15 @@ protected:
     }
 };
 
-TEST_F(PicturesTest, BitmapsAndScreenshotsShareOneNumbering) {
+TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     const QImage first = noise(5, 4, 1);
     qint64 sizeWhenConfirmed = -1;
     m_fake->sound.onPlay = [&] { sizeWhenConfirmed = QFileInfo(files() + u"00.bmp"_s).size(); };
-    copy(first);
-    EXPECT_EQ(bmps(), QStringList{u"00.bmp"_s});
+    // A picture wins over the text offered beside it.
+    auto both = formats({{u"image/png"_s, encoded(first, "PNG")}});
+    both->setText(u"Bildunterschrift"_s);
+    offer(std::move(both));
+    EXPECT_FALSE(QFile::exists(files() + u"clipbrd.dat"_s));
     EXPECT_EQ(stored(u"00.bmp"_s), first);
     EXPECT_EQ(hint(), u"Datei gespeichert als: 00.BMP"_s);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
@@ -62,11 +69,23 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsShareOneNumbering) {
     EXPECT_EQ(sizeWhenConfirmed, qint64(BmpFile::fileSize(5, 4)));
     EXPECT_EQ(m_form1->Anzeige1->image().convertToFormat(QImage::Format_RGB32), first);
     EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
-    m_fake->sound.onPlay = nullptr;
 
-    // A snapshot takes the next number with the "scr" prefix.
+    // A snapshot, tick by tick: ticks 1 to 3 count; the fourth takes the snapshot, the window
+    // still hidden; the sixth shows the window again and ends the sequence. The snapshot takes
+    // the next number with the "scr" prefix.
     m_fake->desktop.screen = noise(64, 48, 2);
-    screenshot();
+    m_form1->Command2_Click();
+    EXPECT_FALSE(m_form1->isVisible());
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->Timer1->isActive());
+    for (int i = 1; i <= 6; ++i) {
+        m_form1->Timer1_Timer();
+        EXPECT_EQ(m_state.ScreenshotTicks, i % 6) << i;
+        EXPECT_EQ(m_fake->desktop.snapshots, i >= 4 ? 1 : 0) << i;
+        EXPECT_EQ(m_form1->isVisible(), i == 6) << i;
+    }
+    EXPECT_FALSE(m_form1->Timer1->isActive());
+    settleCapture();
     EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
     EXPECT_EQ(m_state.ScreenshotPending, 0);
@@ -79,6 +98,33 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsShareOneNumbering) {
     EXPECT_EQ(m_form1->Text4->text(), u"3"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 3);
     EXPECT_EQ(bmps(), (QStringList{u"00.bmp"_s, u"02.bmp"_s, u"scr01.bmp"_s}));
+
+    // Where the desktop refuses a grab, the hint says so and the window comes back; the
+    // request stays pending like any snapshot that does not arrive, so the next bitmap is
+    // named as one.
+    m_fake->desktop.refuse = true;
+    screenshot();
+    EXPECT_TRUE(hint().contains(u"kein Bildschirmfoto"_s)) << hint().toStdString();
+    EXPECT_TRUE(m_form1->isVisible());
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    copy(noise(3, 3, 9));
+    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR03.BMP"_s);
+    EXPECT_EQ(m_state.ScreenshotPending, 0);
+
+    // A desktop that answers later (the portal) keeps the window out of the picture until it
+    // has answered; a cancel is said in the hint and leaves the request pending.
+    m_fake->desktop.refuse = false;
+    m_fake->desktop.busy = true;
+    m_form1->Command2_Click();
+    snapshotTicks(10);
+    EXPECT_FALSE(m_form1->isVisible());
+    m_fake->desktop.busy = false;
+    m_fake->desktop.onSnapshotFailed(u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
+    m_form1->Timer1_Timer();
+    EXPECT_TRUE(m_form1->isVisible());
+    EXPECT_FALSE(m_form1->Timer1->isActive());
+    EXPECT_EQ(hint(), u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
+    EXPECT_EQ(m_state.ScreenshotPending, 1);
 }
 
 TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
@@ -88,9 +134,7 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
 
     // The snapshot button was clicked, but its key has not gone out yet.
     m_form1->Command2_Click();
-    for (int i = 0; i < 3; ++i) {
-        m_form1->Timer1_Timer();
-    }
+    snapshotTicks(3);
 
     // No "*.wmf" file: the count is 0, 00.bmp is taken, the vector picture becomes 1.bmp.
     offer(formats({{u"image/svg+xml"_s, kSvg}}));
@@ -105,15 +149,12 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
 
     // The key goes out: the snapshot is still named as one.
-    for (int i = 0; i < 3; ++i) {
-        m_form1->Timer1_Timer();
-    }
-    settleCapture();
+    snapshotTicks(3);
     EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
     EXPECT_EQ(readFile(files() + u"00.bmp"_s), "alt");
 
-    // Vector forms Qt cannot draw fall back to the raster form offered beside them, and the
+    // A vector form Qt cannot draw falls back to the raster form offered beside it, and the
     // metafile numbering goes on from the "*.wmf" count.
     writeFile(files() + u"a.wmf"_s, "x");
     m_form1->refreshFileLists();
@@ -122,8 +163,6 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
         formats({{u"image/x-wmf"_s, "\xd7\xcd\xc6\x9a garbage"}, {u"image/png"_s, encoded(beside, "PNG")}}));
     EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 01.BMP"_s);
     EXPECT_EQ(stored(u"01.bmp"_s), beside);
-    offer(formats({{u"image/svg+xml"_s, "<svg broken"}, {u"image/png"_s, encoded(beside, "PNG")}}));
-    EXPECT_EQ(hint(), u"BMP-Datei gespeichert als: 2.BMP"_s);
 
     // Without one, the picture is refused and leaves the clipboard; nothing is confirmed.
     const qsizetype sounds = m_fake->sound.played.size();
@@ -135,60 +174,8 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
 }
 
-TEST_F(PicturesTest, ScreenshotTimerTickByTick) {
-    m_fake->desktop.screen = noise(80, 60, 8);
-    m_form1->Command2_Click();
-    EXPECT_FALSE(m_form1->isVisible());
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
-    EXPECT_TRUE(m_form1->Timer1->isActive());
-
-    // Ticks 1 to 3 count; the fourth takes the snapshot, the window still hidden; the sixth
-    // shows the window again and ends the sequence.
-    for (int i = 1; i <= 6; ++i) {
-        m_form1->Timer1_Timer();
-        EXPECT_EQ(m_state.ScreenshotTicks, i % 6) << i;
-        EXPECT_EQ(m_fake->desktop.snapshots, i >= 4 ? 1 : 0) << i;
-        EXPECT_EQ(m_form1->isVisible(), i == 6) << i;
-    }
-    EXPECT_FALSE(m_form1->Timer1->isActive());
-
-    settleCapture();
-    EXPECT_EQ(stored(u"scr00.bmp"_s), m_fake->desktop.screen);
-
-    // Where the desktop refuses a grab, the hint says so and the window comes back; the
-    // request stays pending like any snapshot that does not arrive, so the next bitmap is
-    // named as one.
-    m_fake->desktop.refuse = true;
-    screenshot();
-    EXPECT_TRUE(hint().contains(u"kein Bildschirmfoto"_s)) << hint().toStdString();
-    EXPECT_TRUE(m_form1->isVisible());
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
-    copy(noise(3, 3, 9));
-    EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
-
-    // A desktop that answers later (the portal) keeps the window out of the picture until it
-    // has answered; a cancel is said in the hint and leaves the request pending.
-    m_fake->desktop.refuse = false;
-    m_fake->desktop.busy = true;
-    m_form1->Command2_Click();
-    for (int i = 0; i < 10; ++i) {
-        m_form1->Timer1_Timer();
-    }
-    EXPECT_FALSE(m_form1->isVisible());
-    m_fake->desktop.busy = false;
-    m_fake->desktop.onSnapshotFailed(u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
-    m_form1->Timer1_Timer();
-    EXPECT_TRUE(m_form1->isVisible());
-    EXPECT_FALSE(m_form1->Timer1->isActive());
-    EXPECT_EQ(hint(), u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
-}
-
 TEST_F(PicturesTest, AFailedOrCutShortSaveKeepsThePictureUntilWritingWorks) {
-    const QString missing = files() + u"weg/"_s;
-    m_state.SavePath = missing;
-    m_form1->setFileListPath(missing);
+    ASSERT_TRUE(QDir(files()).removeRecursively());
     m_fake->desktop.screen = noise(30, 20, 10);
     screenshot();
     EXPECT_EQ(
@@ -203,10 +190,10 @@ TEST_F(PicturesTest, AFailedOrCutShortSaveKeepsThePictureUntilWritingWorks) {
     EXPECT_TRUE(m_fake->sound.played.isEmpty());
     EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Bitmap));
 
-    ASSERT_TRUE(QDir().mkpath(missing));
+    ASSERT_TRUE(QDir().mkpath(files()));
     tick();
-    EXPECT_EQ(QDir(missing).entryList(QDir::Files), QStringList{u"scr00.bmp"_s});
-    EXPECT_EQ(QImage(missing + u"scr00.bmp"_s).convertToFormat(QImage::Format_RGB32), m_fake->desktop.screen);
+    EXPECT_EQ(QDir(files()).entryList(QDir::Files), QStringList{u"scr00.bmp"_s});
+    EXPECT_EQ(stored(u"scr00.bmp"_s), m_fake->desktop.screen);
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR00.BMP"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 1);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
@@ -252,12 +239,9 @@ TEST_F(PicturesTest, HugeEmptyAndBrokenPicturesAreRefusedWithoutHarm) {
 
     const QString broken =
         u"FEHLER: Das Bild in der Zwischenablage ist leer oder beschädigt, nicht gespeichert"_s;
-    QByteArray corrupt = encoded(noise(50, 50, 12), "PNG");
-    corrupt.replace(16, 8, QByteArray(8, '\xff')); // width and height in the header
     auto empty = std::make_unique<QMimeData>();
     empty->setImageData(QImage());
     std::unique_ptr<QMimeData> cases[] = {
-        formats({{u"image/png"_s, corrupt}}),
         formats({{u"image/png"_s, "\x89PNG\r\n\x1a\n" + QByteArray(500, '\x42')}}), std::move(empty),
         formats({{u"image/jpeg"_s, QByteArray()}})};
     for (auto& data : cases) {
