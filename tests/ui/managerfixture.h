@@ -49,7 +49,7 @@ protected:
 
     // "<<<  Zurück", and the window's deferred destruction carried out.
     void leave() {
-        m_form1->form5()->Befehl1_Click();
+        m_form1->form5()->Befehl1->click();
         destroyDeferred();
     }
     // The window's deferred destruction carried out: the main window is back, alone.
