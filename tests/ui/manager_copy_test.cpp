@@ -19,11 +19,6 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     start();
     WriteIniString(m_state.AppTitle, u"CopyPath"_s, target, m_state.IniFile);
     Form5& f = open();
-    // Opens "unter" in the directory list, as a double click does.
-    const auto openUnter = [&f] {
-        emit f.Verzeichnis1->itemActivated(f.Verzeichnis1->findItems(u"unter"_s, Qt::MatchRecursive).value(0),
-                                           0);
-    };
     // The panel starts on CopyPath, which is read with a final separator; the drive follows.
     EXPECT_EQ(m_state.CopyPath, target + u"/"_s);
     EXPECT_EQ(f.Verzeichnis1->path(), target);
@@ -87,9 +82,9 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     EXPECT_EQ(readFile(target + u"/clipbrd.dat"_s), "Sammlung\r\n");
     EXPECT_FALSE(f.Frame3D5->isVisible());
 
-    // Opening makes the highlighted directory the target.
+    // Opening, as a double click does, makes the highlighted directory the target.
     f.Befehl6_Click();
-    openUnter();
+    emit f.Verzeichnis1->itemActivated(row, 0);
     EXPECT_EQ(f.Verzeichnis1->path(), sub);
     EXPECT_EQ(f.Datei3->count(), 0);
     f.Command3D4_Click();
@@ -111,7 +106,7 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     const QString other = m_dir.path() + u"/anders"_s;
     ASSERT_TRUE(QDir().mkdir(other));
     f.Laufwerk1->setDrives({{u"Ziel"_s, target}, {u"Anders"_s, other}, {u"Fehlt"_s, other + u"/fehlt"_s}});
-    openUnter();
+    ASSERT_TRUE(f.Verzeichnis1->setPath(sub));
     const auto choose = [&f](int drive) {
         f.Laufwerk1->setCurrentIndex(drive);
         emit f.Laufwerk1->activated(drive);
