@@ -29,7 +29,7 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     f.Command1_Click();
     EXPECT_EQ(said(), std::pair(u"Keine Text-Sammeldatei markiert !   "_s, Icon::Information));
     f.Befehl6_Click();
-    EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
+    EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
     EXPECT_FALSE(f.Frame3D5->isVisible());
 
     // The button that opens the panel fixes what is copied.
@@ -97,7 +97,7 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     f.Befehl5_Click(); // "Text löschen", answered Yes
     ASSERT_FALSE(QFileInfo::exists(files() + u"a.txt"_s));
     f.Command3D4_Click();
-    EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
+    EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
     EXPECT_FALSE(QFileInfo::exists(target + u"/a.txt"_s));
     EXPECT_EQ(m_state.CopyPath, sub);
 

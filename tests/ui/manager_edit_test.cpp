@@ -20,35 +20,6 @@ QByteArray record(const QByteArray& piece) {
     return piece + "\r\n" + kTildes + "\r\n\r\n";
 }
 
-TEST_F(EditTest, SavingWritesTheBoxOnceAsksOverForeignChangesAndSaysWhenItFails) {
-    put(u"a.txt"_s, "eins\r\nzwei");
-    Form5& f = open();
-    // Nothing shown yet in this run: there is no file to save to.
-    typeText(f.Text3, u"Notiz"_s);
-    f.Befehl2_Click();
-    ASSERT_EQ(shown().size(), 1);
-    EXPECT_EQ(said(), std::pair(u"Fehler beim Schreiben der Datei."_s, Icon::Exclamation));
-    EXPECT_TRUE(f.Befehl2->isEnabled());
-    EXPECT_EQ(f.Text3->text(), u"Notiz"_s);
-
-    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
-    typeText(f.Text3, u"0"_s);
-    f.Befehl2_Click();
-    EXPECT_EQ(file(u"a.txt"_s), "0eins\r\nzwei\r\n");
-    EXPECT_FALSE(f.Befehl2->isEnabled());
-    EXPECT_EQ(shown().size(), 1);
-
-    typeText(f.Text3, u"x"_s);
-    put(u"a.txt"_s, "1eins\r\nzwei\r\n"); // another program rewrote it, even at the same size
-    answer(Answer::No);
-    f.Befehl2_Click();
-    EXPECT_EQ(said(), std::pair(kReplacedQuestion.arg(u"A.TXT"_s), Icon::Question));
-    EXPECT_EQ(file(u"a.txt"_s), "1eins\r\nzwei\r\n");
-    f.Befehl2_Click(); // Yes
-    EXPECT_EQ(file(u"a.txt"_s), "0xeins\r\nzwei\r\n");
-    EXPECT_FALSE(f.Befehl2->isEnabled());
-}
-
 TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheCollectionAside) {
     put(u"clipbrd.dat"_s, record("erster"));
     start();
@@ -139,23 +110,49 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
     typeText(f.Text3, u"getippt"_s);
     answer(Answer::No);
     f.Befehl2_Click();
-    EXPECT_EQ(lastMessage(), kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
+    EXPECT_EQ(said().first, kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
     EXPECT_EQ(file(u"clipbrd.dat"_s), second);
 }
 
-TEST_F(EditTest, RenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
+TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
     put(u"a.txt"_s, "A\r\n");
-    put(u"b.txt"_s, "B\r\n");
+    put(u"b.txt"_s, "B");
     put(u"Notiz ä.txt"_s, "N\r\n");
     QDir().mkdir(m_appPath + u"oben"_s);
     QDir().mkdir(files() + u"unter"_s);
     Form5& f = open();
     f.Befehl7_Click();
-    EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
+    EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
     EXPECT_FALSE(f.Frame3D7->isVisible());
     f.Befehl5_Click();
     EXPECT_EQ(shown().size(), 2);
-    EXPECT_EQ(lastMessage(), u"Kein Text markiert !   "_s);
+    EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
+
+    // Nothing shown yet in this run: there is no file to save to.
+    typeText(f.Text3, u"Notiz"_s);
+    f.Befehl2_Click();
+    ASSERT_EQ(shown().size(), 3);
+    EXPECT_EQ(said(), std::pair(u"Fehler beim Schreiben der Datei."_s, Icon::Exclamation));
+    EXPECT_TRUE(f.Befehl2->isEnabled());
+    EXPECT_EQ(f.Text3->text(), u"Notiz"_s);
+
+    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"b.txt"_s));
+    typeText(f.Text3, u"0"_s);
+    f.Befehl2_Click();
+    EXPECT_EQ(file(u"b.txt"_s), "0B\r\n");
+    EXPECT_FALSE(f.Befehl2->isEnabled());
+    EXPECT_EQ(shown().size(), 3);
+
+    typeText(f.Text3, u"x"_s);
+    put(u"b.txt"_s, "1B\r\n"); // another program rewrote it, even at the same size
+    answer(Answer::No);
+    f.Befehl2_Click();
+    EXPECT_EQ(said(), std::pair(kReplacedQuestion.arg(u"B.TXT"_s), Icon::Question));
+    EXPECT_EQ(file(u"b.txt"_s), "1B\r\n");
+    f.Befehl2_Click(); // Yes
+    EXPECT_EQ(file(u"b.txt"_s), "0xB\r\n");
+    EXPECT_FALSE(f.Befehl2->isEnabled());
+
     const auto rename = [&](const QString& from, const QString& to) {
         ASSERT_TRUE(Form5::selectEntry(f.Liste2, from));
         f.Befehl7_Click();
@@ -181,11 +178,11 @@ TEST_F(EditTest, RenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
 
     // An existing name is never replaced; that file is shown afterwards.
     rename(u"a.txt"_s, u"b"_s);
-    EXPECT_EQ(lastMessage(), u"FEHLER !    "_s);
+    EXPECT_EQ(said().first, u"FEHLER !    "_s);
     EXPECT_EQ(file(u"a.txt"_s), "A\r\n");
-    EXPECT_EQ(file(u"b.txt"_s), "B\r\n");
+    EXPECT_EQ(file(u"b.txt"_s), "0xB\r\n");
     EXPECT_EQ(Form5::selection(f.Liste2), u"b.txt"_s);
-    EXPECT_EQ(f.Text3->text(), u"B\r\n"_s);
+    EXPECT_EQ(f.Text3->text(), u"0xB\r\n"_s);
 
     // The entry vanished while the panel was open.
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
@@ -193,7 +190,7 @@ TEST_F(EditTest, RenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
     f.Liste2->clearSelection();
     f.Text2->setText(u"c"_s);
     f.Befehl10_Click();
-    EXPECT_EQ(lastMessage(), u"FEHLER !    "_s);
+    EXPECT_EQ(said().first, u"FEHLER !    "_s);
     EXPECT_FALSE(QFileInfo::exists(files() + u"c.txt"_s));
 
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));

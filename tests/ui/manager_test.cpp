@@ -37,7 +37,6 @@ TEST_F(ManagerTest, TextdatenNeedsTextShowsTheCollectionFileAndLeavesWithFreshCo
     EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
     EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
-    EXPECT_EQ(shown().size(), 1);
     leave();
 
     // Only single text files: the counter lets the window open.
@@ -46,7 +45,6 @@ TEST_F(ManagerTest, TextdatenNeedsTextShowsTheCollectionFileAndLeavesWithFreshCo
     m_form1->refreshFileLists();
     m_form1->showCounters();
     Form5& g = open();
-    EXPECT_TRUE(g.Liste1->selectedItems().isEmpty());
     EXPECT_EQ(entries(g.Liste2), QStringList{u"01.txt"_s});
     EXPECT_TRUE(g.Text3->isEmpty());
     EXPECT_EQ(m_form1->Text2->text(), u"1"_s);

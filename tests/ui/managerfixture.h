@@ -74,7 +74,6 @@ protected:
     }
 
     const QList<FakeMessageBoxes::Shown>& shown() const { return m_fake->messages.shown; }
-    QString lastMessage() const { return shown().isEmpty() ? QString() : shown().last().text; }
     std::pair<QString, Icon> said() const {
         const auto s = shown().value(shown().size() - 1);
         return {s.text, s.icon};
