@@ -22,7 +22,6 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     // The panel starts on CopyPath, which is read with a final separator; the drive follows.
     EXPECT_EQ(m_state.CopyPath, target + u"/"_s);
     EXPECT_EQ(f.Verzeichnis1->path(), target);
-    EXPECT_EQ(f.Datei3->names(), QStringList{u"da.txt"_s});
     EXPECT_EQ(f.Laufwerk1->currentIndex(), driveIndexFor(f.Laufwerk1->drives(), target));
 
     f.Liste1->clearSelection();
@@ -44,7 +43,6 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     f.Command3D4_Click();
     EXPECT_EQ(said(), std::pair(u"Die Datei konnte nicht nach "_s + gone + u" kopiert werden !   "_s,
                                 Icon::Exclamation));
-    EXPECT_FALSE(QFileInfo::exists(gone));
     EXPECT_EQ(m_state.CopyPath, target + u"/"_s);
     EXPECT_EQ(f.Datei3->count(), 0);
     f.Befehl6_Click();
