@@ -152,8 +152,6 @@ click_client_twips() {
 
 # Controls of the main window, by their centres in twips.
 click_start_stop() { click_client_twips "$1" $((150 + 120 + 1065)) $((4140 + 90 + 217)); }
-click_single_files() { click_client_twips "$1" $((150 + 225 + 300)) $((90 + 375 + 127)); }
-click_collect() { click_client_twips "$1" $((150 + 225 + 300)) $((90 + 75 + 127)); }
 click_textdaten() { click_client_twips "$1" $((2760 + 120 + 1275)) $((4140 + 90 + 217)); }
 click_screenshot() { click_client_twips "$1" $((150 + 120 + 1072)) $((1980 + 120 + 300)); }
 

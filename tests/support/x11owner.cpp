@@ -32,17 +32,15 @@ void put(Window w, Atom property, Atom type, int format, const void* data, size_
 }
 
 // A WM_PROTOCOLS message as a window manager sends it; a ping waits for its answer.
-int message(Window window, bool ping) {
-    if (ping) {
-        // The answer goes to the root window for clients that watch its structure.
-        XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
-    }
+void message(Window window, bool ping) {
     XEvent e{};
     e.xclient = {ClientMessage, 0, False, nullptr, window, atom("WM_PROTOCOLS"), 32, {}};
     e.xclient.data.l[0] = long(atom(ping ? "_NET_WM_PING" : "WM_DELETE_WINDOW"));
     e.xclient.data.l[1] = ping ? 4711 : CurrentTime;
     if (ping) {
         e.xclient.data.l[2] = long(window);
+        // The answer goes to the root window for clients that watch its structure.
+        XSelectInput(dpy, DefaultRootWindow(dpy), StructureNotifyMask | SubstructureNotifyMask);
     }
     const auto start = std::chrono::steady_clock::now();
     XSendEvent(dpy, window, False, NoEventMask, &e);
@@ -54,10 +52,9 @@ int message(Window window, bool ping) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                 std::chrono::steady_clock::now() - start);
             std::printf("%lld\n", static_cast<long long>(ms.count()));
-            return 0;
+            return;
         }
     }
-    return 0;
 }
 
 } // namespace
@@ -70,9 +67,9 @@ int main(int argc, char** argv) {
     }
     const std::string mode = argv[1];
     if ((mode == "ping" || mode == "close") && argc == 3) {
-        const int status = message(Window(std::strtoul(argv[2], nullptr, 0)), mode == "ping");
+        message(Window(std::strtoul(argv[2], nullptr, 0)), mode == "ping");
         XCloseDisplay(dpy);
-        return status;
+        return 0;
     }
     std::string data;
     if (mode == "text" && argc >= 3) {

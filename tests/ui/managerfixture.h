@@ -49,7 +49,7 @@ protected:
 
     // "<<<  Zurück", and the window's deferred destruction carried out.
     void leave() {
-        m_form1->form5()->Befehl1_Click();
+        m_form1->form5()->Befehl1->click();
         destroyDeferred();
     }
     // The window's deferred destruction carried out: the main window is back, alone.
@@ -74,7 +74,6 @@ protected:
     }
 
     const QList<FakeMessageBoxes::Shown>& shown() const { return m_fake->messages.shown; }
-    QString lastMessage() const { return shown().isEmpty() ? QString() : shown().last().text; }
     std::pair<QString, Icon> said() const {
         const auto s = shown().value(shown().size() - 1);
         return {s.text, s.icon};
