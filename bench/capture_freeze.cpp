@@ -1,9 +1,6 @@
 // Longest freeze of the window's thread while pieces are captured with the sound on, against
 // the real clipboard and sound server. Run under X11 with a sound server; see bench/pipeline.sh.
-#include "app/appmodul.h"
-#include "app/appstate.h"
-#include "platform/platform.h"
-#include "ui/main/form1.h"
+#include "bench/benchsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,13 +18,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    AppState state;
-    Platform platform = makeSystemPlatform();
-    InitPaths(state, dir.path() + QStringLiteral("/snapwell"));
-    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
-    Form1& form1 = *window;
+    BenchProgram program(dir.path() + QStringLiteral("/"));
+    Form1& form1 = program.form1();
     form1.Option3D8->setChecked(true);
-    form1.show();
     form1.Befehl1_Click();
 
     QElapsedTimer clock;
@@ -57,7 +50,7 @@ int main(int argc, char** argv) {
     while (clock.elapsed() < 8000) {
         app.processEvents(QEventLoop::WaitForMoreEvents);
     }
-    QFile dat(state.SavePath + QStringLiteral("clipbrd.dat"));
+    QFile dat(program.state.SavePath + QStringLiteral("clipbrd.dat"));
     dat.open(QIODevice::ReadOnly);
     std::printf("15 pieces 300 ms apart, sound on: %lld stored, longest freeze of the window %lld ms\n",
                 static_cast<long long>(dat.readAll().count("St\xc3\xbc"

@@ -5,10 +5,7 @@
 // meanwhile (and when jumping to the end of the text), the save time until the text is on disk
 // and the longest stall meanwhile, and resident memory
 // before opening, while shown and after leaving.
-#include "app/appmodul.h"
-#include "app/appstate.h"
-#include "platform/platform.h"
-#include "ui/main/form1.h"
+#include "bench/benchsupport.h"
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"
 
@@ -30,20 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Resident set size of this process in MB, from /proc.
-double residentMb() {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-        }
-    }
-    return -1;
-}
 
 // Captured pieces of a few lines each, with the separator block, like capture writes them.
 QByteArray collection(qsizetype bytes, qsizetype longLine) {
@@ -76,13 +59,6 @@ QByteArray collection(qsizetype bytes, qsizetype longLine) {
         out += "\r\n" + separator + "\r\n\r\n";
     }
     return out;
-}
-
-// CPU time of the window's thread: what the event loop spent itself, whatever else runs.
-double guiCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
 // A 5 ms timer measures how long the event loop is kept from running.
@@ -130,36 +106,32 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     }
     const qint64 fileSize = QFileInfo(file).size();
 
-    Platform platform = makeSystemPlatform();
-    AppState state;
-    InitPaths(state, appPath + u"snapwell"_s);
-    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
-    Form1& form1 = *window;
-    form1.show();
+    BenchProgram program(appPath);
+    Form1& form1 = program.form1();
     QCoreApplication::processEvents();
     const double rssBefore = residentMb();
 
     StallMeter meter;
     QElapsedTimer clock;
     clock.start();
-    const double cpuStart = guiCpuMs();
+    const double cpuStart = threadCpuMs();
     form1.Befehl4_Click();
     Form5* form5 = form1.form5();
     meter.start();
     QCoreApplication::processEvents();
     const qint64 responsive = clock.elapsed();
-    const double responsiveCpu = guiCpuMs() - cpuStart;
+    const double responsiveCpu = threadCpuMs() - cpuStart;
     double longestCpu = 0; // the window thread's CPU in its longest turn of the event loop
     while (form5->Text3->loading()) {
-        const double turn = guiCpuMs();
+        const double turn = threadCpuMs();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        longestCpu = std::max(longestCpu, guiCpuMs() - turn);
+        longestCpu = std::max(longestCpu, threadCpuMs() - turn);
         QThread::msleep(1);
     }
     QCoreApplication::processEvents();
     form5->Text3->repaint();
     const qint64 loaded = clock.elapsed();
-    const double loadedCpu = guiCpuMs() - cpuStart;
+    const double loadedCpu = threadCpuMs() - cpuStart;
     meter.run(200);
     const qint64 loadStall = meter.longest;
     const double rssShown = residentMb();
@@ -190,11 +162,11 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
         form5->Text3->repaint();
         const qint64 scrolled = jump.elapsed();
         jump.restart();
-        const double typedCpu = guiCpuMs();
+        const double typedCpu = threadCpuMs();
         form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
         form5->Text3->repaint();
         const qint64 typed = jump.elapsed();
-        std::printf("a key typed: %.0f ms CPU\n", guiCpuMs() - typedCpu);
+        std::printf("a key typed: %.0f ms CPU\n", threadCpuMs() - typedCpu);
         form5->Text3->SendScintilla(QsciScintillaBase::SCI_DELETEBACK);
         std::printf("middle: move %lld ms, paint %lld ms; scrolled a line %lld ms; a key typed %lld ms\n",
                     static_cast<long long>(movedMiddle), static_cast<long long>(paintedMiddle),
@@ -208,14 +180,14 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
     clock.restart();
     meter.start();
-    double saveCpu = guiCpuMs();
+    double saveCpu = threadCpuMs();
     form5->Befehl2_Click();
-    saveCpu = guiCpuMs() - saveCpu;
+    saveCpu = threadCpuMs() - saveCpu;
     meter.tick();
     while (form5->saving()) {
-        const double turn = guiCpuMs();
+        const double turn = threadCpuMs();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        saveCpu = std::max(saveCpu, guiCpuMs() - turn);
+        saveCpu = std::max(saveCpu, threadCpuMs() - turn);
         QThread::msleep(1);
     }
     if (std::getenv("BENCH_DETAIL")) {
@@ -246,9 +218,7 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    preferOffscreen();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     const QStringList args = app.arguments();

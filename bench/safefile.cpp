@@ -2,6 +2,7 @@
 // syncs included) and new numbered files, in a directory on the disk under test (argument;
 // default the system's temporary directory). Prints figures.
 #include "capture/safefile.h"
+#include "bench/benchsupport.h"
 #include "capture/numbering.h"
 
 #include <QCoreApplication>
@@ -15,12 +16,6 @@
 #include <vector>
 
 namespace {
-
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 template <typename F> void measure(const char* what, int runs, F step) {
     std::vector<double> wall;

@@ -1,10 +1,7 @@
 // Single-file mode in a collection directory that already holds 10, 1,000 or 30,000 files:
 // time from start to the shown main window, and CPU time per stored text. Each case runs in
 // a process of its own. Prints figures.
-#include "app/appmodul.h"
-#include "app/appstate.h"
-#include "platform/platform.h"
-#include "ui/main/form1.h"
+#include "bench/benchsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,12 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
 int runCase(int count) {
     QTemporaryDir dir;
     const QString appPath = dir.path() + u"/prog/"_s;
@@ -50,12 +41,8 @@ int runCase(int count) {
     QElapsedTimer clock;
     clock.start();
     const double cpuStart = cpuMs();
-    Platform platform = makeSystemPlatform();
-    AppState state;
-    InitPaths(state, appPath + u"snapwell"_s);
-    const std::unique_ptr<Form1> window = openMainWindow(state, platform);
-    Form1& form1 = *window;
-    form1.show();
+    BenchProgram program(appPath);
+    Form1& form1 = program.form1();
     QCoreApplication::processEvents();
     const qint64 startup = clock.elapsed();
     const double startupCpu = cpuMs() - cpuStart;
@@ -86,9 +73,7 @@ int runCase(int count) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    preferOffscreen();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() == 2) {
