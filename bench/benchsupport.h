@@ -8,7 +8,9 @@
 #include "ui/main/form1.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <cstdlib>
 #include <ctime>
@@ -44,6 +46,17 @@ inline double residentMb() {
 inline void preferOffscreen() {
     if (!std::getenv("DISPLAY") && !std::getenv("QT_QPA_PLATFORM")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+}
+
+// Runs this benchmark once per case, each in a process of its own, so that every case starts
+// with its own memory and caches; their output goes to ours.
+inline void runCasesInChildren(const QString& program, const QList<QStringList>& cases) {
+    for (const QStringList& arguments : cases) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        child.start(program, arguments);
+        child.waitForFinished(-1);
     }
 }
 

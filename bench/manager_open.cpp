@@ -225,15 +225,10 @@ int main(int argc, char** argv) {
     if (args.size() == 3) {
         return runCase(args[1].toLongLong(), args[2].toLongLong());
     }
-    struct Case {
-        int megabytes;
-        int longLine;
-    };
-    for (const Case c : {Case{1, 0}, Case{10, 0}, Case{10, 2 * 1024 * 1024}, Case{50, 0}, Case{100, 0}}) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        child.start(args[0], {QString::number(c.megabytes), QString::number(c.longLine)});
-        child.waitForFinished(-1);
-    }
+    runCasesInChildren(args[0], {{u"1"_s, u"0"_s},
+                                 {u"10"_s, u"0"_s},
+                                 {u"10"_s, QString::number(2 * 1024 * 1024)},
+                                 {u"50"_s, u"0"_s},
+                                 {u"100"_s, u"0"_s}});
     return 0;
 }

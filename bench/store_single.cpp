@@ -92,11 +92,6 @@ int main(int argc, char** argv) {
     if (args.size() == 2) {
         return runCase(args[1].toInt());
     }
-    for (const int count : {10, 1000, 30000}) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-        child.start(args[0], {QString::number(count)});
-        child.waitForFinished(-1);
-    }
+    runCasesInChildren(args[0], {{u"10"_s}, {u"1000"_s}, {u"30000"_s}});
     return 0;
 }
