@@ -108,6 +108,9 @@ private:
     MessageBoxes::Answer say(MessageBoxes::Icon icon, const QString& text);
     bool ask(const QString& question);
     bool Text2_KeyPress(QChar typed);
+    // Shows the copy panel for the file chosen in the list ("0": collection file, "1": single
+    // text), or says that none is.
+    void openCopyPanel(const QListWidget* list, const QString& nothingChosen, const QString& mode);
     // A file's name as the messages show it.
     static QString upperName(const QString& path);
     // One "Speichern": the text, the file as shown, and the step under way.

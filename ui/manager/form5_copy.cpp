@@ -14,24 +14,22 @@
 
 using namespace Qt::StringLiterals;
 
-void Form5::Befehl6_Click() {
-    if (selection(Liste2).isEmpty()) {
-        say(MessageBoxes::Icon::Information, u"Kein Text markiert !   "_s);
+void Form5::openCopyPanel(const QListWidget* list, const QString& nothingChosen, const QString& mode) {
+    if (selection(list).isEmpty()) {
+        say(MessageBoxes::Icon::Information, nothingChosen);
         return;
     }
-    Bezeichnung3->setText(u"1"_s);
+    Bezeichnung3->setText(mode);
     Frame3D5->show();
     Frame3D5->raise();
 }
 
+void Form5::Befehl6_Click() {
+    openCopyPanel(Liste2, u"Kein Text markiert !   "_s, u"1"_s);
+}
+
 void Form5::Command1_Click() {
-    if (selection(Liste1).isEmpty()) {
-        say(MessageBoxes::Icon::Information, u"Keine Text-Sammeldatei markiert !   "_s);
-        return;
-    }
-    Bezeichnung3->setText(u"0"_s);
-    Frame3D5->show();
-    Frame3D5->raise();
+    openCopyPanel(Liste1, u"Keine Text-Sammeldatei markiert !   "_s, u"0"_s);
 }
 
 void Form5::Command3D4_Click() {
