@@ -2,9 +2,9 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"
-#include "app/inifile.h"
-#include "capture/safefile.h"
 #include "platform/platform.h"
+#include "storage/inifile.h"
+#include "storage/safefile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "app/settings.h"
 
 #include "app/appstate.h"
-#include "app/inifile.h"
+#include "storage/inifile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,8 +3,8 @@
 // capture tick costs while a picture stays on the clipboard unchanged.
 #include "app/appmodul.h"
 #include "app/appstate.h"
-#include "capture/bmpfile.h"
 #include "platform/platform.h"
+#include "storage/bmpfile.h"
 #include "ui/main/form1.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 // What crash safety costs per stored piece: appends to the collection file (side file and
 // syncs included) and new numbered files, in a directory on the disk under test (argument;
 // default the system's temporary directory). Prints figures.
-#include "capture/safefile.h"
+#include "storage/safefile.h"
 #include "bench/benchsupport.h"
-#include "capture/numbering.h"
+#include "storage/numbering.h"
 
 #include <QCoreApplication>
 #include <QDir>

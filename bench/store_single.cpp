@@ -2,7 +2,7 @@
 // time from start to the shown main window, and CPU time per stored text. Each case runs in
 // a process of its own. Prints figures.
 #include "bench/benchsupport.h"
-#include "capture/numbering.h"
+#include "storage/numbering.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,9 +1,9 @@
 // Storing pieces: runs on the writer's thread, never on the window's.
 #include "capture/piecewriter.h"
 
-#include "capture/bmpfile.h"
-#include "capture/numbering.h"
-#include "capture/safefile.h"
+#include "storage/bmpfile.h"
+#include "storage/numbering.h"
+#include "storage/safefile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -16,7 +16,7 @@ if [ -z "$format" ]; then
     echo "check: clang-format not found (scripts/setup.sh installs it)" >&2
     exit 2
 fi
-mapfile -t sources < <(find app capture platform ui tests bench -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t sources < <(find app storage capture platform ui tests bench -name '*.cpp' -o -name '*.h' | sort)
 unformatted=()
 for f in "${sources[@]}"; do
     if ! "$format" --style=file "$f" | cmp -s - "$f"; then

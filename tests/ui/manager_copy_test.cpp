@@ -1,5 +1,5 @@
 // The text data manager's copy panel: its drive, directory and file lists, copying, CopyPath.
-#include "app/inifile.h"
+#include "storage/inifile.h"
 #include "tests/ui/managerfixture.h"
 #include "ui/lists/dirlistbox.h"
 #include "ui/lists/drivelistbox.h"

@@ -1,4 +1,4 @@
-#include "capture/bmpfile.h"
+#include "storage/bmpfile.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

@@ -2,10 +2,10 @@
 // temporary directories of their own.
 #include "app/appmodul.h"
 #include "app/commands.h"
-#include "app/inifile.h"
-#include "app/savetextfile.h"
-#include "app/textfiles.h"
-#include "capture/safefile.h"
+#include "storage/inifile.h"
+#include "storage/safefile.h"
+#include "storage/savetextfile.h"
+#include "storage/textfiles.h"
 #include "tests/support/fixture.h"
 
 #include <QDateTime>

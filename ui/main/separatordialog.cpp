@@ -2,8 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"
-#include "app/inifile.h"
 #include "platform/platform.h"
+#include "storage/inifile.h"
 #include "ui/uistyle.h"
 
 #include <QCloseEvent>

@@ -2,11 +2,11 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"
-#include "app/inifile.h"
 #include "app/places.h"
-#include "app/savetextfile.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
+#include "storage/inifile.h"
+#include "storage/savetextfile.h"
 #include "ui/lists/dirlistbox.h"
 #include "ui/lists/drivelistbox.h"
 #include "ui/lists/filelistbox.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/filelist.h"
-#include "app/textfiles.h"
 #include "platform/messageboxes.h"
+#include "storage/textfiles.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 // directory.
 #include "app/appstate.h"
 #include "app/places.h"
-#include "app/textfiles.h"
+#include "storage/textfiles.h"
 #include "ui/lists/dirlistbox.h"
 #include "ui/lists/drivelistbox.h"
 #include "ui/lists/filelistbox.h"

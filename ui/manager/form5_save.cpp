@@ -1,7 +1,7 @@
 // Form5: "Speichern". A large text is checked and written on a worker thread while the
 // window is busy; questions about the file on disk are asked on the window's thread.
 #include "app/appstate.h"
-#include "app/textfiles.h"
+#include "storage/textfiles.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/textfiles.h"
+#include "storage/textfiles.h"
 
 #include <Qsci/qsciscintilla.h>
 

@@ -1,6 +1,6 @@
-#include "app/savetextfile.h"
+#include "storage/savetextfile.h"
 
-#include "capture/safefile.h"
+#include "storage/safefile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,6 @@
-#include "app/inifile.h"
+#include "storage/inifile.h"
 
-#include "capture/safefile.h"
+#include "storage/safefile.h"
 
 #include <QFile>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "app/textfiles.h"
+#include "storage/textfiles.h"
 
-#include "app/inifile.h"
-#include "app/savetextfile.h"
-#include "capture/safefile.h"
+#include "storage/inifile.h"
+#include "storage/safefile.h"
+#include "storage/savetextfile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "capture/safefile.h"
+#include "storage/safefile.h"
 
 #include <QDir>
 #include <QFileInfo>

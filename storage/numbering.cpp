@@ -1,6 +1,6 @@
-#include "capture/numbering.h"
+#include "storage/numbering.h"
 
-#include "capture/safefile.h"
+#include "storage/safefile.h"
 
 QString numberText(int n) {
     return n < 10 ? QStringLiteral("0") + QString::number(n) : QString::number(n);
