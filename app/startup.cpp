@@ -4,11 +4,13 @@
 #include "app/appstate.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
+#include "ui/desktopkeys.h"
 #include "ui/main/form1.h"
 
 #include <QApplication>
 
 std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform) {
+    applyDesktopConventions();
     const Settings settings = LoadSettings(state);
     auto form1 = std::make_unique<Form1>(state, platform);
     form1->setWindowTitle(state.AppTitle);

@@ -11,6 +11,8 @@ packages=(
   clang-format
   # running (qt6-wayland: native on Wayland desktops that offer data control)
   fonts-liberation fonts-dejavu-core qt6-wayland
+  # Qt's own texts (context menus, standard buttons) in German
+  qt6-translations-l10n
   # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin
   libqt6svg6
   # headless desktop and tests

@@ -39,10 +39,10 @@ inline void moveOver(QWidget* w, QPoint at = {2, 2}) {
     QCoreApplication::processEvents();
 }
 
-inline void pressKey(QWidget* w, int key, const QString& text = {}) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+inline void pressKey(QWidget* w, int key, const QString& text = {}, Qt::KeyboardModifiers mods = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
     QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(w, &release);
 }
 

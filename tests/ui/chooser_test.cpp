@@ -127,6 +127,22 @@ TEST_F(ChooserTest, OpensOnTheCollectionDirectoryBrowsesShowsOnlyReadablePlacesA
     EXPECT_EQ(b->Dir1->path(), m_dir.path());
     EXPECT_EQ(b->Text2->text(), m_dir.path() + u'/');
     EXPECT_EQ(b->Drive1->currentIndex(), driveIndexFor(drives, m_dir.path()));
+
+    // A drive opens on the directory last shown on it, not on its root.
+    const QString a = m_dir.path() + u"/a"_s, deep = a + u"/x/y"_s, other = m_dir.path() + u"/b"_s;
+    ASSERT_TRUE(QDir().mkpath(deep) && QDir().mkpath(other));
+    b->Drive1->setDrives({{u"A"_s, a}, {u"B"_s, other}});
+    b->Dir1->setPath(deep);
+    b->Drive1->setCurrentIndex(1);
+    EXPECT_EQ(b->Dir1->path(), other);
+    b->Drive1->setCurrentIndex(0);
+    EXPECT_EQ(b->Dir1->path(), deep);
+    EXPECT_EQ(b->Text2->text(), deep + u'/');
+
+    // Escape in any of its controls is "Abbrechen".
+    pressKey(b->Dir1, Qt::Key_Escape);
+    EXPECT_FALSE(b->isVisible());
+    EXPECT_TRUE(m_form1->isEnabled());
 }
 
 TEST_F(ChooserTest, UebernehmenTakesAnExistingOrCreatedDirectoryAndRefusesWhatCannotBeTaken) {

@@ -2,6 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/commands.h"
+#include "app/places.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 #include "ui/uistyle.h"
 
@@ -69,11 +71,13 @@ void Browser::Drive1_Change() {
     if (root.isEmpty()) {
         return;
     }
-    // The chooser opens a drive at its root. The drive list follows the directory list.
-    if (!Dir1->setPath(root)) {
+    // The drive's current directory: the one last shown on it, else its root. The drive list
+    // follows the directory list.
+    if (!Dir1->setPath(Drive1->currentDirOf(root)) && !isListable(root)) {
         // The list stands on a readable place above it; say why it is not the drive.
         m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::Ok,
                                   u"Das Laufwerk "_s + root + u" ist nicht bereit !   "_s, m_state.AppTitle);
+        qCInfo(lcUi) << "drive not readable:" << root;
     }
     QString shown = Dir1->path();
     Text2->setText(AddBackslash(shown));
@@ -88,6 +92,7 @@ void Browser::Dir1_Change() {
 }
 
 void Browser::Dir1_OpenFailed(const QString& path) {
+    qCInfo(lcUi) << "directory cannot be opened:" << path;
     m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::Ok,
                               u"Das Verzeichnis "_s + path + u" kann nicht geöffnet werden !   "_s,
                               m_state.AppTitle);
@@ -103,6 +108,15 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
         return Text2_KeyPress(static_cast<QKeyEvent*>(event));
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void Browser::keyPressEvent(QKeyEvent* event) {
+    // Escape cancels, as "Abbrechen" does.
+    if (event->key() == Qt::Key_Escape) {
+        Command2->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Browser::Command1_Click() {

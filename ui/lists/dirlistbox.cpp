@@ -3,6 +3,8 @@
 #include "app/places.h"
 
 #include <QDir>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QStyle>
 
 DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
@@ -14,6 +16,11 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setIndentation(10);
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Long names are shown whole, with a horizontal scroll bar rather than cut short.
+    setTextElideMode(Qt::ElideNone);
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(this, &QTreeWidget::itemActivated, this, &DirListBox::openRow);
 }
 
@@ -37,7 +44,10 @@ bool DirListBox::setPath(const QString& path) {
     expandAll();
     if (current) {
         setCurrentItem(current);
-        scrollToItem(current, QAbstractItemView::PositionAtTop);
+        // As much of the way down to it as fits, and the directory itself in any case.
+        scrollToTop();
+        scrollToItem(current, QAbstractItemView::EnsureVisible);
+        horizontalScrollBar()->setValue(0);
     }
     m_path = place;
     emit changed();

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "app/places.h"
+#include "platform/logging.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
 #include "storage/inifile.h"
@@ -137,6 +138,13 @@ void Form5::buildControls() {
     connect(Laufwerk1, &QComboBox::activated, this, &Form5::Laufwerk1_Change);
     connect(Verzeichnis1, &DirListBox::changed, this, &Form5::Verzeichnis1_Change);
     connect(Verzeichnis1, &QTreeWidget::itemClicked, this, &Form5::Verzeichnis1_Click);
+    connect(Verzeichnis1, &DirListBox::openFailed, this, [this](const QString& path) {
+        qCInfo(lcUi) << "directory cannot be opened:" << path;
+        say(MessageBoxes::Icon::Exclamation,
+            u"Das Verzeichnis "_s + path + u" kann nicht geöffnet werden !   "_s);
+    });
+    // Escape in the rename panel cancels it, as "Abbruch" does (eventFilter).
+    Frame3D7->installEventFilter(this);
 }
 
 MessageBoxes::Answer Form5::say(MessageBoxes::Icon icon, const QString& text) {
@@ -279,6 +287,11 @@ bool Form5::eventFilter(QObject* watched, QEvent* event) {
                 m_pressedChosen = item && item->isSelected() ? item : nullptr;
             }
         }
+    }
+    if (watched == Frame3D7 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        Befehl12->click();
+        return true;
     }
     if (watched == Text2 && event->type() == QEvent::KeyPress) {
         const QString typed = static_cast<QKeyEvent*>(event)->text();

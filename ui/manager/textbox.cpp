@@ -1,8 +1,12 @@
 #include "ui/manager/textbox.h"
 
 #include <QAccessibleWidget>
+#include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QThread>
+#include <QWheelEvent>
 
 #include <atomic>
 #include <cstring>
@@ -165,9 +169,10 @@ TextBox::TextBox(QWidget* parent) : QsciScintilla((installAccessible(), parent))
     }
     SendScintilla(SCI_SETMARGINLEFT, 0, 4L);
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 1UL);
-    // The horizontal range grows with the widest line shown so far, as a plain text box does.
-    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    // The horizontal range grows with the widest line shown so far; a new text starts afresh.
+    resetScrollWidth();
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    bindKeys();
     // Plain text: nothing to colour, so nothing is scanned ahead of what is shown.
     SendScintilla(SCI_SETLEXER, ulong(SCLEX_NULL));
     // The editor measures a line whole before it shows any of it: about a second for a line of
@@ -199,6 +204,122 @@ TextBox::~TextBox() {
             job->loader->Release();
         }
     }
+}
+
+void TextBox::bindKeys() {
+    SendScintilla(SCI_CLEARALLCMDKEYS);
+    const auto bind = [this](int key, int modifiers, int command) {
+        SendScintilla(SCI_ASSIGNCMDKEY, ulong(key + (modifiers << 16)), long(command));
+    };
+    constexpr int none = 0;
+    constexpr int shift = SCMOD_SHIFT;
+    constexpr int ctrl = SCMOD_CTRL;
+    constexpr int ctrlShift = SCMOD_CTRL | SCMOD_SHIFT;
+    // Key: alone, with Shift, with Ctrl, with Ctrl+Shift.
+    struct Move {
+        int key;
+        int plain, extend, ctrlPlain, ctrlExtend;
+    };
+    static constexpr Move moves[] = {
+        {SCK_LEFT, SCI_CHARLEFT, SCI_CHARLEFTEXTEND, SCI_WORDLEFT, SCI_WORDLEFTEXTEND},
+        {SCK_RIGHT, SCI_CHARRIGHT, SCI_CHARRIGHTEXTEND, SCI_WORDRIGHT, SCI_WORDRIGHTEXTEND},
+        {SCK_UP, SCI_LINEUP, SCI_LINEUPEXTEND, SCI_LINESCROLLUP, SCI_PARAUPEXTEND},
+        {SCK_DOWN, SCI_LINEDOWN, SCI_LINEDOWNEXTEND, SCI_LINESCROLLDOWN, SCI_PARADOWNEXTEND},
+        {SCK_HOME, SCI_HOME, SCI_HOMEEXTEND, SCI_DOCUMENTSTART, SCI_DOCUMENTSTARTEXTEND},
+        {SCK_END, SCI_LINEEND, SCI_LINEENDEXTEND, SCI_DOCUMENTEND, SCI_DOCUMENTENDEXTEND},
+        {SCK_PRIOR, SCI_PAGEUP, SCI_PAGEUPEXTEND, SCI_PAGEUP, SCI_PAGEUPEXTEND},
+        {SCK_NEXT, SCI_PAGEDOWN, SCI_PAGEDOWNEXTEND, SCI_PAGEDOWN, SCI_PAGEDOWNEXTEND},
+    };
+    for (const Move& m : moves) {
+        bind(m.key, none, m.plain);
+        bind(m.key, shift, m.extend);
+        bind(m.key, ctrl, m.ctrlPlain);
+        bind(m.key, ctrlShift, m.ctrlExtend);
+    }
+    static constexpr std::pair<int, int> ctrlLetters[] = {{'A', SCI_SELECTALL}, {'C', SCI_COPY},
+                                                          {'X', SCI_CUT},       {'V', SCI_PASTE},
+                                                          {'Z', SCI_UNDO},      {'Y', SCI_REDO}};
+    for (const auto& [letter, command] : ctrlLetters) {
+        bind(letter, ctrl, command);
+    }
+    bind(SCK_DELETE, none, SCI_CLEAR);
+    bind(SCK_BACK, none, SCI_DELETEBACK);
+    bind(SCK_BACK, shift, SCI_DELETEBACK);
+    bind(SCK_RETURN, none, SCI_NEWLINE);
+    bind(SCK_RETURN, shift, SCI_NEWLINE);
+    // The older clipboard keys of the same text box.
+    bind(SCK_DELETE, shift, SCI_CUT);
+    bind(SCK_INSERT, ctrl, SCI_COPY);
+    bind(SCK_INSERT, shift, SCI_PASTE);
+}
+
+bool TextBox::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            const Qt::KeyboardModifiers mods = key->modifiers();
+            if (key->key() == Qt::Key_Tab && mods == Qt::ControlModifier) {
+                if (!isReadOnly()) {
+                    SendScintilla(SCI_REPLACESEL, "\t");
+                }
+            } else {
+                // The editor refuses to give the focus away; the plain widget does not.
+                QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
+            }
+            return true;
+        }
+    }
+    return QsciScintilla::event(event);
+}
+
+void TextBox::wheelEvent(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QsciScintilla::wheelEvent(event);
+        return;
+    }
+    QWheelEvent plain(event->position(), event->globalPosition(), event->pixelDelta(), event->angleDelta(),
+                      event->buttons(), event->modifiers() & ~Qt::ControlModifier, event->phase(),
+                      event->inverted(), event->source());
+    QsciScintilla::wheelEvent(&plain);
+    event->setAccepted(plain.isAccepted());
+}
+
+QMenu* TextBox::createContextMenu() {
+    auto* menu = new QMenu(this);
+    // The words of Qt's own line edit, which Qt's translations carry.
+    const auto add = [menu](const char* text, QKeySequence::StandardKey key, bool enabled,
+                            const std::function<void()>& run) {
+        QString caption = QCoreApplication::translate("QLineEdit", text);
+        if (key != QKeySequence::UnknownKey) {
+            caption += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
+        }
+        QAction* action = menu->addAction(caption, menu, run);
+        action->setEnabled(enabled);
+        return action;
+    };
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    add("&Undo", QKeySequence::Undo, editable && isUndoAvailable(), [this] { undo(); });
+    add("&Redo", QKeySequence::Redo, editable && isRedoAvailable(), [this] { redo(); });
+    menu->addSeparator();
+    add("Cu&t", QKeySequence::Cut, editable && selected, [this] { cut(); });
+    add("&Copy", QKeySequence::Copy, selected, [this] { copy(); });
+    add("&Paste", QKeySequence::Paste, editable && SendScintilla(SCI_CANPASTE) != 0, [this] { paste(); });
+    add("Delete", QKeySequence::UnknownKey, editable && selected, [this] { removeSelectedText(); });
+    menu->addSeparator();
+    add("Select All", QKeySequence::SelectAll, !isEmpty(), [this] { selectAll(); });
+    return menu;
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void TextBox::resetScrollWidth() {
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETXOFFSET, 0UL);
 }
 
 void TextBox::setLook(const QFont& font) {
@@ -251,6 +372,7 @@ void TextBox::setText(const QString& text) {
     const QByteArray bytes = withLineEnds(text);
     SendScintilla(SCI_SETTEXT, bytes.constData());
     SendScintilla(SCI_EMPTYUNDOBUFFER);
+    resetScrollWidth();
 }
 
 void TextBox::makeEmpty() {
@@ -259,6 +381,7 @@ void TextBox::makeEmpty() {
         SendScintilla(SCI_CLEARALL);
         SendScintilla(SCI_EMPTYUNDOBUFFER);
     }
+    resetScrollWidth();
 }
 
 void TextBox::appendText(const QString& text) {
@@ -313,6 +436,7 @@ void TextBox::adopt(Job& job) {
     // The view holds the document now; the loader's reference goes.
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, loaded);
     setDocumentState();
+    resetScrollWidth();
 }
 
 void TextBox::cancelLoad() {

@@ -55,8 +55,21 @@ public:
     bool loading() const { return m_current != nullptr; }
     // Read-only with a busy pointer, while the box waits for a load or a save.
     void setBusy(bool busy);
+    // The context menu of a plain text box, in Qt's own (translated) words.
+    QMenu* createContextMenu();
+
+protected:
+    // Tab and Shift+Tab move the focus, Ctrl+Tab types a tab.
+    bool event(QEvent* event) override;
+    // The wheel scrolls, with Ctrl too: no zoom.
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Only the keys of a plain text box.
+    void bindKeys();
+    // The horizontal range follows the text shown, not the widest line ever shown.
+    void resetScrollWidth();
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);

@@ -1,0 +1,139 @@
+// The manager's text box behaves as a plain text box: its keys, its menu, its scroll range;
+// and Return and Escape in the manager's panels.
+#include "tests/ui/managerfixture.h"
+#include "ui/lists/dirlistbox.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTreeWidgetItemIterator>
+#include <QWheelEvent>
+
+namespace {
+
+class KeysTest : public ManagerFixture {};
+
+constexpr auto kCtrl = Qt::ControlModifier;
+constexpr auto kShift = Qt::ShiftModifier;
+
+TEST_F(KeysTest, OnlyPlainTextBoxKeysTabLeavesTheBoxAndTheMenuIsGerman) {
+    put(u"clipbrd.dat"_s, "eins\r\nzwei\r\n");
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    f.activateWindow();
+    box->setFocus();
+    settle();
+    ASSERT_EQ(QApplication::focusWidget(), box);
+
+    // Editor keys that a plain text box lacks change nothing: no line cut, duplicated,
+    // swapped or recased, no zoom.
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mods;
+    } inert[] = {{Qt::Key_L, kCtrl},    {Qt::Key_D, kCtrl},          {Qt::Key_T, kCtrl},
+                 {Qt::Key_U, kCtrl},    {Qt::Key_U, kCtrl | kShift}, {Qt::Key_L, kCtrl | kShift},
+                 {Qt::Key_Plus, kCtrl}, {Qt::Key_Minus, kCtrl},      {Qt::Key_Escape, {}},
+                 {Qt::Key_Insert, {}},  {Qt::Key_Backspace, kCtrl},  {Qt::Key_Delete, kCtrl}};
+    for (const auto& k : inert) {
+        pressKey(box, k.key, k.key < 0x100 ? QString(QChar(k.key & 0x1f)) : QString(), k.mods);
+        EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n"_s) << "key " << k.key;
+    }
+    QWheelEvent wheel(QPointF(20, 20), QPointF(box->mapToGlobal(QPoint(20, 20))), {}, QPoint(0, 120),
+                      Qt::NoButton, kCtrl, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box->viewport(), &wheel);
+    EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETZOOM), 0);
+    EXPECT_FALSE(f.Befehl2->isEnabled());
+
+    // The keys it has: moving, selecting, Shift+Return for a line end, Ctrl+Tab for a tab.
+    pressKey(box, Qt::Key_End, {}, kCtrl | kShift); // nothing after the last line end
+    pressKey(box, Qt::Key_Home, {}, kCtrl);
+    pressKey(box, Qt::Key_Right, {}, kCtrl | kShift);
+    pressKey(box, Qt::Key_C, u"\x03"_s, kCtrl);
+    pressKey(box, Qt::Key_End);
+    pressKey(box, Qt::Key_Return, u"\r"_s, kShift);
+    pressKey(box, Qt::Key_Tab, u"\t"_s, kCtrl);
+    pressKey(box, Qt::Key_V, u"\x16"_s, kCtrl);
+    EXPECT_EQ(box->text(), u"eins\r\n\teins\r\nzwei\r\n"_s);
+    EXPECT_TRUE(f.Befehl2->isEnabled());
+    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n"_s);
+
+    // Tab and Shift+Tab leave the box like any other control.
+    pressKey(box, Qt::Key_Tab, u"\t"_s);
+    EXPECT_NE(QApplication::focusWidget(), box);
+    EXPECT_TRUE(f.isAncestorOf(QApplication::focusWidget()));
+    pressKey(QApplication::focusWidget(), Qt::Key_Backtab, {}, kShift);
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n"_s);
+
+    // The context menu in German, from Qt's own translations.
+    QStringList captions;
+    std::unique_ptr<QMenu> menu(box->createContextMenu());
+    for (QAction* a : menu->actions()) {
+        if (!a->isSeparator()) {
+            captions.append(a->text().section(u'\t', 0, 0));
+        }
+    }
+    EXPECT_EQ(captions, (QStringList{u"&Rückgängig"_s, u"Wieder&herstellen"_s, u"&Ausschneiden"_s,
+                                     u"&Kopieren"_s, u"Einf&ügen"_s, u"Löschen"_s, u"Alles auswählen"_s}));
+}
+
+TEST_F(KeysTest, ReturnPressesTheFocusedButtonEscapeCancelsRenamingAndTheScrollRangeFollowsTheFile) {
+    put(u"clipbrd.dat"_s, QByteArray(3000, 'w') + "\r\n");
+    put(u"kurz.txt"_s, "kurz\r\n");
+    Form5& f = open();
+    const auto scrollWidth = [&f] {
+        f.Text3->grab();
+        return f.Text3->SendScintilla(QsciScintillaBase::SCI_GETSCROLLWIDTH);
+    };
+    EXPECT_GT(scrollWidth(), 10000);
+    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"kurz.txt"_s));
+    EXPECT_LT(scrollWidth(), f.Text3->width());
+
+    // Escape in the rename panel is "Abbruch"; Return on a focused button presses it.
+    f.Befehl7->setFocus();
+    pressKey(f.Befehl7, Qt::Key_Return, u"\r"_s);
+    ASSERT_TRUE(f.Frame3D7->isVisible());
+    pressKey(f.Text2, Qt::Key_Escape);
+    EXPECT_FALSE(f.Frame3D7->isVisible());
+    EXPECT_TRUE(shown().isEmpty());
+    pressKey(f.Befehl7, Qt::Key_Enter, u"\r"_s, Qt::KeypadModifier);
+    ASSERT_TRUE(f.Frame3D7->isVisible());
+    f.Befehl12->setFocus();
+    pressKey(f.Befehl12, Qt::Key_Return, u"\r"_s);
+    EXPECT_FALSE(f.Frame3D7->isVisible());
+    EXPECT_EQ(file(u"kurz.txt"_s), "kurz\r\n");
+}
+
+TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannotOpen) {
+    const QString longName(80, u'L');
+    QString deep = files();
+    for (const char* d : {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k"}) {
+        deep += QString::fromLatin1(d) + u'/';
+    }
+    ASSERT_TRUE(QDir().mkpath(deep + longName) && QDir().mkpath(deep + u"zu"_s));
+    put(u"clipbrd.dat"_s, "x\r\n");
+    Form5& f = open();
+    f.Command1->click();
+    DirListBox* dirs = f.Verzeichnis1;
+    dirs->setPath(deep);
+    QCoreApplication::processEvents();
+    // The opened directory in view, with as much of the way to it as fits.
+    const QRect current = dirs->visualItemRect(dirs->currentItem());
+    EXPECT_TRUE(current.top() >= 0 && current.bottom() < dirs->viewport()->height()) << current.y();
+    EXPECT_TRUE(dirs->horizontalScrollBar()->maximum() > 0);
+    EXPECT_GT(dirs->header()->sectionSize(0), dirs->viewport()->width());
+
+    // A directory that cannot be opened (gone since it was listed) says so.
+    const auto found = dirs->findItems(u"zu"_s, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_FALSE(found.isEmpty());
+    ASSERT_TRUE(QDir(deep + u"zu"_s).removeRecursively());
+    emit dirs->itemActivated(found.first(), 0);
+    EXPECT_EQ(said(), std::make_pair(u"Das Verzeichnis "_s + deep + u"zu kann nicht geöffnet werden !   "_s,
+                                     Icon::Exclamation));
+    EXPECT_EQ(dirs->path(), QDir::cleanPath(deep));
+}
+
+} // namespace
