@@ -1,6 +1,8 @@
 #include "ui/manager/textbox.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -77,6 +79,61 @@ template <typename Sink> bool feedByLineRules(QByteArrayView in, Sink&& sink) {
     return gathered.isEmpty() || sink(gathered);
 }
 
+// Lines longer than this are broken on screen: the editor measures a line whole before it
+// draws any of it, about a millisecond per thousand bytes, so a screenful of such lines stays
+// within a few dozen milliseconds however long the line in the file is.
+constexpr qsizetype kScreenLine = 1000;
+// A break goes after a blank within this many bytes before the limit, where there is one.
+constexpr qsizetype kBlankReach = 250;
+// The editor's mark for such breaks.
+constexpr int kScreenBreak = 20;
+
+// Passes bytes on with a break (an LF) inserted into every line longer than kScreenLine, and
+// notes where each such break lies in the text passed on. Never inside a UTF-8 sequence.
+class ScreenBreaker {
+public:
+    ScreenBreaker(qsizetype offset, qsizetype column) : m_offset(offset), m_column(column) {}
+
+    template <typename Sink> bool feed(QByteArrayView in, Sink&& sink) {
+        const char* p = in.data();
+        const qsizetype n = in.size();
+        qsizetype start = 0;
+        qsizetype blank = -1;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char c = p[i];
+            if (c == '\r' || c == '\n') {
+                m_column = 0;
+                blank = -1;
+                continue;
+            }
+            if (m_column >= kScreenLine && (static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+                const qsizetype at = blank >= 0 && i - blank <= kBlankReach ? blank + 1 : i;
+                if (!sink(QByteArrayView(p + start, at - start)) || !sink(QByteArrayView("\n", 1))) {
+                    return false;
+                }
+                m_offset += at - start;
+                breaks.push_back(m_offset);
+                ++m_offset;
+                start = at;
+                m_column = i - at;
+                blank = -1;
+            }
+            if (c == ' ' || c == '\t') {
+                blank = i;
+            }
+            ++m_column;
+        }
+        m_offset += n - start;
+        return start == n || sink(QByteArrayView(p + start, n - start));
+    }
+
+    std::vector<qsizetype> breaks;
+
+private:
+    qsizetype m_offset;
+    qsizetype m_column;
+};
+
 // A lone CR becomes CR LF, as typing Return makes it.
 QByteArray withLineEnds(const QString& text) {
     QByteArray out;
@@ -123,6 +180,7 @@ struct TextBox::Job {
     TextBox* box = nullptr;
     DocumentLoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
     Loaded result;
+    std::vector<qsizetype> screenBreaks;
 
     // Reads the file into the loader; on failure or cancellation the loader is gone.
     void run() {
@@ -150,9 +208,13 @@ struct TextBox::Job {
         if (!QUtf8StringView(bytes).isValidUtf8()) {
             bytes = decodeFileText(bytes).toUtf8();
         }
-        const bool fed = feedByLineRules(bytes, [this](QByteArrayView piece) {
+        ScreenBreaker breaker(0, 0);
+        const auto add = [this](QByteArrayView piece) {
             return !cancelled && loader->AddData(piece.data(), piece.size()) == 0;
-        });
+        };
+        const bool fed =
+            feedByLineRules(bytes, [&](QByteArrayView piece) { return breaker.feed(piece, add); });
+        screenBreaks = std::move(breaker.breaks);
         if (!fed) {
             return {false, {}, cancelled ? QString() : u"zu wenig Speicher"_s};
         }
@@ -184,11 +246,14 @@ TextBox::TextBox(QWidget* parent) : QsciScintilla((installAccessible(), parent))
     // of a second per key in the middle of a hundred megabytes. The notifications before a
     // change carry no such count; the box takes them as its change signal instead.
     SendScintilla(SCI_SETMODEVENTMASK, ulong(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
-    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this](int, int type) {
-        if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
-            emit textChanged();
-        }
-    });
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length) {
+                if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
+                    changing(position, type, length);
+                    emit textChanged();
+                }
+            });
+    SendScintilla(SCI_INDICSETSTYLE, ulong(kScreenBreak), long(INDIC_HIDDEN));
     setSelectionBackgroundColor(palette().color(QPalette::Highlight));
     setSelectionForegroundColor(palette().color(QPalette::HighlightedText));
 }
@@ -236,9 +301,9 @@ void TextBox::bindKeys() {
         bind(m.key, ctrl, m.ctrlPlain);
         bind(m.key, ctrlShift, m.ctrlExtend);
     }
-    static constexpr std::pair<int, int> ctrlLetters[] = {{'A', SCI_SELECTALL}, {'C', SCI_COPY},
-                                                          {'X', SCI_CUT},       {'V', SCI_PASTE},
-                                                          {'Z', SCI_UNDO},      {'Y', SCI_REDO}};
+    // Copy and cut are the box's own (event), for the breaks on screen.
+    static constexpr std::pair<int, int> ctrlLetters[] = {
+        {'A', SCI_SELECTALL}, {'V', SCI_PASTE}, {'Z', SCI_UNDO}, {'Y', SCI_REDO}};
     for (const auto& [letter, command] : ctrlLetters) {
         bind(letter, ctrl, command);
     }
@@ -247,15 +312,24 @@ void TextBox::bindKeys() {
     bind(SCK_BACK, shift, SCI_DELETEBACK);
     bind(SCK_RETURN, none, SCI_NEWLINE);
     bind(SCK_RETURN, shift, SCI_NEWLINE);
-    // The older clipboard keys of the same text box.
-    bind(SCK_DELETE, shift, SCI_CUT);
-    bind(SCK_INSERT, ctrl, SCI_COPY);
+    // The older paste key of the same text box.
     bind(SCK_INSERT, shift, SCI_PASTE);
 }
 
 bool TextBox::event(QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeyCombination combo(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+        if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_C) ||
+            combo == QKeyCombination(Qt::ControlModifier, Qt::Key_Insert)) {
+            copy();
+            return true;
+        }
+        if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_X) ||
+            combo == QKeyCombination(Qt::ShiftModifier, Qt::Key_Delete)) {
+            cut();
+            return true;
+        }
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
             const Qt::KeyboardModifiers mods = key->modifiers();
             if (key->key() == Qt::Key_Tab && mods == Qt::ControlModifier) {
@@ -317,6 +391,129 @@ void TextBox::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
+void TextBox::copy() {
+    if (!m_screenBreaks) {
+        QsciScintilla::copy();
+        return;
+    }
+    const qsizetype from = SendScintilla(SCI_GETSELECTIONSTART);
+    const qsizetype to = SendScintilla(SCI_GETSELECTIONEND);
+    if (from < to) {
+        QApplication::clipboard()->setText(QString::fromUtf8(withoutScreenBreaks(from, to)));
+    }
+}
+
+void TextBox::cut() {
+    if (isReadOnly() || !hasSelectedText()) {
+        return;
+    }
+    copy();
+    removeSelectedText();
+}
+
+void TextBox::markScreenBreaks(const std::vector<qsizetype>& at) {
+    SendScintilla(SCI_SETINDICATORCURRENT, ulong(kScreenBreak));
+    for (const qsizetype position : at) {
+        SendScintilla(SCI_INDICATORFILLRANGE, ulong(position), long(1));
+    }
+    m_screenBreaks = m_screenBreaks || !at.empty();
+}
+
+std::vector<qsizetype> TextBox::screenBreaksIn(qsizetype from, qsizetype to) const {
+    std::vector<qsizetype> found;
+    if (!m_screenBreaks) {
+        return found;
+    }
+    for (qsizetype position = from; position < to;) {
+        const qsizetype end = SendScintilla(SCI_INDICATOREND, ulong(kScreenBreak), long(position));
+        if (SendScintilla(SCI_INDICATORVALUEAT, ulong(kScreenBreak), long(position)) != 0) {
+            for (qsizetype i = position; i < std::min(end, to); ++i) {
+                found.push_back(i);
+            }
+        }
+        if (end <= position) {
+            break;
+        }
+        position = end;
+    }
+    return found;
+}
+
+QByteArray TextBox::withoutScreenBreaks(qsizetype from, qsizetype to) const {
+    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    QByteArray out;
+    out.reserve(to - from);
+    qsizetype start = from;
+    for (const qsizetype at : screenBreaksIn(from, to)) {
+        out.append(bytes + start, at - start);
+        start = at + 1;
+    }
+    out.append(bytes + start, to - start);
+    return out;
+}
+
+void TextBox::insertBroken(qsizetype at, const QByteArray& bytes) {
+    const qsizetype line = SendScintilla(SCI_LINEFROMPOSITION, ulong(at));
+    ScreenBreaker breaker(at, at - qsizetype(SendScintilla(SCI_POSITIONFROMLINE, ulong(line))));
+    QByteArray broken;
+    breaker.feed(bytes, [&broken](QByteArrayView piece) {
+        broken.append(piece);
+        return true;
+    });
+    SendScintilla(SCI_INSERTTEXT, ulong(at), broken.constData());
+    markScreenBreaks(breaker.breaks);
+}
+
+void TextBox::changing(int position, int type, int length) {
+    if (!m_screenBreaks) {
+        return;
+    }
+    if (type & SC_MOD_BEFOREDELETE) {
+        std::vector<qsizetype> breaks = screenBreaksIn(position, position + length);
+        if (!breaks.empty()) {
+            for (qsizetype& at : breaks) {
+                at -= position;
+            }
+            // Enough for any undo the user will make; older ones come back as plain line ends.
+            if (m_removed.size() >= 64) {
+                m_removed.erase(m_removed.begin());
+            }
+            m_removed.push_back({position, length, std::move(breaks)});
+        }
+        return;
+    }
+    if (!(type & (SC_PERFORMED_UNDO | SC_PERFORMED_REDO))) {
+        return;
+    }
+    for (auto it = m_removed.rbegin(); it != m_removed.rend(); ++it) {
+        if (it->position == position && it->length == length) {
+            for (const qsizetype at : it->breaks) {
+                m_restored.push_back(position + at);
+            }
+            // The text is in once the notification is over.
+            QMetaObject::invokeMethod(this, &TextBox::remarkRestored, Qt::QueuedConnection);
+            return;
+        }
+    }
+}
+
+void TextBox::forgetScreenBreaks() {
+    m_screenBreaks = false;
+    m_removed.clear();
+    m_restored.clear();
+}
+
+void TextBox::remarkRestored() {
+    const long length = SendScintilla(SCI_GETLENGTH);
+    std::vector<qsizetype> at;
+    for (const qsizetype position : std::exchange(m_restored, {})) {
+        if (position < length && SendScintilla(SCI_GETCHARAT, ulong(position)) == '\n') {
+            at.push_back(position);
+        }
+    }
+    markScreenBreaks(at);
+}
+
 void TextBox::resetScrollWidth() {
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETXOFFSET, 0UL);
@@ -341,18 +538,22 @@ void TextBox::setDocumentState() {
 }
 
 QString TextBox::text() const {
-    const long length = SendScintilla(SCI_GETLENGTH);
-    const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
-    return QString::fromUtf8(bytes, length);
+    return QString::fromUtf8(bytesInPlace());
 }
 
 QByteArray TextBox::bytes() const {
     const long length = SendScintilla(SCI_GETLENGTH);
+    if (m_screenBreaks) {
+        return withoutScreenBreaks(0, length);
+    }
     return QByteArray(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)), length);
 }
 
 QByteArray TextBox::bytesInPlace() const {
     const long length = SendScintilla(SCI_GETLENGTH);
+    if (m_screenBreaks) {
+        return withoutScreenBreaks(0, length);
+    }
     return QByteArray::fromRawData(static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER)),
                                    length);
 }
@@ -369,8 +570,9 @@ qsizetype TextBox::paragraphs() const {
 
 void TextBox::setText(const QString& text) {
     cancelLoad();
-    const QByteArray bytes = withLineEnds(text);
-    SendScintilla(SCI_SETTEXT, bytes.constData());
+    SendScintilla(SCI_CLEARALL);
+    forgetScreenBreaks();
+    insertBroken(0, withLineEnds(text));
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     resetScrollWidth();
 }
@@ -381,13 +583,13 @@ void TextBox::makeEmpty() {
         SendScintilla(SCI_CLEARALL);
         SendScintilla(SCI_EMPTYUNDOBUFFER);
     }
+    forgetScreenBreaks();
     resetScrollWidth();
 }
 
 void TextBox::appendText(const QString& text) {
     cancelLoad();
-    const QByteArray bytes = withLineEnds(text);
-    SendScintilla(SCI_APPENDTEXT, ulong(bytes.size()), bytes.constData());
+    insertBroken(SendScintilla(SCI_GETLENGTH), withLineEnds(text));
 }
 
 void TextBox::showFile(const QString& path, Done done) {
@@ -436,6 +638,8 @@ void TextBox::adopt(Job& job) {
     // The view holds the document now; the loader's reference goes.
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, loaded);
     setDocumentState();
+    forgetScreenBreaks();
+    markScreenBreaks(job.screenBreaks);
     resetScrollWidth();
 }
 

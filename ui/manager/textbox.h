@@ -57,6 +57,9 @@ public:
     void setBusy(bool busy);
     // The context menu of a plain text box, in Qt's own (translated) words.
     QMenu* createContextMenu();
+    // Both leave out the breaks made on screen only.
+    void copy() override;
+    void cut() override;
 
 protected:
     // Tab and Shift+Tab move the focus, Ctrl+Tab types a tab.
@@ -70,6 +73,25 @@ private:
     void bindKeys();
     // The horizontal range follows the text shown, not the widest line ever shown.
     void resetScrollWidth();
+    // Over-long lines are broken on screen by an LF that the text does not hold. Such breaks
+    // carry a mark of their own and are left out wherever the text leaves the box.
+    void markScreenBreaks(const std::vector<qsizetype>& at);
+    std::vector<qsizetype> screenBreaksIn(qsizetype from, qsizetype to) const;
+    QByteArray withoutScreenBreaks(qsizetype from, qsizetype to) const;
+    // Puts text in at a place, with its over-long lines broken on screen.
+    void insertBroken(qsizetype at, const QByteArray& bytes);
+    // An undo or redo brings back the text a deletion took; its breaks get their mark again.
+    void changing(int position, int type, int length);
+    void remarkRestored();
+    void forgetScreenBreaks();
+    bool m_screenBreaks = false;
+    struct Removed {
+        qsizetype position;
+        qsizetype length;
+        std::vector<qsizetype> breaks; // relative to position
+    };
+    std::vector<Removed> m_removed;
+    std::vector<qsizetype> m_restored;
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);

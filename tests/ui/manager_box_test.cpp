@@ -3,6 +3,7 @@
 #include "tests/ui/managerfixture.h"
 #include "ui/lists/dirlistbox.h"
 
+#include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
@@ -105,6 +106,55 @@ TEST_F(KeysTest, ReturnPressesTheFocusedButtonEscapeCancelsRenamingAndTheScrollR
     pressKey(f.Befehl12, Qt::Key_Return, u"\r"_s);
     EXPECT_FALSE(f.Frame3D7->isVisible());
     EXPECT_EQ(file(u"kurz.txt"_s), "kurz\r\n");
+}
+
+TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
+    QByteArray line;
+    for (int i = 0; i < 700; ++i) {
+        line += "wort ";
+    }
+    for (int i = 0; i < 1500; ++i) {
+        line += "\xc3\xa4"; // ä, without blanks
+    }
+    const QByteArray content = line + "\r\nkurz\r\n";
+    put(u"lang.txt"_s, content);
+    put(u"clipbrd.dat"_s, "x\r\n");
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"lang.txt"_s));
+    const auto send = [box](unsigned msg, unsigned long w = 0, long l = 0) {
+        return box->SendScintilla(msg, w, l);
+    };
+    const long lines = send(QsciScintillaBase::SCI_GETLINECOUNT);
+    EXPECT_GE(lines, 7);
+    for (long l = 0; l < lines; ++l) {
+        EXPECT_LE(send(QsciScintillaBase::SCI_LINELENGTH, l), 1002) << l;
+    }
+    // Breaks go after a blank, or between characters.
+    EXPECT_EQ(send(QsciScintillaBase::SCI_GETCHARAT, send(QsciScintillaBase::SCI_GETLINEENDPOSITION, 0) - 1),
+              ' ');
+    EXPECT_EQ(box->text().toUtf8(), content);
+
+    // Copying takes the text without the breaks; deleting across one and undoing brings the
+    // same text back.
+    pressKey(box, Qt::Key_A, u"\x01"_s, kCtrl);
+    pressKey(box, Qt::Key_C, u"\x03"_s, kCtrl);
+    EXPECT_EQ(QApplication::clipboard()->text().toUtf8(), content);
+    const long firstBreak = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, 0);
+    send(QsciScintillaBase::SCI_SETSEL, firstBreak - 10, firstBreak + 10);
+    pressKey(box, Qt::Key_Delete);
+    EXPECT_EQ(box->text().toUtf8(), QByteArray(content).remove(firstBreak - 10, 19));
+    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    settle();
+    EXPECT_EQ(box->text().toUtf8(), content);
+
+    // Typed at a break, the text goes into the line; saved, the file holds just that.
+    send(QsciScintillaBase::SCI_GOTOPOS, firstBreak);
+    typeText(box, u"X"_s);
+    const QByteArray typed = QByteArray(content).insert(firstBreak, 'X');
+    EXPECT_EQ(box->text().toUtf8(), typed);
+    f.Befehl2->click();
+    EXPECT_EQ(file(u"lang.txt"_s), typed);
 }
 
 TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannotOpen) {
