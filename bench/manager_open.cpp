@@ -175,6 +175,28 @@ int runCase(qsizetype megabytes, qsizetype longLine) {
     meter.run(100);
     const qint64 scrollStall = meter.longest;
 
+    // Find a word near the end, from the start, with and without case.
+    TextBox* box = form5->Text3;
+    const long markAt = box->SendScintilla(QsciScintillaBase::SCI_GETLENGTH) - 100;
+    box->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, ulong(markAt), "Zielmarke");
+    for (const bool matchCase : {true, false}) {
+        box->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
+        meter.start();
+        QElapsedTimer searchClock;
+        searchClock.start();
+        box->find(u"Zielmarke"_s, matchCase, true);
+        meter.tick();
+        while (box->searching()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        const bool found = box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART) == markAt;
+        std::printf("%4lld MB: find near the end (%s) %lld ms, longest stall %lld ms%s\n",
+                    static_cast<long long>(megabytes), matchCase ? "case" : "no case",
+                    static_cast<long long>(searchClock.elapsed()), static_cast<long long>(meter.longest),
+                    found ? "" : " (NOT FOUND)");
+    }
+    box->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, ulong(markAt), 9L);
+
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_DOCUMENTSTART);
     form5->Text3->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 1UL, "x");
     clock.restart();

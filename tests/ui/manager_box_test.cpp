@@ -2,6 +2,7 @@
 // and Return and Escape in the manager's panels.
 #include "tests/ui/managerfixture.h"
 #include "ui/lists/dirlistbox.h"
+#include "ui/manager/finddialog.h"
 
 #include <QClipboard>
 #include <QHeaderView>
@@ -155,6 +156,69 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     EXPECT_EQ(box->text().toUtf8(), typed);
     f.Befehl2->click();
     EXPECT_EQ(file(u"lang.txt"_s), typed);
+}
+
+TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNothing) {
+    QByteArray line;
+    for (int i = 0; i < 600; ++i) {
+        line += QByteArray::number(10000 + i) + ' ';
+    }
+    const QByteArray head = "eins Ziel zwei\r\nziel drei\r\n";
+    put(u"clipbrd.dat"_s, head + line + "\r\n");
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    auto* find = f.findChild<FindDialog*>();
+    ASSERT_TRUE(find);
+    const auto selection = [box] {
+        return std::pair(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART),
+                         box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND));
+    };
+    const auto done = [&] {
+        while (box->searching()) {
+            QCoreApplication::processEvents();
+        }
+    };
+
+    pressKey(box, Qt::Key_F, u"\x06"_s, kCtrl);
+    ASSERT_TRUE(find->isVisible());
+    EXPECT_EQ(find->windowTitle(), u"Suchen"_s);
+    EXPECT_FALSE(find->FindNext->isEnabled());
+    typeText(find->What, u"ziel"_s);
+    pressKey(find->What, Qt::Key_Return, u"\r"_s);
+    done();
+    EXPECT_EQ(selection(), std::pair(5L, 9L));
+    pressKey(box, Qt::Key_F3);
+    done();
+    EXPECT_EQ(selection(), std::pair(16L, 20L));
+    EXPECT_TRUE(shown().isEmpty());
+    pressKey(box, Qt::Key_F3);
+    done();
+    EXPECT_EQ(selection(), std::pair(5L, 9L));
+    EXPECT_EQ(said(),
+              std::pair(u"Ende des Textes erreicht, die Suche ging am Anfang weiter."_s, Icon::Information));
+    pressKey(box, Qt::Key_F3, {}, kShift);
+    done();
+    EXPECT_EQ(selection(), std::pair(16L, 20L));
+    EXPECT_EQ(said().first, u"Anfang des Textes erreicht, die Suche ging am Ende weiter."_s);
+
+    // Case counts when asked; nothing found is said.
+    find->MatchCase->setChecked(true);
+    find->What->setText(u"ZIEL"_s);
+    find->FindNext->click();
+    done();
+    EXPECT_EQ(said().first, u"„ZIEL“ wurde nicht gefunden."_s);
+    EXPECT_EQ(selection(), std::pair(16L, 20L));
+
+    // A match across a break made on screen only.
+    const long lineBreak = box->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, 2);
+    const long inText = lineBreak - long(head.size());
+    find->What->setText(QString::fromLatin1(line.mid(inText - 6, 11)));
+    find->FindNext->click();
+    done();
+    EXPECT_EQ(selection(), std::pair(lineBreak - 6, lineBreak + 6));
+
+    pressKey(find->What, Qt::Key_Escape);
+    EXPECT_FALSE(find->isVisible());
 }
 
 TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannotOpen) {

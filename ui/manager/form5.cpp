@@ -12,6 +12,7 @@
 #include "ui/lists/drivelistbox.h"
 #include "ui/lists/filelistbox.h"
 #include "ui/main/widgets.h"
+#include "ui/manager/finddialog.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
 
@@ -81,6 +82,9 @@ void Form5::buildControls() {
     verdana.setPointSizeF(8.25);
     verdana.setBold(true);
     Text3->setLook(verdana);
+    // Ctrl+F in the box opens it; a window of its own, so the manager's layout stays as it is.
+    new FindDialog(
+        Text3, [this](const QString& line) { say(MessageBoxes::Icon::Information, line); }, this);
 
     Frame3D4 = control<Panel>(this, u"Frame3D4", 195, 5475, 9075, 645, QColor(Qt::black));
     Befehl1 = button(Frame3D4, u"Befehl1", u"<<<  Zurück"_s, 90, 105, 1605, 375, &Form5::Befehl1_Click);

@@ -61,6 +61,20 @@ public:
     void copy() override;
     void cut() override;
 
+    // Looks for a text from the caret on, forward or backward, round the end if need be; a
+    // large text is searched piece by piece between events, so the window stays answering.
+    // The match found is selected; searched() tells how it went. A change of the text or a
+    // new search ends the one under way without a word.
+    enum class Found { Match, AfterWrap, None };
+    void find(const QString& what, bool matchCase, bool forward);
+    bool searching() const { return m_search != nullptr; }
+
+signals:
+    // Ctrl+F, and F3 or Shift+F3, typed in the box.
+    void findAsked();
+    void findNextAsked(bool forward);
+    void searched(TextBox::Found found);
+
 protected:
     // Tab and Shift+Tab move the focus, Ctrl+Tab types a tab.
     bool event(QEvent* event) override;
@@ -92,6 +106,11 @@ private:
     };
     std::vector<Removed> m_removed;
     std::vector<qsizetype> m_restored;
+    struct Search;
+    std::unique_ptr<Search> m_search;
+    void searchStep();
+    // Where a position of the text without screen breaks lies in the box.
+    static qsizetype boxPosition(qsizetype from, qsizetype clean, const std::vector<qsizetype>& breaks);
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);
