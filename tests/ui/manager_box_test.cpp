@@ -156,6 +156,21 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     EXPECT_EQ(box->text().toUtf8(), typed);
     f.Befehl2->click();
     EXPECT_EQ(file(u"lang.txt"_s), typed);
+
+    // A long line pasted is broken on screen too, undone and redone whole.
+    QApplication::clipboard()->setText(QString(3000, u'ß') + u'\n');
+    send(QsciScintillaBase::SCI_DOCUMENTEND);
+    pressKey(box, Qt::Key_V, u"\x16"_s, kCtrl);
+    const QByteArray pasted = typed + QString(3000, u'ß').toUtf8() + "\r\n";
+    EXPECT_EQ(box->text().toUtf8(), pasted);
+    const long brokenLines = send(QsciScintillaBase::SCI_GETLINECOUNT);
+    EXPECT_GE(brokenLines, lines + 6);
+    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    EXPECT_EQ(box->text().toUtf8(), typed);
+    pressKey(box, Qt::Key_Y, u"\x19"_s, kCtrl);
+    settle();
+    EXPECT_EQ(box->text().toUtf8(), pasted);
+    EXPECT_EQ(send(QsciScintillaBase::SCI_GETLINECOUNT), brokenLines);
 }
 
 TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNothing) {

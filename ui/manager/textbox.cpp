@@ -302,9 +302,9 @@ void TextBox::bindKeys() {
         bind(m.key, ctrl, m.ctrlPlain);
         bind(m.key, ctrlShift, m.ctrlExtend);
     }
-    // Copy and cut are the box's own (event), for the breaks on screen.
+    // Copy, cut and paste are the box's own (event), for the breaks on screen.
     static constexpr std::pair<int, int> ctrlLetters[] = {
-        {'A', SCI_SELECTALL}, {'V', SCI_PASTE}, {'Z', SCI_UNDO}, {'Y', SCI_REDO}};
+        {'A', SCI_SELECTALL}, {'Z', SCI_UNDO}, {'Y', SCI_REDO}};
     for (const auto& [letter, command] : ctrlLetters) {
         bind(letter, ctrl, command);
     }
@@ -313,8 +313,6 @@ void TextBox::bindKeys() {
     bind(SCK_BACK, shift, SCI_DELETEBACK);
     bind(SCK_RETURN, none, SCI_NEWLINE);
     bind(SCK_RETURN, shift, SCI_NEWLINE);
-    // The older paste key of the same text box.
-    bind(SCK_INSERT, shift, SCI_PASTE);
 }
 
 bool TextBox::event(QEvent* event) {
@@ -332,6 +330,11 @@ bool TextBox::event(QEvent* event) {
         if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_C) ||
             combo == QKeyCombination(Qt::ControlModifier, Qt::Key_Insert)) {
             copy();
+            return true;
+        }
+        if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_V) ||
+            combo == QKeyCombination(Qt::ShiftModifier, Qt::Key_Insert)) {
+            paste();
             return true;
         }
         if (combo == QKeyCombination(Qt::ControlModifier, Qt::Key_X) ||
@@ -418,6 +421,25 @@ void TextBox::cut() {
     }
     copy();
     removeSelectedText();
+}
+
+void TextBox::paste() {
+    if (isReadOnly()) {
+        return;
+    }
+    QString text = QApplication::clipboard()->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    // Every line end a pasted text brings becomes CR LF, as the editor's own paste makes it.
+    text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_REPLACESEL, "");
+    const qsizetype at = SendScintilla(SCI_GETCURRENTPOS);
+    const qsizetype before = SendScintilla(SCI_GETLENGTH);
+    insertBroken(at, text.toUtf8());
+    SendScintilla(SCI_GOTOPOS, ulong(at + SendScintilla(SCI_GETLENGTH) - before));
+    SendScintilla(SCI_ENDUNDOACTION);
 }
 
 void TextBox::markScreenBreaks(const std::vector<qsizetype>& at) {

@@ -60,6 +60,8 @@ public:
     // Both leave out the breaks made on screen only.
     void copy() override;
     void cut() override;
+    // Over-long lines pasted are broken on screen like those of a file shown.
+    void paste() override;
 
     // Looks for a text from the caret on, forward or backward, round the end if need be; a
     // large text is searched piece by piece between events, so the window stays answering.
