@@ -82,9 +82,9 @@ template <typename Sink> bool feedByLineRules(QByteArrayView in, Sink&& sink) {
 // Lines longer than this are broken on screen: the editor measures a line whole before it
 // draws any of it, about a millisecond per thousand bytes, so a screenful of such lines stays
 // within a few dozen milliseconds however long the line in the file is.
-constexpr qsizetype kScreenLine = 1000;
+constexpr qsizetype kScreenLine = 500;
 // A break goes after a blank within this many bytes before the limit, where there is one.
-constexpr qsizetype kBlankReach = 250;
+constexpr qsizetype kBlankReach = 100;
 // The editor's mark for such breaks.
 constexpr int kScreenBreak = 20;
 
