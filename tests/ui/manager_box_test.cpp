@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTreeWidgetItemIterator>
 #include <QWheelEvent>
@@ -171,6 +172,18 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     settle();
     EXPECT_EQ(box->text().toUtf8(), pasted);
     EXPECT_EQ(send(QsciScintillaBase::SCI_GETLINECOUNT), brokenLines);
+
+    // So is a long line dropped from elsewhere, selected as dropped.
+    send(QsciScintillaBase::SCI_DOCUMENTSTART);
+    QMimeData dropped;
+    dropped.setText(QString(1200, u'q'));
+    QDragEnterEvent enter(QPoint(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(box->viewport(), &enter);
+    QDropEvent drop(QPointF(1, 1), Qt::CopyAction, &dropped, Qt::LeftButton, {});
+    QApplication::sendEvent(box->viewport(), &drop);
+    EXPECT_EQ(box->text().toUtf8(), QByteArray(1200, 'q') + pasted);
+    EXPECT_EQ(send(QsciScintillaBase::SCI_GETLINECOUNT), brokenLines + 2);
+    EXPECT_EQ(send(QsciScintillaBase::SCI_GETSELECTIONEND), 1202);
 }
 
 TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNothing) {

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QThread>
 #include <QWheelEvent>
 
@@ -403,43 +405,55 @@ void TextBox::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-void TextBox::copy() {
-    if (!m_screenBreaks) {
-        QsciScintilla::copy();
-        return;
-    }
-    const qsizetype from = SendScintilla(SCI_GETSELECTIONSTART);
-    const qsizetype to = SendScintilla(SCI_GETSELECTIONEND);
-    if (from < to) {
-        QApplication::clipboard()->setText(QString::fromUtf8(withoutScreenBreaks(from, to)));
-    }
-}
-
-void TextBox::cut() {
-    if (isReadOnly() || !hasSelectedText()) {
-        return;
-    }
-    copy();
-    removeSelectedText();
-}
-
 void TextBox::paste() {
-    if (isReadOnly()) {
+    breakingInserts([this] { QsciScintilla::paste(); });
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        breakingInserts([this, event] { QsciScintilla::mousePressEvent(event); });
         return;
     }
-    QString text = QApplication::clipboard()->text();
-    if (text.isEmpty()) {
-        return;
-    }
-    // Every line end a pasted text brings becomes CR LF, as the editor's own paste makes it.
-    text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
+    QsciScintilla::mousePressEvent(event);
+}
+
+void TextBox::dropEvent(QDropEvent* event) {
+    breakingInserts([this, event] { QsciScintilla::dropEvent(event); });
+}
+
+void TextBox::breakingInserts(const std::function<void()>& insert) {
     SendScintilla(SCI_BEGINUNDOACTION);
-    SendScintilla(SCI_REPLACESEL, "");
-    const qsizetype at = SendScintilla(SCI_GETCURRENTPOS);
-    const qsizetype before = SendScintilla(SCI_GETLENGTH);
-    insertBroken(at, text.toUtf8());
-    SendScintilla(SCI_GOTOPOS, ulong(at + SendScintilla(SCI_GETLENGTH) - before));
+    m_inserts.emplace();
+    insert();
+    const auto inserts = *std::exchange(m_inserts, std::nullopt);
+    // The editor selects a drop and puts the caret after a paste; both move with the breaks.
+    qsizetype anchor = SendScintilla(SCI_GETANCHOR);
+    qsizetype caret = SendScintilla(SCI_GETCURRENTPOS);
+    for (auto it = inserts.rbegin(); it != inserts.rend(); ++it) {
+        const auto [at, length] = *it;
+        const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+        const qsizetype added = insertBroken(at, QByteArray(bytes + at, length), length);
+        anchor += anchor >= at + length ? added : 0;
+        caret += caret >= at + length ? added : 0;
+    }
+    if (!inserts.empty()) {
+        SendScintilla(SCI_SETSEL, ulong(anchor), long(caret));
+    }
     SendScintilla(SCI_ENDUNDOACTION);
+}
+
+QMimeData* TextBox::toMimeData(const QByteArray& text, bool rectangular) const {
+    // The editor hands over the selected bytes as they lie in the box, breaks and all.
+    if (m_screenBreaks && !rectangular && SendScintilla(SCI_GETSELECTIONS) == 1) {
+        const qsizetype from = SendScintilla(SCI_GETSELECTIONSTART);
+        const qsizetype to = SendScintilla(SCI_GETSELECTIONEND);
+        const auto* bytes = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+        if (to - from == text.size() &&
+            std::memcmp(bytes + from, text.constData(), size_t(text.size())) == 0) {
+            return QsciScintilla::toMimeData(withoutScreenBreaks(from, to), false);
+        }
+    }
+    return QsciScintilla::toMimeData(text, rectangular);
 }
 
 void TextBox::markScreenBreaks(const std::vector<qsizetype>& at) {
@@ -483,19 +497,29 @@ QByteArray TextBox::withoutScreenBreaks(qsizetype from, qsizetype to) const {
     return out;
 }
 
-void TextBox::insertBroken(qsizetype at, const QByteArray& bytes) {
+qsizetype TextBox::insertBroken(qsizetype at, const QByteArray& bytes, qsizetype replacing) {
     const qsizetype line = SendScintilla(SCI_LINEFROMPOSITION, ulong(at));
     ScreenBreaker breaker(at, at - qsizetype(SendScintilla(SCI_POSITIONFROMLINE, ulong(line))));
     QByteArray broken;
+    broken.reserve(bytes.size() + bytes.size() / kScreenLine + 1);
     breaker.feed(bytes, [&broken](QByteArrayView piece) {
         broken.append(piece);
         return true;
     });
-    SendScintilla(SCI_INSERTTEXT, ulong(at), broken.constData());
+    if (replacing > 0 && breaker.breaks.empty()) {
+        return 0;
+    }
+    // With its length, so that a NUL in the text does not end it.
+    SendScintilla(SCI_SETTARGETRANGE, ulong(at), long(at + replacing));
+    SendScintilla(SCI_REPLACETARGET, ulong(broken.size()), broken.constData());
     markScreenBreaks(breaker.breaks);
+    return broken.size() - replacing;
 }
 
 void TextBox::changing(int position, int type, int length) {
+    if (m_inserts && (type & SC_MOD_BEFOREINSERT)) {
+        m_inserts->emplace_back(position, length);
+    }
     if (!m_screenBreaks) {
         return;
     }

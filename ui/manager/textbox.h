@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The manager's text box. It holds its text in the files' form: every line ends in CR LF,
@@ -57,9 +58,6 @@ public:
     void setBusy(bool busy);
     // The context menu of a plain text box, in Qt's own (translated) words.
     QMenu* createContextMenu();
-    // Both leave out the breaks made on screen only.
-    void copy() override;
-    void cut() override;
     // Over-long lines pasted are broken on screen like those of a file shown.
     void paste() override;
 
@@ -83,6 +81,12 @@ protected:
     // The wheel scrolls, with Ctrl too: no zoom.
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // A middle-click paste and a drop break over-long lines as paste does.
+    void mousePressEvent(QMouseEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Whatever the editor hands out (clipboard, primary selection, drag) leaves out the breaks
+    // made on screen only.
+    QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
 
 private:
     // Only the keys of a plain text box.
@@ -94,8 +98,12 @@ private:
     void markScreenBreaks(const std::vector<qsizetype>& at);
     std::vector<qsizetype> screenBreaksIn(qsizetype from, qsizetype to) const;
     QByteArray withoutScreenBreaks(qsizetype from, qsizetype to) const;
-    // Puts text in at a place, with its over-long lines broken on screen.
-    void insertBroken(qsizetype at, const QByteArray& bytes);
+    // Puts text in at a place, with its over-long lines broken on screen; with replacing, the
+    // bytes already lie there whole and are replaced only if they need a break.
+    qsizetype insertBroken(qsizetype at, const QByteArray& bytes, qsizetype replacing = 0);
+    // Runs an insertion of the editor's own, then breaks what it put in, in one undo step.
+    void breakingInserts(const std::function<void()>& insert);
+    std::optional<std::vector<std::pair<qsizetype, qsizetype>>> m_inserts;
     // An undo or redo brings back the text a deletion took; its breaks get their mark again.
     void changing(int position, int type, int length);
     void remarkRestored();
