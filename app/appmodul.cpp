@@ -79,9 +79,6 @@ Settings LoadSettings(AppState& state) {
     if (!DirExists(state.SavePath)) {
         CreatePath(state.SavePath);
     }
-    // What a crash in the middle of storing left behind.
-    SafeFile::recoverAppend(state.SavePath + u"clipbrd.dat"_s);
-    SafeFile::removeLeftovers(state.SavePath);
     const QString line = ReadIniString(state.AppTitle, u"Trennzeichen"_s, state.IniFile, QString());
     state.Trennzeichen = line.isEmpty() ? kTilde49 : line;
     state.TrennBlock = u"\r\n"_s + state.Trennzeichen + u"\r\n"_s;

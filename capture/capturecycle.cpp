@@ -5,6 +5,7 @@
 #include "capture/captureview.h"
 #include "platform/platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -13,8 +14,8 @@ using namespace Qt::StringLiterals;
 CaptureCycle::CaptureCycle(AppState& state, Platform& platform, CaptureView& view, QObject* parent)
     : QObject(parent), m_state(state), m_platform(platform), m_view(view), m_sound(*platform.sound) {
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
-    m_queue.prepare = [this](Piece& piece) { prepare(piece); };
-    connect(&m_queue, &PieceQueue::written, this, &CaptureCycle::written);
+    m_store.prepare = [this](Piece& piece) { prepare(piece); };
+    connect(&m_store, &CollectionStore::written, this, &CaptureCycle::written);
     // A snapshot the desktop refuses later: the request stays pending, as for one that is late.
     m_platform.desktop->onSnapshotFailed = [this](const QString& why) { m_view.setHint(why); };
 }
@@ -128,7 +129,7 @@ void CaptureCycle::Zeit1_Timer() {
         m_state.BlinkPhase = 1;
     }
     // A piece that could not be written is tried again, still ahead of all later ones.
-    m_queue.retry();
+    m_store.retry();
     captureStep(true);
 }
 
@@ -207,6 +208,18 @@ void CaptureCycle::prepare(Piece& piece) {
     case Piece::Kind::Collection:
         break;
     }
+}
+
+QString CaptureCycle::storedWhere(const Piece& piece, const WriteResult& result) {
+    QString where;
+    if (piece.followed) {
+        // It waited, and the user chose another collection directory meanwhile.
+        where += u" (wartete, jetzt in "_s + QDir::toNativeSeparators(piece.dir) + u')';
+    }
+    if (result.unguarded) {
+        where += u" - Absturzschutz in diesem Verzeichnis aus (.CLIPBRD.DAT.LEN ist fremd)"_s;
+    }
+    return where;
 }
 
 void CaptureCycle::written(const Piece& piece, const WriteResult& result) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/piecequeue.h"
 #include "capture/soundqueue.h"
 #include "platform/clipboard.h"
+#include "storage/collectionstore.h"
 
 #include <QImage>
 #include <QObject>
@@ -36,7 +36,7 @@ public:
     ~CaptureCycle() override;
 
     void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
-    PieceQueue& queue() { return m_queue; }
+    CollectionStore& store() { return m_store; }
     SoundQueue& sound() { return m_sound; }
 
     void Zeit1_Timer();
@@ -68,12 +68,14 @@ private:
     void textWritten(const Piece& piece, const WriteResult& result);
     void pictureWritten(const Piece& piece, const WriteResult& result);
     void showText(const QString& text, bool showEnd);
+    // What the hint adds about where a piece went and how.
+    static QString storedWhere(const Piece& piece, const WriteResult& result);
     void showCountersStep();
 
     AppState& m_state;
     Platform& m_platform;
     CaptureView& m_view;
-    PieceQueue m_queue;
+    CollectionStore m_store;
     SoundQueue m_sound;
 
     // Cache of the clipboard as of change counter m_count.

@@ -73,7 +73,7 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
         piece.prefix = u"scr"_s;
     }
     piece.clipCount = m_count;
-    m_queue.enqueue(std::move(piece));
+    m_store.enqueue(std::move(piece));
     // The clipboard is cleared once the picture is on the disk.
     return Next::Counters;
 }
@@ -88,13 +88,14 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
     }
     // The sound confirms a picture that is on disk.
     PlayCaptureSignal(m_view.soundOption(), m_sound);
+    const QString where = storedWhere(piece, result);
     if (metafile) {
-        m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper());
+        m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper() + where);
     } else if (!piece.prefix.isEmpty()) {
-        m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper());
+        m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper() + where);
         m_state.ScreenshotPending = 0;
     } else {
-        m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper());
+        m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper() + where);
     }
     m_noticeCount = ~quint64(0);
     // Only the picture itself leaves the clipboard, not what was copied after it.

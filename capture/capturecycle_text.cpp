@@ -51,7 +51,7 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         piece.ending = m_view.separatorOption() ? m_state.TrennBlock : u"\r\n"_s;
     }
     piece.clipCount = m_count;
-    m_queue.enqueue(std::move(piece));
+    m_store.enqueue(std::move(piece));
     return Next::EndTick;
 }
 
@@ -77,12 +77,13 @@ void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
         }
         showText(m_state.CapturedText, true);
         m_text1Count = ~quint64(0);
-        m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+        m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s + storedWhere(piece, result));
     } else {
         showText(piece.text, false);
         // The box shows the clipboard text as the next tick would: it need not show it again.
         m_text1Count = piece.clipCount == m_count ? m_count : ~quint64(0);
-        m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper());
+        m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper() +
+                       storedWhere(piece, result));
     }
     m_noticeCount = ~quint64(0);
     PlayCaptureSignal(m_view.soundOption(), m_sound);

@@ -41,7 +41,7 @@ bool AppFixture::useSmallDisk() {
     }
     m_small = dir;
     m_state.SavePath = dir;
-    m_form1->setFileListPath(dir);
+    m_form1->setCollectionPath(dir);
     return true;
 }
 
@@ -72,7 +72,7 @@ void AppFixture::settleCapture() {
     CaptureCycle& cycle = m_form1->cycle();
     QElapsedTimer waited;
     waited.start();
-    while (!cycle.queue().idle() && waited.elapsed() < 10000) {
+    while (!cycle.store().idle() && waited.elapsed() < 10000) {
         QThread::msleep(1);
         QCoreApplication::processEvents();
     }

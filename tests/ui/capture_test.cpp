@@ -1,9 +1,12 @@
 #include "tests/support/fixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -273,6 +276,40 @@ TEST_F(CaptureTest, AFailedWriteIsReportedKeptFromClosingAndRetriedLaterAheadOfL
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
 }
 
+TEST_F(CaptureTest, ARefusedCollectionFileHoldsUpNoOtherFileAndWaitingPiecesFollowANewDirectory) {
+    m_form1->Check1->setChecked(false);
+    // A named pipe stands where the collection file belongs: its pieces wait.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files() + u"clipbrd.dat"_s).constData(), 0600), 0);
+    copy(u"A"_s);
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
+    // Single files and pictures go on meanwhile.
+    m_form1->Option3D2_Click();
+    copy(u"B"_s);
+    EXPECT_EQ(readFile(files() + u"00.txt"_s), "B\r\n");
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    m_fake->clipboard.setImage(image);
+    settleCapture();
+    EXPECT_TRUE(QFileInfo(files() + u"00.bmp"_s).size() > 0);
+    m_form1->Option3D1_Click();
+    copy(u"C"_s);
+    tick();
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
+
+    // The user chooses another collection directory: what waits goes there, in order, ahead
+    // of what is copied next, and the hint says where.
+    const QString other = m_dir.path() + u"/anderswo/"_s;
+    ASSERT_TRUE(QDir().mkpath(other));
+    m_state.SavePath = other;
+    m_form1->Browser_PathChosen();
+    settleCapture();
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt! (wartete, jetzt in "_s + other + u')');
+    copy(u"D"_s);
+    EXPECT_EQ(readFile(other + u"clipbrd.dat"_s), "A\r\n\r\nC\r\n\r\nD\r\n\r\n");
+    EXPECT_TRUE(m_form1->close());
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
+}
+
 TEST_F(CaptureTest, HugeTextIsShownShortenedAndAnUnchangedClipboardIsNotReadAgain) {
     const QString huge(CaptureCycle::kMaxShown * 3, u'h');
     copy(huge);
@@ -348,12 +385,12 @@ public:
 
 TEST_F(CaptureTest, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
     m_form1->Check1->setChecked(false);
-    m_form1->cycle().queue().setWriter(std::make_unique<SlowWriter>());
+    m_form1->cycle().store().setWriter(std::make_unique<SlowWriter>());
     m_fake->sound.onPlay = [] { QThread::msleep(2000); };
     // What is on the disk as each piece is reported written, and confirmed.
     QList<QByteArray> onDisk;
     QStringList hints;
-    QObject::connect(&m_form1->cycle().queue(), &PieceQueue::written, [&] {
+    QObject::connect(&m_form1->cycle().store(), &CollectionStore::written, [&] {
         onDisk << dat();
         hints << hint();
     });

@@ -228,7 +228,7 @@ void Form1::buildControls() {
 }
 
 void Form1::Form1_Form_Load() {
-    setFileListPath(m_state.SavePath);
+    setCollectionPath(m_state.SavePath);
     CenterForm(*this);
     RightAlignMenuItem(*this, 2, u"\\/"_s);
     showCounters();
@@ -259,7 +259,9 @@ void Form1::Form1_Form_Unload() {
     }
 }
 
-void Form1::setFileListPath(const QString& path) {
+void Form1::setCollectionPath(const QString& path) {
+    // Pieces still waiting to be written follow the directory.
+    m_cycle->store().setDirectory(path);
     Datei1.setPath(path);
     Datei2.setPath(path);
     Datei3.setPath(path);

@@ -53,7 +53,8 @@ public:
     // re-reads the directory first.
     void showCounters();
     void refreshFileLists();
-    void setFileListPath(const QString& path);
+    // The collection directory, set or changed: the file lists and the store follow it.
+    void setCollectionPath(const QString& path);
     void setHint(const QString& text) override;
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;

@@ -110,14 +110,14 @@ void Form1::endSession() {
 bool Form1::mayClose() {
     // Pieces copied just before closing are written first; one that cannot be written is
     // not dropped without the user's word.
-    const qsizetype left = m_cycle->queue().finish(5000);
+    const qsizetype left = m_cycle->store().finish(5000);
     if (left == 0 || m_sessionEnding) {
         return true;
     }
     const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden"_s
                                    : u"%1 kopierte Inhalte konnten nicht gespeichert werden"_s.arg(left);
     const QString text = u"%1 (%2).\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s.arg(
-        what, m_cycle->queue().lastError());
+        what, m_cycle->store().lastError());
     return m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo,
                                      text, m_state.AppTitle) == MessageBoxes::Answer::Yes;
 }

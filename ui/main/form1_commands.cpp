@@ -86,7 +86,7 @@ void Form1::mnuSammel_Click() {
 }
 
 void Form1::Browser_PathChosen() {
-    setFileListPath(m_state.SavePath);
+    setCollectionPath(m_state.SavePath);
     showCounters();
 }
 
