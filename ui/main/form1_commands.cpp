@@ -1,6 +1,7 @@
 // Form1: the menu commands and the saved-data buttons, and the windows they open.
 #include "app/appstate.h"
 #include "app/commands.h"
+#include "capture/capturecycle.h"
 #include "platform/platform.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
@@ -109,7 +110,7 @@ void Form1::Befehl4_Click() {
     hide();
     // Monitoring goes on meanwhile; captures land in the files the manager shows.
     if (!m_form5) {
-        m_form5 = new Form5(m_state, m_platform);
+        m_form5 = new Form5(m_state, m_platform, m_cycle->store());
         connect(m_form5, &Form5::left, this, &Form1::form5_Left);
     }
     Form5& form5 = *m_form5;
