@@ -344,6 +344,11 @@ void Form1::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
+        // Termination while the question was open has done the rest already.
+        if (m_unloaded) {
+            event->accept();
+            return;
+        }
         m_unloaded = true;
         Form1_Form_Unload();
         event->accept();

@@ -59,7 +59,12 @@ public:
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;
     // Closes without questions: the desktop session ends or the program is terminated.
+    // Termination or the end of the session: writes what it can, saves the settings and
+    // ends the program, within kLastResortSeconds, also while a question is open.
     void endSession();
+    // How long closing waits for pieces still being written, and termination at most.
+    static constexpr int kClosingBudgetMs = 5000;
+    static constexpr int kEndingBudgetMs = 2500;
     void focusSink() override;
 
     // The capture's view of the window.

@@ -4,10 +4,12 @@
 #include "capture/capturecycle.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/sessionend.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -103,15 +105,24 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::endSession() {
-    m_sessionEnding = true;
-    close();
+    // Nobody is there to answer a question: what can be written within the time is written,
+    // the settings are saved, and every event loop ends, a message box's own included (it
+    // answers "No"). A second request while this runs finds the work done and only ends the
+    // loops again.
+    if (!std::exchange(m_sessionEnding, true) && !m_unloaded) {
+        m_unloaded = true;
+        m_cycle->store().finish(kEndingBudgetMs);
+        Form1_Form_Unload();
+        emit unloaded();
+    }
+    QCoreApplication::exit(0);
 }
 
 bool Form1::mayClose() {
     // Pieces copied just before closing are written first; one that cannot be written is
-    // not dropped without the user's word.
-    const qsizetype left = m_cycle->store().finish(5000);
-    if (left == 0 || m_sessionEnding) {
+    // not dropped without the user's word, unless termination was asked for meanwhile.
+    const qsizetype left = m_cycle->store().finish(kClosingBudgetMs, terminationRequested);
+    if (left == 0 || m_sessionEnding || terminationRequested()) {
         return true;
     }
     const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden"_s
