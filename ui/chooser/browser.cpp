@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "platform/platform.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -11,6 +11,7 @@
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -15,6 +15,7 @@
 #include "ui/main/widgets.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QCloseEvent>
 #include <QDir>

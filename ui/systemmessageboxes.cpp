@@ -1,4 +1,4 @@
-#include "platform/systemmessageboxes.h"
+#include "ui/systemmessageboxes.h"
 
 #include "platform/sessionend.h"
 
