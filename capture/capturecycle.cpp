@@ -121,16 +121,21 @@ void CaptureCycle::showText(const QString& text, bool showEnd) {
 }
 
 void CaptureCycle::Zeit1_Timer() {
-    if (m_state.BlinkPhase == 1) {
+    if (m_blinkPhase == 1) {
         m_view.blink(m_state.AppTitle, m_state.BlinkColor2);
-        m_state.BlinkPhase = 0;
+        m_blinkPhase = 0;
     } else {
         m_view.blink(m_state.AppTitle + u"   A K T I V"_s, m_state.BlinkColor1);
-        m_state.BlinkPhase = 1;
+        m_blinkPhase = 1;
     }
     // A piece that could not be written is tried again, still ahead of all later ones.
     m_store.retry();
     captureStep(true);
+}
+
+void CaptureCycle::switched() {
+    m_blinkPhase = 0;
+    m_screenshotPending = false;
 }
 
 void CaptureCycle::captureStep(bool tick) {

@@ -47,6 +47,12 @@ public:
 
     void Command2_Click();
     void Timer1_Timer();
+    // Monitoring switched on or off: the blink starts anew and no snapshot is pending.
+    void switched();
+    bool screenshotPending() const { return m_screenshotPending; }
+    int screenshotTicks() const { return m_screenshotTicks; }
+    // The text last taken from the clipboard.
+    const QString& lastClipText() const { return m_lastClipText; }
 
     // What the text box shows of a text: collected text by its end (the newest pieces), a
     // single piece by its beginning; long lines cut.
@@ -98,4 +104,9 @@ private:
     qint64 m_shownImage = 0;
     bool m_stepPending = false;
     qsizetype m_maxTextBytes = kMaxTextBytes;
+    QString m_lastClipText;
+    int m_blinkPhase = 0;
+    // "Bildschirmfoto" was clicked: the next bitmap is the snapshot.
+    bool m_screenshotPending = false;
+    int m_screenshotTicks = 0;
 };

@@ -22,13 +22,13 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         m_text1Count = m_count;
     }
     // Same data, same size: no need to compare megabytes character by character.
-    const bool same = (text.constData() == m_state.LastClipText.constData() &&
-                       text.size() == m_state.LastClipText.size()) ||
-                      text == m_state.LastClipText;
+    const bool same =
+        (text.constData() == m_lastClipText.constData() && text.size() == m_lastClipText.size()) ||
+        text == m_lastClipText;
     if (same) {
         // The same text read anew (copied again): keep this copy, so that the ticks while it
         // stays compare by identity instead of character by character.
-        m_state.LastClipText = text;
+        m_lastClipText = text;
         return Next::EndTick;
     }
     const bool collect = m_view.collectOption();
@@ -41,7 +41,7 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         return Next::Counters;
     }
     // Taken: it is not taken again, whether its write succeeds at once or later.
-    m_state.LastClipText = work;
+    m_lastClipText = work;
     m_view.showArea(CaptureView::Area::Text);
     Piece piece;
     piece.kind = collect ? Piece::Kind::Collection : Piece::Kind::SingleText;

@@ -28,7 +28,7 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
     m_form1->Option3D1->setChecked(false);
     copy(u"weg"_s);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
-    EXPECT_TRUE(m_state.LastClipText.isEmpty());
+    EXPECT_TRUE(m_form1->cycle().lastClipText().isEmpty());
     // Empty text stores nothing and stays on the clipboard.
     m_form1->Option3D1->setChecked(true);
     copy(QString());
@@ -187,11 +187,11 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::yellow));
 
     copy(u"bleibt nicht"_s);
-    m_state.ScreenshotPending = 1;
+    m_form1->cycle().Command2_Click();
     m_form1->Befehl1_Click();
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
     expectStopped();
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_FALSE(m_form1->cycle().screenshotPending());
 
     // Starting again with "Nach Start minimieren" minimises the window.
     m_form1->Option3D3->setChecked(true);

@@ -281,7 +281,7 @@ void Form1::showCounters() {
 }
 
 bool Form1::monitoring() const {
-    return Befehl1->text() == u"S T O P"_s;
+    return m_monitoring;
 }
 
 void Form1::focusSink() {
@@ -289,10 +289,11 @@ void Form1::focusSink() {
 }
 
 void Form1::Befehl1_Click() {
-    m_state.BlinkPhase = 0;
+    m_cycle->switched();
     m_state.CapturedText.clear();
     m_cycle->clearClipboard();
-    if (Befehl1->text() == u"S T O P"_s) {
+    if (m_monitoring) {
+        m_monitoring = false;
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();
@@ -302,8 +303,8 @@ void Form1::Befehl1_Click() {
         Option3D3->setEnabled(true);
         setWindowTitle(m_state.AppTitle);
         setIndicatorColor(192);
-        m_state.ScreenshotPending = 0;
-    } else if (Befehl1->text() == u"S T A R T"_s) {
+    } else {
+        m_monitoring = true;
         setWindowTitle(QString());
         m_state.BlinkColor1 = 255;
         m_state.BlinkColor2 = 0;

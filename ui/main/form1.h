@@ -194,6 +194,8 @@ private:
     QHash<QObject*, std::function<void()>> m_hover;
     QHash<QObject*, std::function<void()>> m_click;
     bool m_unloaded = false;
+    // Monitoring on or off: the one place that says so.
+    bool m_monitoring = false;
     bool m_sessionEnding = false;
     bool m_toldNoBackgroundWatch = false;
 };

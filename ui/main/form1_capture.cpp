@@ -50,7 +50,7 @@ bool Form1::soundOption() const {
 }
 
 bool Form1::monitoringActive() const {
-    return Zeit1->isActive();
+    return m_monitoring;
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {

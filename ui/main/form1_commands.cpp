@@ -143,6 +143,7 @@ void Form1::Befehl3_Click() {
     if (monitoring()) {
         info(u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s);
         Befehl1->setEnabled(true);
+        m_monitoring = false;
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();
