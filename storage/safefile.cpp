@@ -411,8 +411,13 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile out(path);
     // Writing straight into the old file would leave it half written on a failure.
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    const auto failed = [&] {
+        // Profile and "Speichern" alike: one line with the file and the reason.
+        qCWarning(lcStore) << path << "not written:" << out.errorString();
         return false;
+    };
+    if (!out.open(QIODevice::WriteOnly)) {
+        return failed();
     }
     // QSaveFile gives a new file the umask's mode, an existing one its old mode.
     if (!QFileInfo::exists(path)) {
@@ -421,10 +426,11 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     // commit() does not see a failure of the last flush (a full disk) and would put an
     // empty or cut file in place of the old one.
     if (out.write(bytes) != bytes.size() || !out.flush()) {
+        failed();
         out.cancelWriting();
         return false;
     }
-    return out.commit();
+    return out.commit() || failed();
 }
 
 } // namespace SafeFile

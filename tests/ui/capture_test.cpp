@@ -297,15 +297,22 @@ TEST_F(CaptureTest, ARefusedCollectionFileHoldsUpNoOtherFileAndWaitingPiecesFoll
     EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
 
     // The user chooses another collection directory: what waits goes there, in order, ahead
-    // of what is copied next, and the hint says where.
+    // of what is copied next, and the hint says where. Something foreign stands under the
+    // crash guard's name there: it stays, the pieces are stored all the same, and the hint
+    // says so once.
     const QString other = m_dir.path() + u"/anderswo/"_s;
-    ASSERT_TRUE(QDir().mkpath(other));
+    ASSERT_TRUE(QDir().mkpath(other + u".clipbrd.dat.len"_s));
+    QList<bool> unguarded;
+    QObject::connect(&m_form1->cycle().store(), &CollectionStore::written,
+                     [&](const Piece&, const WriteResult& result) { unguarded << result.unguarded; });
     m_state.SavePath = other;
     m_form1->Browser_PathChosen();
     settleCapture();
     EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt! (wartete, jetzt in "_s + other + u')');
     copy(u"D"_s);
     EXPECT_EQ(readFile(other + u"clipbrd.dat"_s), "A\r\n\r\nC\r\n\r\nD\r\n\r\n");
+    EXPECT_EQ(unguarded, (QList<bool>{true, false, false}));
+    EXPECT_TRUE(QFileInfo(other + u".clipbrd.dat.len"_s).isDir());
     EXPECT_TRUE(m_form1->close());
     EXPECT_TRUE(m_fake->messages.shown.isEmpty());
 }

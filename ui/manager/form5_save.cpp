@@ -1,7 +1,6 @@
 // Form5: "Speichern". The text is checked against the file and written on the store's
 // thread while the window is busy; questions about the file on disk are asked on the window's thread.
 #include "app/appstate.h"
-#include "platform/logging.h"
 #include "storage/collectionstore.h"
 #include "storage/textfiles.h"
 #include "ui/main/widgets.h"
@@ -37,13 +36,7 @@ void Form5::saveStep() {
     m_store.run(
         this,
         [path = save.path, text = QByteArray(save.text.constData(), save.text.size()), shown = m_shown,
-         check = save.check] {
-            SaveStep step = ::saveStep(path, text, shown, check);
-            if (step.check.change == DiskChange::None && !step.written) {
-                qCWarning(lcStore) << path << "not saved";
-            }
-            return step;
-        },
+         check = save.check] { return ::saveStep(path, text, shown, check); },
         [this](SaveStep step) {
             m_save->step = std::move(step);
             saveStepDone();
