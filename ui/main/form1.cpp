@@ -261,11 +261,11 @@ void Form1::Form1_Form_Unload() {
 }
 
 void Form1::setCollectionPath(const QString& path) {
-    // Pieces still waiting to be written follow the directory.
-    m_cycle->store().setDirectory(path);
     Datei1.setPath(path);
     Datei2.setPath(path);
     Datei3.setPath(path);
+    // Pieces still waiting follow the directory, numbered from its lists.
+    m_cycle->store().setDirectory(path);
 }
 
 void Form1::refreshFileLists() {
