@@ -6,12 +6,8 @@
 #include "storage/inifile.h"
 #include "storage/safefile.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -79,28 +75,8 @@ Settings LoadSettings(AppState& state) {
     if (!DirExists(state.SavePath)) {
         CreatePath(state.SavePath);
     }
-    // What a crash in the middle of storing left behind.
-    SafeFile::recoverAppend(state.SavePath + u"clipbrd.dat"_s);
-    SafeFile::removeLeftovers(state.SavePath);
     const QString line = ReadIniString(state.AppTitle, u"Trennzeichen"_s, state.IniFile, QString());
     state.Trennzeichen = line.isEmpty() ? kTilde49 : line;
     state.TrennBlock = u"\r\n"_s + state.Trennzeichen + u"\r\n"_s;
     return ReadSettings(state);
-}
-
-void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption) {
-    QMenuBar* bar = window.menuBar();
-    int visible = 0;
-    for (QAction* action : bar->actions()) {
-        if (!action->isVisible() || action->isSeparator()) {
-            continue;
-        }
-        if (visible++ == position) {
-            // The bar's style draws separators, which puts this item and the ones after it
-            // at the right end.
-            bar->insertSeparator(action);
-            action->setText(caption);
-            return;
-        }
-    }
 }

@@ -7,7 +7,6 @@
 #include <memory>
 
 class Form1;
-class QMainWindow;
 struct AppState;
 struct Platform;
 
@@ -23,10 +22,6 @@ Settings LoadSettings(AppState& state);
 // The main window as the start procedure makes it: settings loaded, load handler run, the
 // options on its controls; not yet shown.
 std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform);
-
-// Moves the item at the given position among the visible items of the window's menu bar,
-// and every item after it, to the right end of the bar, with the given caption.
-void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption);
 
 // The profile's location and the default collection directory: beside the program when its
 // directory is writable, else in the user's own configuration and data directories.

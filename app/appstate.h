@@ -10,16 +10,10 @@ struct AppState {
     QString AppTitle;
     QString IniFile;
     QString SavePath; // ends in the directory separator
-    QString CopyPath;
     QString Trennzeichen;
     QString TrennBlock;
     QString CapturedText;
-    QString LastClipText;
-    QString TextFile;
 
-    int BlinkPhase = 0;
     quint32 BlinkColor1 = 0; // 0x00BBGGRR
     quint32 BlinkColor2 = 0;
-    int ScreenshotPending = 0;
-    int ScreenshotTicks = 0;
 };

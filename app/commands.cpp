@@ -3,9 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 
 QString& AddBackslash(QString& path) {
     if (!path.endsWith(kSep)) {
@@ -65,19 +62,4 @@ bool CreatePath(QString& path) {
 
 QString LongPathName(const QString& path) {
     return path;
-}
-
-void CenterForm(QWidget& window) {
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        return;
-    }
-    const QRect avail = screen->geometry();
-    const QRect frame = window.frameGeometry();
-    const int screenH = qRound(avail.height() * 0.85);
-    int top = screenH / 2 - frame.height() / 2;
-    int left = avail.width() / 2 - frame.width() / 2;
-    top = qMax(top, 0);
-    left = qMax(left, 0);
-    window.move(avail.left() + left, avail.top() + top);
 }

@@ -2,9 +2,7 @@
 
 #include <QString>
 
-class QWidget;
-
-// Path, profile and window helpers. The directory separator is the platform's own.
+// Path helpers. The directory separator is the platform's own.
 
 inline constexpr QChar kSep = u'/';
 
@@ -17,4 +15,3 @@ bool CreatePath(QString& path);
 // Paths have one form here: an existing path comes back unchanged, a missing one unchanged
 // too (re-casing would move files on a case-sensitive file system).
 QString LongPathName(const QString& path);
-void CenterForm(QWidget& window);

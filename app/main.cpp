@@ -1,6 +1,7 @@
 #include "app/appmodul.h"
 #include "platform/platform.h"
 #include "platform/waylandselection.h"
+#include "ui/systemmessageboxes.h"
 
 #include <QApplication>
 
@@ -18,5 +19,7 @@ int main(int argc, char** argv) {
     // the main window closes.
     app.setQuitOnLastWindowClosed(false);
     Platform platform = makeSystemPlatform();
+    // Message boxes are windows: made here, beside the windows, not in the platform layer.
+    platform.messages = std::make_unique<SystemMessageBoxes>();
     return runSnapwell(argc, argv, platform);
 }

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     // A picture that cannot be written stays on the clipboard; every tick tries again, from
     // what was read once.
     state.SavePath = files + u"missing/"_s;
-    form.setFileListPath(state.SavePath);
+    form.setCollectionPath(state.SavePath);
     auto* data = new QMimeData;
     data->setData(u"image/png"_s, png);
     QGuiApplication::clipboard()->setMimeData(data);

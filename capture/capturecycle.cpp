@@ -5,6 +5,7 @@
 #include "capture/captureview.h"
 #include "platform/platform.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTimer>
 
@@ -13,8 +14,8 @@ using namespace Qt::StringLiterals;
 CaptureCycle::CaptureCycle(AppState& state, Platform& platform, CaptureView& view, QObject* parent)
     : QObject(parent), m_state(state), m_platform(platform), m_view(view), m_sound(*platform.sound) {
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
-    m_queue.prepare = [this](Piece& piece) { prepare(piece); };
-    connect(&m_queue, &PieceQueue::written, this, &CaptureCycle::written);
+    m_store.prepare = [this](Piece& piece) { prepare(piece); };
+    connect(&m_store, &CollectionStore::written, this, &CaptureCycle::written);
     // A snapshot the desktop refuses later: the request stays pending, as for one that is late.
     m_platform.desktop->onSnapshotFailed = [this](const QString& why) { m_view.setHint(why); };
 }
@@ -120,16 +121,21 @@ void CaptureCycle::showText(const QString& text, bool showEnd) {
 }
 
 void CaptureCycle::Zeit1_Timer() {
-    if (m_state.BlinkPhase == 1) {
+    if (m_blinkPhase == 1) {
         m_view.blink(m_state.AppTitle, m_state.BlinkColor2);
-        m_state.BlinkPhase = 0;
+        m_blinkPhase = 0;
     } else {
         m_view.blink(m_state.AppTitle + u"   A K T I V"_s, m_state.BlinkColor1);
-        m_state.BlinkPhase = 1;
+        m_blinkPhase = 1;
     }
     // A piece that could not be written is tried again, still ahead of all later ones.
-    m_queue.retry();
+    m_store.retry();
     captureStep(true);
+}
+
+void CaptureCycle::switched() {
+    m_blinkPhase = 0;
+    m_screenshotPending = false;
 }
 
 void CaptureCycle::captureStep(bool tick) {
@@ -207,6 +213,18 @@ void CaptureCycle::prepare(Piece& piece) {
     case Piece::Kind::Collection:
         break;
     }
+}
+
+QString CaptureCycle::storedWhere(const Piece& piece, const WriteResult& result) {
+    QString where;
+    if (piece.followed) {
+        // It waited, and the user chose another collection directory meanwhile.
+        where += u" (wartete, jetzt in "_s + QDir::toNativeSeparators(piece.dir) + u')';
+    }
+    if (result.unguarded) {
+        where += u" - Absturzschutz in diesem Verzeichnis aus (.CLIPBRD.DAT.LEN ist fremd)"_s;
+    }
+    return where;
 }
 
 void CaptureCycle::written(const Piece& piece, const WriteResult& result) {

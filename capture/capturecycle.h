@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/piecequeue.h"
 #include "capture/soundqueue.h"
 #include "platform/clipboard.h"
+#include "storage/collectionstore.h"
 
 #include <QImage>
 #include <QObject>
@@ -36,7 +36,7 @@ public:
     ~CaptureCycle() override;
 
     void setMaxTextBytes(qsizetype bytes) { m_maxTextBytes = bytes; }
-    PieceQueue& queue() { return m_queue; }
+    CollectionStore& store() { return m_store; }
     SoundQueue& sound() { return m_sound; }
 
     void Zeit1_Timer();
@@ -47,6 +47,12 @@ public:
 
     void Command2_Click();
     void Timer1_Timer();
+    // Monitoring switched on or off: the blink starts anew and no snapshot is pending.
+    void switched();
+    bool screenshotPending() const { return m_screenshotPending; }
+    int screenshotTicks() const { return m_screenshotTicks; }
+    // The text last taken from the clipboard.
+    const QString& lastClipText() const { return m_lastClipText; }
 
     // What the text box shows of a text: collected text by its end (the newest pieces), a
     // single piece by its beginning; long lines cut.
@@ -68,12 +74,14 @@ private:
     void textWritten(const Piece& piece, const WriteResult& result);
     void pictureWritten(const Piece& piece, const WriteResult& result);
     void showText(const QString& text, bool showEnd);
+    // What the hint adds about where a piece went and how.
+    static QString storedWhere(const Piece& piece, const WriteResult& result);
     void showCountersStep();
 
     AppState& m_state;
     Platform& m_platform;
     CaptureView& m_view;
-    PieceQueue m_queue;
+    CollectionStore m_store;
     SoundQueue m_sound;
 
     // Cache of the clipboard as of change counter m_count.
@@ -96,4 +104,9 @@ private:
     qint64 m_shownImage = 0;
     bool m_stepPending = false;
     qsizetype m_maxTextBytes = kMaxTextBytes;
+    QString m_lastClipText;
+    int m_blinkPhase = 0;
+    // "Bildschirmfoto" was clicked: the next bitmap is the snapshot.
+    bool m_screenshotPending = false;
+    int m_screenshotTicks = 0;
 };

@@ -69,11 +69,11 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
     piece.kind = kind == Clipboard::Kind::Metafile ? Piece::Kind::Metafile : Piece::Kind::Bitmap;
     piece.dir = m_state.SavePath;
     piece.image = image;
-    if (piece.kind == Piece::Kind::Bitmap && m_state.ScreenshotPending == 1) {
+    if (piece.kind == Piece::Kind::Bitmap && m_screenshotPending) {
         piece.prefix = u"scr"_s;
     }
     piece.clipCount = m_count;
-    m_queue.enqueue(std::move(piece));
+    m_store.enqueue(std::move(piece));
     // The clipboard is cleared once the picture is on the disk.
     return Next::Counters;
 }
@@ -88,13 +88,14 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
     }
     // The sound confirms a picture that is on disk.
     PlayCaptureSignal(m_view.soundOption(), m_sound);
+    const QString where = storedWhere(piece, result);
     if (metafile) {
-        m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper());
+        m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper() + where);
     } else if (!piece.prefix.isEmpty()) {
-        m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper());
-        m_state.ScreenshotPending = 0;
+        m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper() + where);
+        m_screenshotPending = false;
     } else {
-        m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper());
+        m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper() + where);
     }
     m_noticeCount = ~quint64(0);
     // Only the picture itself leaves the clipboard, not what was copied after it.
@@ -108,29 +109,29 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
 void CaptureCycle::Command2_Click() {
     m_view.focusSink();
     m_view.setWindowShown(false);
-    m_state.ScreenshotPending = 1;
-    m_state.ScreenshotTicks = 0;
+    m_screenshotPending = true;
+    m_screenshotTicks = 0;
     m_view.setSnapshotTimer(true);
 }
 
 void CaptureCycle::Timer1_Timer() {
-    if (m_state.ScreenshotTicks == 3) {
+    if (m_screenshotTicks == 3) {
         if (!m_platform.desktop->snapshotToClipboard()) {
             // The request stays pending, as for a snapshot that is late: the next bitmap
             // gets the "scr" name.
             m_view.setHint(
                 u"FEHLER: Diese Arbeitsumgebung erlaubt kein Bildschirmfoto (z. B. reines Wayland)"_s);
         }
-        m_state.ScreenshotTicks = 4;
-    } else if (m_state.ScreenshotTicks == 5) {
+        m_screenshotTicks = 4;
+    } else if (m_screenshotTicks == 5) {
         // A desktop that takes the picture itself is answered first: the window stays out of it.
         if (m_platform.desktop->snapshotBusy()) {
             return;
         }
         m_view.setWindowShown(true);
-        m_state.ScreenshotTicks = 0;
+        m_screenshotTicks = 0;
         m_view.setSnapshotTimer(false);
     } else {
-        ++m_state.ScreenshotTicks;
+        ++m_screenshotTicks;
     }
 }

@@ -22,13 +22,13 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         m_text1Count = m_count;
     }
     // Same data, same size: no need to compare megabytes character by character.
-    const bool same = (text.constData() == m_state.LastClipText.constData() &&
-                       text.size() == m_state.LastClipText.size()) ||
-                      text == m_state.LastClipText;
+    const bool same =
+        (text.constData() == m_lastClipText.constData() && text.size() == m_lastClipText.size()) ||
+        text == m_lastClipText;
     if (same) {
         // The same text read anew (copied again): keep this copy, so that the ticks while it
         // stays compare by identity instead of character by character.
-        m_state.LastClipText = text;
+        m_lastClipText = text;
         return Next::EndTick;
     }
     const bool collect = m_view.collectOption();
@@ -41,7 +41,7 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         return Next::Counters;
     }
     // Taken: it is not taken again, whether its write succeeds at once or later.
-    m_state.LastClipText = work;
+    m_lastClipText = work;
     m_view.showArea(CaptureView::Area::Text);
     Piece piece;
     piece.kind = collect ? Piece::Kind::Collection : Piece::Kind::SingleText;
@@ -51,7 +51,7 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         piece.ending = m_view.separatorOption() ? m_state.TrennBlock : u"\r\n"_s;
     }
     piece.clipCount = m_count;
-    m_queue.enqueue(std::move(piece));
+    m_store.enqueue(std::move(piece));
     return Next::EndTick;
 }
 
@@ -77,12 +77,13 @@ void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
         }
         showText(m_state.CapturedText, true);
         m_text1Count = ~quint64(0);
-        m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
+        m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s + storedWhere(piece, result));
     } else {
         showText(piece.text, false);
         // The box shows the clipboard text as the next tick would: it need not show it again.
         m_text1Count = piece.clipCount == m_count ? m_count : ~quint64(0);
-        m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper());
+        m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper() +
+                       storedWhere(piece, result));
     }
     m_noticeCount = ~quint64(0);
     PlayCaptureSignal(m_view.soundOption(), m_sound);

@@ -18,7 +18,7 @@ public:
     virtual bool singleFileOption() const = 0; // "Einzel-Texte speichern"
     virtual bool separatorOption() const = 0;  // "Trennlinie"
     virtual bool soundOption() const = 0;      // "Akustische Signale"
-    // The capture timer runs.
+    // Monitoring is on.
     virtual bool monitoringActive() const = 0;
 
     // One blink: the caption and the indicator's colour (0x00BBGGRR).

@@ -11,34 +11,48 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_requested = 0;
+
+// The last resort: a write that hangs on a dead network file system, or an event loop that
+// does not return, must not keep the process alive.
+void onAlarm(int) {
+    ::_exit(1);
+}
+
+// Only async-signal-safe work here: the event loop picks the byte up.
+void request() {
+    if (!g_requested) {
+        g_requested = 1;
+        ::alarm(kLastResortSeconds);
+    }
+}
 
 void onSignal(int) {
-    // Only async-signal-safe work here: the event loop picks the byte up.
+    request();
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
 }
 
 } // namespace
 
+bool terminationRequested() {
+    return g_requested != 0;
+}
+
 void onSessionEnd(QObject* context, std::function<void()> handler) {
-    auto once = std::make_shared<std::function<void()>>(std::move(handler));
-    auto fire = [once] {
-        if (*once) {
-            auto h = std::move(*once);
-            *once = nullptr;
-            h();
-        }
-    };
-    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, context,
-                     [fire](QSessionManager&) { fire(); });
+    auto fire = [h = std::make_shared<std::function<void()>>(std::move(handler))] { (*h)(); };
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, context, [fire](QSessionManager&) {
+        request();
+        fire();
+    });
 
     if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) {
         return;
     }
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [fire] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_pipe[0], &byte, 1);
+        char bytes[16];
+        [[maybe_unused]] const ssize_t n = ::read(g_pipe[0], bytes, sizeof bytes);
         fire();
     });
     struct sigaction action {};
@@ -48,4 +62,8 @@ void onSessionEnd(QObject* context, std::function<void()> handler) {
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
         sigaction(sig, &action, nullptr);
     }
+    struct sigaction alarmAction {};
+    alarmAction.sa_handler = onAlarm;
+    sigemptyset(&alarmAction.sa_mask);
+    sigaction(SIGALRM, &alarmAction, nullptr);
 }

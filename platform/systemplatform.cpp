@@ -4,7 +4,6 @@
 #include "platform/selectionclipboard.h"
 #include "platform/systemclipboard.h"
 #include "platform/systemdesktop.h"
-#include "platform/systemmessageboxes.h"
 #include "platform/waylandselection.h"
 #include "platform/x11selection.h"
 
@@ -37,7 +36,6 @@ std::unique_ptr<Clipboard> makeClipboard(bool& watchesInBackground) {
 Platform makeSystemPlatform() {
     Platform p;
     p.clipboard = makeClipboard(p.watchesInBackground);
-    p.messages = std::make_unique<SystemMessageBoxes>();
     p.sound = std::make_unique<PulseSound>();
     p.desktop = std::make_unique<SystemDesktop>();
     p.instanceLock = std::make_unique<LockFileInstanceLock>(u"snapwell"_s);

@@ -1,5 +1,7 @@
 #include "storage/safefile.h"
 
+#include "platform/logging.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -67,24 +69,39 @@ void setError(QString* error, const QString& text) {
     }
 }
 
-// The side file is a symbolic link whose target reads "before after": the lengths live in the
-// name table like the link itself, so a journaling file system keeps them in order with the
-// append that follows, without a sync of their own.
-bool readSide(const QByteArray& side, qint64* before, qint64* after) {
-    char target[64];
+// The side file is a symbolic link whose target reads "snapwell <inode> <before> <after>": the
+// lengths live in the name table like the link itself, so a journaling file system keeps them in
+// order with the append that follows, without a sync of their own. The mark and the inode make
+// sure that only a link this program made for this very file is ever acted on.
+constexpr char kSideMark[] = "snapwell";
+
+struct Side {
+    quint64 inode = 0;
+    qint64 before = 0;
+    qint64 after = 0;
+};
+
+QByteArray sideTarget(const Side& side) {
+    return QByteArray(kSideMark) + ' ' + QByteArray::number(side.inode) + ' ' +
+           QByteArray::number(side.before) + ' ' + QByteArray::number(side.after);
+}
+
+std::optional<Side> readSide(const QByteArray& side) {
+    char target[96];
     const ssize_t n = ::readlink(side.constData(), target, sizeof target);
     if (n <= 0 || n >= qsizetype(sizeof target)) {
-        return false;
+        return std::nullopt;
     }
     const QList<QByteArray> parts = QByteArray(target, n).split(' ');
-    if (parts.size() != 2) {
-        return false;
+    if (parts.size() != 4 || parts[0] != kSideMark) {
+        return std::nullopt;
     }
-    bool ok1 = false;
-    bool ok2 = false;
-    *before = parts[0].toLongLong(&ok1);
-    *after = parts[1].toLongLong(&ok2);
-    return ok1 && ok2 && *before >= 0 && *after >= *before;
+    bool ok[3] = {};
+    Side s{parts[1].toULongLong(&ok[0]), parts[2].toLongLong(&ok[1]), parts[3].toLongLong(&ok[2])};
+    if (!ok[0] || !ok[1] || !ok[2] || s.before < 0 || s.after < s.before) {
+        return std::nullopt;
+    }
+    return s;
 }
 
 } // namespace
@@ -163,46 +180,56 @@ std::optional<QByteArray> readPlain(const QString& path, QString* error) {
     return bytes;
 }
 
-bool recoverAppend(const QString& path, QString* error) {
+bool recoverAppend(const QString& path, QString* error, bool* foreign) {
     const QByteArray sideName = native(sidePath(path));
     struct stat st {};
     if (::lstat(sideName.constData(), &st) != 0) {
         return true;
     }
-    qint64 before = 0;
-    qint64 after = 0;
-    // A side file that does not read as ours guards nothing.
-    if (readSide(sideName, &before, &after)) {
-        const int fd = openPlain(path, O_WRONLY, error);
-        if (fd < 0) {
-            if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
-                return false;
-            }
-        } else {
-            struct stat data {};
-            bool ok = ::fstat(fd, &data) == 0;
-            // A record written whole stays; a longer or shorter file than the record's end
-            // holds an unfinished one. Never grow a file that was replaced meanwhile.
-            if (ok && data.st_size != after && data.st_size > before) {
-                ok = ::ftruncate(fd, before) == 0 && ::fsync(fd) == 0;
-            }
-            const int e = errno;
-            ::close(fd);
-            if (!ok) {
-                setError(error, reason(e));
-                return false;
-            }
+    const std::optional<Side> side = S_ISLNK(st.st_mode) ? readSide(sideName) : std::nullopt;
+    if (!side) {
+        // Not ours: a file, a directory or a link someone else put there is left alone.
+        qCWarning(lcStore) << sidePath(path) << "is not a crash guard of ours; left alone";
+        if (foreign) {
+            *foreign = true;
+        }
+        return true;
+    }
+    const int fd = openPlain(path, O_WRONLY, error);
+    if (fd < 0) {
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+            qCWarning(lcStore) << path << "not mended:" << (error ? *error : QString());
+            return false;
+        }
+    } else {
+        struct stat data {};
+        bool ok = ::fstat(fd, &data) == 0;
+        // Only an unfinished record is cut: the file is the one the guard was made for and ends
+        // inside that record. A record written whole, a file replaced or grown since: untouched.
+        if (ok && quint64(data.st_ino) == side->inode && data.st_size > side->before &&
+            data.st_size < side->after) {
+            ok = ::ftruncate(fd, side->before) == 0 && ::fsync(fd) == 0;
+            qCInfo(lcStore) << path << "unfinished record cut off at" << side->before;
+        }
+        const int e = errno;
+        ::close(fd);
+        if (!ok) {
+            setError(error, reason(e));
+            qCWarning(lcStore) << path << "not mended:" << reason(e);
+            return false;
         }
     }
     if (::unlink(sideName.constData()) != 0 && errno != ENOENT) {
         setError(error, reason(errno));
+        qCWarning(lcStore) << sidePath(path) << "not removed:" << reason(errno);
         return false;
     }
     return true;
 }
 
-bool appendRecord(const QString& path, const QByteArray& record, QString* error) {
-    if (!recoverAppend(path, error)) {
+bool appendRecord(const QString& path, const QByteArray& record, QString* error, bool* unguarded) {
+    bool foreign = false;
+    if (!recoverAppend(path, error, &foreign)) {
         return false;
     }
     int fd = openPlain(path, O_WRONLY | O_APPEND, error);
@@ -224,13 +251,22 @@ bool appendRecord(const QString& path, const QByteArray& record, QString* error)
     }
     const qint64 before = st.st_size;
     const QByteArray side = native(sidePath(path));
-    const QByteArray lengths = QByteArray::number(before) + ' ' + QByteArray::number(before + record.size());
-    bool guarded = ::symlink(lengths.constData(), side.constData()) == 0;
-    // Only a directory we may not write in is appended to without the guard.
-    if (!guarded && errno != EACCES && errno != EPERM) {
-        setError(error, reason(errno));
-        ::close(fd);
-        return false;
+    bool guarded = false;
+    if (!foreign) {
+        guarded = ::symlink(sideTarget({quint64(st.st_ino), before, before + record.size()}).constData(),
+                            side.constData()) == 0;
+        // Something of that name appeared meanwhile: not ours, so the piece goes unguarded.
+        // Only a directory we may not write in is appended to without the guard otherwise.
+        if (!guarded && errno == EEXIST) {
+            foreign = true;
+        } else if (!guarded && errno != EACCES && errno != EPERM) {
+            setError(error, reason(errno));
+            ::close(fd);
+            return false;
+        }
+    }
+    if (unguarded) {
+        *unguarded = foreign;
     }
     bool ok = writeAllFd(fd, record.constData(), record.size()) && ::fdatasync(fd) == 0;
     const int e = errno;
@@ -375,8 +411,13 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile out(path);
     // Writing straight into the old file would leave it half written on a failure.
     out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    const auto failed = [&] {
+        // Profile and "Speichern" alike: one line with the file and the reason.
+        qCWarning(lcStore) << path << "not written:" << out.errorString();
         return false;
+    };
+    if (!out.open(QIODevice::WriteOnly)) {
+        return failed();
     }
     // QSaveFile gives a new file the umask's mode, an existing one its old mode.
     if (!QFileInfo::exists(path)) {
@@ -385,10 +426,11 @@ bool writeWhole(const QString& path, const QByteArray& bytes) {
     // commit() does not see a failure of the last flush (a full disk) and would put an
     // empty or cut file in place of the old one.
     if (out.write(bytes) != bytes.size() || !out.flush()) {
+        failed();
         out.cancelWriting();
         return false;
     }
-    return out.commit();
+    return out.commit() || failed();
 }
 
 } // namespace SafeFile

@@ -28,15 +28,17 @@ std::optional<QByteArray> readPlain(const QString& path, QString* error);
 
 // Appends one record to the collection file and syncs it to disk before returning true. While
 // the record is written, the file's length before and after it stand in a hidden side file
-// beside it ("." + name + ".len", a symbolic link whose target holds the two numbers); a kill
-// or power cut in between leaves that side file, and the next append (or recoverAppend at
-// start) cuts the unfinished record off again. A failed append is cut off at once. error
-// receives the reason for the hint line.
-bool appendRecord(const QString& path, const QByteArray& record, QString* error);
+// beside it ("." + name + ".len", a symbolic link of ours whose target holds the file's inode and
+// the two numbers); a kill or power cut in between leaves that side file, and the next append
+// (or recoverAppend) cuts the unfinished record off again. A failed append is cut off at once.
+// error receives the reason for the hint line. Where something else stands under the side
+// file's name, it is left alone and the record is appended without the guard (unguarded).
+bool appendRecord(const QString& path, const QByteArray& record, QString* error, bool* unguarded = nullptr);
 
-// Finishes what an interrupted append left: a record written whole stays, an unfinished one is
-// cut off, and the side file goes. True when nothing was left or it was mended.
-bool recoverAppend(const QString& path, QString* error = nullptr);
+// Finishes what an interrupted append left: a record written whole stays, an unfinished one
+// (before < size < after, same file) is cut off, and our side file goes. A side file that is
+// not ours is never touched (foreign). True when nothing was left or it was mended.
+bool recoverAppend(const QString& path, QString* error = nullptr, bool* foreign = nullptr);
 
 // Removes what an interrupted NewFile left in dir (hidden temporary files of ours).
 void removeLeftovers(const QString& dir);

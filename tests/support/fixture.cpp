@@ -41,7 +41,7 @@ bool AppFixture::useSmallDisk() {
     }
     m_small = dir;
     m_state.SavePath = dir;
-    m_form1->setFileListPath(dir);
+    m_form1->setCollectionPath(dir);
     return true;
 }
 
@@ -65,18 +65,21 @@ void AppFixture::settle() {
     for (int i = 0; i < 3; ++i) {
         QCoreApplication::processEvents();
     }
+    if (!m_form1) {
+        return;
+    }
+    const CollectionStore& store = m_form1->cycle().store();
+    QElapsedTimer waited;
+    waited.start();
+    while (!store.idle() && waited.elapsed() < 10000) {
+        QThread::msleep(1);
+        QCoreApplication::processEvents();
+    }
 }
 
 void AppFixture::settleCapture() {
     settle();
-    CaptureCycle& cycle = m_form1->cycle();
-    QElapsedTimer waited;
-    waited.start();
-    while (!cycle.queue().idle() && waited.elapsed() < 10000) {
-        QThread::msleep(1);
-        QCoreApplication::processEvents();
-    }
-    cycle.sound().waitIdle();
+    m_form1->cycle().sound().waitIdle();
     QCoreApplication::processEvents();
 }
 

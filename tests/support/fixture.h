@@ -39,8 +39,9 @@ protected:
     QString profile() const;
     // The default collection directory, with its final separator.
     QString files() const;
-    // Runs pending queued work (the change-triggered capture step among it).
-    static void settle();
+    // Runs pending queued work (the change-triggered capture step among it) and waits for the
+    // store to finish what it was given.
+    void settle();
     // settle(), then waits until the capture has written, confirmed and sounded what it took.
     void settleCapture();
     // Switches monitoring on (through the button) and delivers what is queued.

@@ -1,9 +1,12 @@
 #include "tests/support/fixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -25,7 +28,7 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
     m_form1->Option3D1->setChecked(false);
     copy(u"weg"_s);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
-    EXPECT_TRUE(m_state.LastClipText.isEmpty());
+    EXPECT_TRUE(m_form1->cycle().lastClipText().isEmpty());
     // Empty text stores nothing and stays on the clipboard.
     m_form1->Option3D1->setChecked(true);
     copy(QString());
@@ -184,11 +187,11 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::yellow));
 
     copy(u"bleibt nicht"_s);
-    m_state.ScreenshotPending = 1;
+    m_form1->cycle().Command2_Click();
     m_form1->Befehl1_Click();
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
     expectStopped();
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_FALSE(m_form1->cycle().screenshotPending());
 
     // Starting again with "Nach Start minimieren" minimises the window.
     m_form1->Option3D3->setChecked(true);
@@ -273,6 +276,47 @@ TEST_F(CaptureTest, AFailedWriteIsReportedKeptFromClosingAndRetriedLaterAheadOfL
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
 }
 
+TEST_F(CaptureTest, ARefusedCollectionFileHoldsUpNoOtherFileAndWaitingPiecesFollowANewDirectory) {
+    m_form1->Check1->setChecked(false);
+    // A named pipe stands where the collection file belongs: its pieces wait.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(files() + u"clipbrd.dat"_s).constData(), 0600), 0);
+    copy(u"A"_s);
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
+    // Single files and pictures go on meanwhile.
+    m_form1->Option3D2_Click();
+    copy(u"B"_s);
+    EXPECT_EQ(readFile(files() + u"00.txt"_s), "B\r\n");
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    m_fake->clipboard.setImage(image);
+    settleCapture();
+    EXPECT_TRUE(QFileInfo(files() + u"00.bmp"_s).size() > 0);
+    m_form1->Option3D1_Click();
+    copy(u"C"_s);
+    tick();
+    EXPECT_EQ(hint(), u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (keine normale Datei)"_s);
+
+    // The user chooses another collection directory: what waits goes there, in order, ahead
+    // of what is copied next, and the hint says where. Something foreign stands under the
+    // crash guard's name there: it stays, the pieces are stored all the same, and the hint
+    // says so once.
+    const QString other = m_dir.path() + u"/anderswo/"_s;
+    ASSERT_TRUE(QDir().mkpath(other + u".clipbrd.dat.len"_s));
+    QList<bool> unguarded;
+    QObject::connect(&m_form1->cycle().store(), &CollectionStore::written,
+                     [&](const Piece&, const WriteResult& result) { unguarded << result.unguarded; });
+    m_state.SavePath = other;
+    m_form1->Browser_PathChosen();
+    settleCapture();
+    EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt! (wartete, jetzt in "_s + other + u')');
+    copy(u"D"_s);
+    EXPECT_EQ(readFile(other + u"clipbrd.dat"_s), "A\r\n\r\nC\r\n\r\nD\r\n\r\n");
+    EXPECT_EQ(unguarded, (QList<bool>{true, false, false}));
+    EXPECT_TRUE(QFileInfo(other + u".clipbrd.dat.len"_s).isDir());
+    EXPECT_TRUE(m_form1->close());
+    EXPECT_TRUE(m_fake->messages.shown.isEmpty());
+}
+
 TEST_F(CaptureTest, HugeTextIsShownShortenedAndAnUnchangedClipboardIsNotReadAgain) {
     const QString huge(CaptureCycle::kMaxShown * 3, u'h');
     copy(huge);
@@ -348,12 +392,12 @@ public:
 
 TEST_F(CaptureTest, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
     m_form1->Check1->setChecked(false);
-    m_form1->cycle().queue().setWriter(std::make_unique<SlowWriter>());
+    m_form1->cycle().store().setWriter(std::make_unique<SlowWriter>());
     m_fake->sound.onPlay = [] { QThread::msleep(2000); };
     // What is on the disk as each piece is reported written, and confirmed.
     QList<QByteArray> onDisk;
     QStringList hints;
-    QObject::connect(&m_form1->cycle().queue(), &PieceQueue::written, [&] {
+    QObject::connect(&m_form1->cycle().store(), &CollectionStore::written, [&] {
         onDisk << dat();
         hints << hint();
     });

@@ -1,9 +1,10 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
-#include "platform/systemmessageboxes.h"
 #include "tests/support/fixture.h"
 #include "tests/support/uievents.h"
 #include "ui/main/separatordialog.h"
+#include "ui/systemmessageboxes.h"
+#include "ui/windowhelpers.h"
 
 #include <QMessageBox>
 #include <QTimer>

@@ -20,7 +20,7 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     WriteIniString(m_state.AppTitle, u"CopyPath"_s, target, m_state.IniFile);
     Form5& f = open();
     // The panel starts on CopyPath, which is read with a final separator; the drive follows.
-    EXPECT_EQ(m_state.CopyPath, target + u"/"_s);
+    EXPECT_EQ(m_form1->form5()->copyPath(), target + u"/"_s);
     EXPECT_EQ(f.Verzeichnis1->path(), target);
     EXPECT_EQ(f.Laufwerk1->currentIndex(), driveIndexFor(f.Laufwerk1->drives(), target));
 
@@ -40,10 +40,10 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     ASSERT_TRUE(QDir().mkdir(gone));
     ASSERT_TRUE(f.Verzeichnis1->setPath(gone));
     ASSERT_TRUE(QDir().rmdir(gone));
-    f.Command3D4_Click();
+    finish(f, &Form5::Command3D4_Click);
     EXPECT_EQ(said(), std::pair(u"Die Datei konnte nicht nach "_s + gone + u" kopiert werden !   "_s,
                                 Icon::Exclamation));
-    EXPECT_EQ(m_state.CopyPath, target + u"/"_s);
+    EXPECT_EQ(m_form1->form5()->copyPath(), target + u"/"_s);
     EXPECT_EQ(f.Datei3->count(), 0);
     f.Befehl6_Click();
     f.Command3D5_Click();
@@ -63,19 +63,19 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     EXPECT_EQ(f.Datei3->path(), target);
 
     const qsizetype before = shown().size();
-    f.Command3D4_Click();
+    finish(f, &Form5::Command3D4_Click);
     ASSERT_EQ(shown().size(), before + 1);
     EXPECT_EQ(said(), std::pair(u"Die Datei wurde nach "_s + target + u" kopiert !   "_s, Icon::Information));
     EXPECT_EQ(readFile(target + u"/clipbrd.dat"_s), "Sammlung\r\n");
     EXPECT_FALSE(QFileInfo::exists(sub + u"/clipbrd.dat"_s));
-    EXPECT_EQ(m_state.CopyPath, target); // no final separator
+    EXPECT_EQ(m_form1->form5()->copyPath(), target); // no final separator
     EXPECT_FALSE(f.Frame3D5->isVisible());
     EXPECT_EQ(f.Datei3->names(), (QStringList{u"clipbrd.dat"_s, u"da.txt"_s}));
 
     // The same file again: refused, and the copy there stays as it was.
     put(u"clipbrd.dat"_s, "mehr Sammlung\r\n");
     f.Command1_Click();
-    f.Command3D4_Click();
+    finish(f, &Form5::Command3D4_Click);
     EXPECT_EQ(said(), std::pair(u"Die Datei ist bereits vorhanden !   "_s, Icon::Exclamation));
     EXPECT_EQ(readFile(target + u"/clipbrd.dat"_s), "Sammlung\r\n");
     EXPECT_FALSE(f.Frame3D5->isVisible());
@@ -85,19 +85,19 @@ TEST_F(CopyTest, CopiesGoIntoTheOpenedDirectoryOnlyOnceAndTheTargetIsKeptInThePr
     emit f.Verzeichnis1->itemActivated(row, 0);
     EXPECT_EQ(f.Verzeichnis1->path(), sub);
     EXPECT_EQ(f.Datei3->count(), 0);
-    f.Command3D4_Click();
+    finish(f, &Form5::Command3D4_Click);
     EXPECT_EQ(readFile(sub + u"/a.txt"_s), "A\r\n");
-    EXPECT_EQ(m_state.CopyPath, sub);
+    EXPECT_EQ(m_form1->form5()->copyPath(), sub);
 
     // The entry is deleted while the panel is open: nothing is copied or said to be.
     f.Befehl6_Click();
     ASSERT_TRUE(f.Verzeichnis1->setPath(target));
-    f.Befehl5_Click(); // "Text löschen", answered Yes
+    finish(f, &Form5::Befehl5_Click); // "Text löschen", answered Yes
     ASSERT_FALSE(QFileInfo::exists(files() + u"a.txt"_s));
-    f.Command3D4_Click();
+    finish(f, &Form5::Command3D4_Click);
     EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
     EXPECT_FALSE(QFileInfo::exists(target + u"/a.txt"_s));
-    EXPECT_EQ(m_state.CopyPath, sub);
+    EXPECT_EQ(m_form1->form5()->copyPath(), sub);
 
     // Another drive, then back: the directory opened there last comes back. A drive that cannot
     // be read leaves the lists and the drive shown as they were.

@@ -1,6 +1,9 @@
 // The text data manager's editing: "Speichern", renaming, "Text löschen" and "Neu".
 #include "tests/ui/managerfixture.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -33,7 +36,7 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
     ASSERT_EQ(file(u"clipbrd.dat"_s), captured);
 
     answer(Answer::No);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     ASSERT_EQ(shown().size(), 1);
     EXPECT_EQ(said(), std::pair(kAppendedQuestion, Icon::Question));
     EXPECT_EQ(shown()[0].buttons, MessageBoxes::Buttons::YesNo);
@@ -48,7 +51,7 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
         };
     };
     captureWhileAsking(u"dritter"_s);
-    f.Befehl2_Click(); // Yes to both questions
+    finish(f, &Form5::Befehl2_Click); // Yes to both questions
     ASSERT_EQ(shown().size(), 3);
     EXPECT_EQ(shown()[1].text, kAppendedQuestion);
     EXPECT_EQ(shown()[2].text, kAppendedQuestion);
@@ -59,7 +62,7 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
 
     // Saved once more with nothing new on disk: no question.
     typeText(f.Text3, u"!"_s);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(shown().size(), 3);
     EXPECT_EQ(file(u"clipbrd.dat"_s), ">> !" + saved.mid(3));
 
@@ -67,7 +70,7 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
     f.Text3->setText(u"neu"_s);
     put(u"clipbrd.dat"_s, "fremd\r\n");
     captureWhileAsking(u"vierter"_s);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     ASSERT_EQ(shown().size(), 5);
     EXPECT_EQ(shown()[3].text, kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
     EXPECT_EQ(shown()[4].text, kAppendedQuestion);
@@ -76,18 +79,18 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
     // "Neu" moves the collection file aside, but never over backup.dat.
     const QByteArray first = file(u"clipbrd.dat"_s);
     f.Liste1->clearSelection();
-    f.Befehl4_Click();
+    finish(f, &Form5::Befehl4_Click);
     EXPECT_EQ(said(), std::pair(u"Bitte markieren !   "_s, Icon::Information));
 
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
     answer(Answer::No);
-    f.Befehl4_Click();
+    finish(f, &Form5::Befehl4_Click);
     EXPECT_EQ(said(),
               std::pair(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s, Icon::Question));
     EXPECT_TRUE(QFileInfo::exists(files() + u"clipbrd.dat"_s));
     EXPECT_FALSE(f.Text3->isEmpty());
 
-    f.Befehl4_Click(); // Yes
+    finish(f, &Form5::Befehl4_Click); // Yes
     EXPECT_EQ(file(u"backup.dat"_s), first);
     EXPECT_EQ(entries(f.Liste1), QStringList{u"backup.dat"_s});
     EXPECT_TRUE(f.Liste1->selectedItems().isEmpty());
@@ -102,15 +105,57 @@ TEST_F(EditTest, SavingAfterCapturesAsksAndKeepsEveryNewPieceAndNeuMovesTheColle
     ASSERT_EQ(second, record("zweite Sammlung"));
     f.Liste1->addItem(u"clipbrd.dat"_s); // as the list shows it once refreshed
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));
-    f.Befehl4_Click();
+    finish(f, &Form5::Befehl4_Click);
     EXPECT_EQ(file(u"backup.dat"_s), first);
     EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_EQ(entries(f.Liste1), (QStringList{u"backup.dat"_s, u"clipbrd.dat"_s}));
     typeText(f.Text3, u"getippt"_s);
     answer(Answer::No);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(said().first, kReplacedQuestion.arg(u"CLIPBRD.DAT"_s));
     EXPECT_EQ(file(u"clipbrd.dat"_s), second);
+}
+
+TEST_F(EditTest, SavingALargeCollectionWhileCapturesStreamInLosesNoConfirmedPiece) {
+    const QByteArray big = (QByteArray(98, 'g') + "\r\n").repeated(200 * 1024);
+    put(u"clipbrd.dat"_s, big);
+    start();
+    startMonitoring();
+    Form5& f = open();
+    QElapsedTimer clock;
+    clock.start();
+    while (f.Text3->loading() && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    typeText(f.Text3, u">"_s);
+    // Every piece confirmed on the way, before and while "Speichern" checks and writes (Yes to
+    // each question about appended text).
+    QStringList confirmed;
+    QObject::connect(&m_form1->cycle().store(), &CollectionStore::written,
+                     [&](const Piece& piece, const WriteResult& result) {
+                         if (result.ok) {
+                             confirmed << piece.text;
+                         }
+                     });
+    for (int i = 0; i < 20; ++i) {
+        if (i == 5) {
+            f.Befehl2_Click();
+        }
+        m_fake->clipboard.setText(u"Stück %1"_s.arg(i));
+        QCoreApplication::processEvents();
+        QThread::msleep(15);
+    }
+    while ((f.saving() || !m_form1->cycle().store().idle()) && clock.elapsed() < 60000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    settleCapture();
+    EXPECT_EQ(said(), std::pair(kAppendedQuestion, Icon::Question));
+    ASSERT_EQ(confirmed.size(), 20);
+    const QByteArray onDisk = file(u"clipbrd.dat"_s);
+    EXPECT_TRUE(onDisk.startsWith(">g"));
+    for (const QString& piece : confirmed) {
+        EXPECT_TRUE(onDisk.contains(record(piece.toUtf8()))) << piece.toStdString();
+    }
 }
 
 TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithItInCapitals) {
@@ -123,13 +168,13 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
     f.Befehl7_Click();
     EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
     EXPECT_FALSE(f.Frame3D7->isVisible());
-    f.Befehl5_Click();
+    finish(f, &Form5::Befehl5_Click);
     EXPECT_EQ(shown().size(), 2);
     EXPECT_EQ(said().first, u"Kein Text markiert !   "_s);
 
     // Nothing shown yet in this run: there is no file to save to.
     typeText(f.Text3, u"Notiz"_s);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     ASSERT_EQ(shown().size(), 3);
     EXPECT_EQ(said(), std::pair(u"Fehler beim Schreiben der Datei."_s, Icon::Exclamation));
     EXPECT_TRUE(f.Befehl2->isEnabled());
@@ -137,7 +182,7 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
 
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"b.txt"_s));
     typeText(f.Text3, u"0"_s);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(file(u"b.txt"_s), "0B\r\n");
     EXPECT_FALSE(f.Befehl2->isEnabled());
     EXPECT_EQ(shown().size(), 3);
@@ -145,10 +190,10 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
     typeText(f.Text3, u"x"_s);
     put(u"b.txt"_s, "1B\r\n"); // another program rewrote it, even at the same size
     answer(Answer::No);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(said(), std::pair(kReplacedQuestion.arg(u"B.TXT"_s), Icon::Question));
     EXPECT_EQ(file(u"b.txt"_s), "1B\r\n");
-    f.Befehl2_Click(); // Yes
+    finish(f, &Form5::Befehl2_Click); // Yes
     EXPECT_EQ(file(u"b.txt"_s), "0xB\r\n");
     EXPECT_FALSE(f.Befehl2->isEnabled());
 
@@ -157,7 +202,7 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
         f.Befehl7_Click();
         EXPECT_TRUE(f.Frame3D7->isVisible());
         f.Text2->setText(to);
-        f.Befehl10_Click();
+        finish(f, &Form5::Befehl10_Click);
         EXPECT_FALSE(f.Frame3D7->isVisible());
     };
 
@@ -188,7 +233,7 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
     f.Befehl7_Click();
     f.Liste2->clearSelection();
     f.Text2->setText(u"c"_s);
-    f.Befehl10_Click();
+    finish(f, &Form5::Befehl10_Click);
     EXPECT_EQ(said().first, u"FEHLER !    "_s);
     EXPECT_FALSE(QFileInfo::exists(files() + u"c.txt"_s));
 
@@ -207,27 +252,27 @@ TEST_F(EditTest, SavingSaysWhenItFailsRenamingChecksTheNameAndDeletingAsksWithIt
     EXPECT_EQ(file(u"Neuer Name.txt"_s), "A\r\n");
     EXPECT_EQ(entries(f.Liste2), (QStringList{u"b.txt"_s, u"Neuer Name.txt"_s, u"Notiz ä.txt"_s}));
     EXPECT_EQ(Form5::selection(f.Liste2), u"Neuer Name.txt"_s);
-    EXPECT_EQ(m_state.TextFile, files() + u"Neuer Name.txt"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"Neuer Name.txt"_s);
     EXPECT_EQ(f.Text3->text(), u"A\r\n"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
     EXPECT_EQ(shown().size(), messages);
 
     ASSERT_TRUE(Form5::selectEntry(f.Liste2, u"Notiz ä.txt"_s));
     answer(Answer::No);
-    f.Befehl5_Click();
+    finish(f, &Form5::Befehl5_Click);
     EXPECT_EQ(said(), std::pair(u"Willst Du wirklich die Datei NOTIZ Ä.TXT löschen?"_s, Icon::Question));
     EXPECT_TRUE(QFileInfo::exists(files() + u"Notiz ä.txt"_s));
     EXPECT_EQ(f.Text3->text(), u"N\r\n"_s);
 
-    f.Befehl5_Click(); // Yes
+    finish(f, &Form5::Befehl5_Click); // Yes
     EXPECT_EQ(entries(f.Liste2), (QStringList{u"b.txt"_s, u"Neuer Name.txt"_s}));
     EXPECT_TRUE(f.Text3->isEmpty());
     EXPECT_TRUE(f.Befehl2->isEnabled()); // the box held text: emptying it is a change
-    EXPECT_EQ(m_state.TextFile, files() + u"Notiz ä.txt"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"Notiz ä.txt"_s);
     // Typing and saving writes the deleted file again, without a question.
     typeText(f.Text3, u"wieder"_s);
     messages = shown().size();
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(shown().size(), messages);
     EXPECT_EQ(file(u"Notiz ä.txt"_s), "wieder\r\n");
 }

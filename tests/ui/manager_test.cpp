@@ -85,7 +85,7 @@ TEST_F(ManagerTest, TextdatenNeedsTextShowsTheCollectionFileAndLeavesWithFreshCo
     EXPECT_EQ(Form5::selection(k.Liste1), u"clipbrd.dat"_s);
     EXPECT_EQ(Form5::selection(k.Liste2), QString());
     EXPECT_EQ(k.Text3->text(), u"eins\r\nzwei\r\ndrei\r\n"_s);
-    EXPECT_EQ(m_state.TextFile, files() + u"clipbrd.dat"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"clipbrd.dat"_s);
     EXPECT_EQ(buttons(k), std::make_tuple(false, false, true));
     EXPECT_FALSE(k.Bezeichnung3->isVisible());
     // Both scroll bars stay, however little text the box shows.
@@ -124,12 +124,12 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
 
     // Saved as shown, a file keeps every byte; its lone LFs included.
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"lf.txt"_s));
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(file(u"lf.txt"_s), "a\nb\nc\n\r\n");
     // Return typed in the box makes a CR LF line end.
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"crlf.txt"_s));
     typeText(f.Text3, u"null\r"_s);
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(file(u"crlf.txt"_s), "null\r\neins\r\nzwei\r\n");
 
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"a.txt"_s));
@@ -139,13 +139,13 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
 
     typeText(f.Text3, u"x"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(true, true, false));
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
     EXPECT_EQ(buttons(f), std::make_tuple(false, true, false));
     // An undo is a change of the text as well.
     f.Text3->undo();
     EXPECT_EQ(std::pair(f.Text3->text(), f.Befehl2->isEnabled()), std::pair(u"A\r\n"_s, true));
     f.Text3->redo();
-    f.Befehl2_Click();
+    finish(f, &Form5::Befehl2_Click);
 
     // A click on the collection file, still chosen, shows it again; unsaved text is dropped
     // without a question.
@@ -160,7 +160,7 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
     QFile::remove(files() + u"weg.txt"_s);
     EXPECT_TRUE(Form5::selectEntry(f.Liste2, u"weg.txt"_s));
     EXPECT_EQ(f.Text3->text(), u"Sammlung\r\n"_s);
-    EXPECT_EQ(m_state.TextFile, files() + u"clipbrd.dat"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"clipbrd.dat"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(false, false, true));
 
     // An unreadable file keeps the previous text and says so.
@@ -170,7 +170,7 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
     EXPECT_EQ(said(),
               std::pair(u"Die Datei KAPUTT.TXT konnte nicht gelesen werden !   "_s, Icon::Exclamation));
     EXPECT_EQ(f.Text3->text(), u"xSammlung\r\n"_s);
-    EXPECT_EQ(m_state.TextFile, files() + u"clipbrd.dat"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"clipbrd.dat"_s);
     EXPECT_EQ(buttons(f), std::make_tuple(true, false, true));
 }
 
@@ -206,7 +206,7 @@ TEST_F(ManagerTest, LargeFilesLoadAndSaveWhileTheWindowStaysResponsive) {
     QThread::msleep(1000);
     settle();
     EXPECT_EQ(f.Text3->text(), u"klein\r\n"_s);
-    EXPECT_EQ(m_state.TextFile, files() + u"klein.txt"_s);
+    EXPECT_EQ(m_form1->form5()->textFile(), files() + u"klein.txt"_s);
 
     // A large text is written in the background; the window waits, and leaving waits for it.
     ASSERT_TRUE(Form5::selectEntry(f.Liste1, u"clipbrd.dat"_s));

@@ -60,6 +60,12 @@ protected:
         EXPECT_TRUE(m_form1->isVisible());
     }
 
+    // A click on a button whose work goes through the store, and that work done.
+    void finish(Form5& f, void (Form5::*handler)()) {
+        (f.*handler)();
+        settle();
+    }
+
     static QStringList entries(const QListWidget* list) {
         QStringList names;
         for (int i = 0; i < list->count(); ++i) {

@@ -76,11 +76,11 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     m_fake->desktop.screen = noise(64, 48, 2);
     m_form1->Command2_Click();
     EXPECT_FALSE(m_form1->isVisible());
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->cycle().screenshotPending());
     EXPECT_TRUE(m_form1->Timer1->isActive());
     for (int i = 1; i <= 6; ++i) {
         m_form1->Timer1_Timer();
-        EXPECT_EQ(m_state.ScreenshotTicks, i % 6) << i;
+        EXPECT_EQ(m_form1->cycle().screenshotTicks(), i % 6) << i;
         EXPECT_EQ(m_fake->desktop.snapshots, i >= 4 ? 1 : 0) << i;
         EXPECT_EQ(m_form1->isVisible(), i == 6) << i;
     }
@@ -88,7 +88,7 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     settleCapture();
     EXPECT_EQ(stored(u"scr01.bmp"_s), m_fake->desktop.screen);
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR01.BMP"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_FALSE(m_form1->cycle().screenshotPending());
 
     // Then an ordinary picture again, offered as a device-independent bitmap this time.
     const QImage third = noise(7, 3, 3);
@@ -106,10 +106,10 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     screenshot();
     EXPECT_TRUE(hint().contains(u"kein Bildschirmfoto"_s)) << hint().toStdString();
     EXPECT_TRUE(m_form1->isVisible());
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->cycle().screenshotPending());
     copy(noise(3, 3, 9));
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR03.BMP"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_FALSE(m_form1->cycle().screenshotPending());
 
     // A desktop that answers later (the portal) keeps the window out of the picture until it
     // has answered; a cancel is said in the hint and leaves the request pending.
@@ -124,7 +124,7 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_FALSE(m_form1->Timer1->isActive());
     EXPECT_EQ(hint(), u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->cycle().screenshotPending());
 }
 
 TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
@@ -143,7 +143,7 @@ TEST_F(PicturesTest, MetafileIsRenderedToABitmapAndKeepsAPendingScreenshot) {
     ASSERT_EQ(rendered.size(), QSize(40, 30));
     EXPECT_EQ(rendered.pixel(20, 15), qRgb(255, 0, 0));
     EXPECT_EQ(rendered.pixel(2, 2), qRgb(255, 255, 255)); // transparent, laid on white
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->cycle().screenshotPending());
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
     // The "*.bmp" list is not refreshed by a metafile, so the counter lags behind.
     EXPECT_EQ(m_form1->Text4->text(), u"1"_s);
@@ -181,7 +181,7 @@ TEST_F(PicturesTest, AFailedOrCutShortSaveKeepsThePictureUntilWritingWorks) {
     EXPECT_EQ(
         hint(),
         u"FEHLER: SCR00.BMP nicht gespeichert (Verzeichnis fehlt), Bild bleibt in der Zwischenablage"_s);
-    EXPECT_EQ(m_state.ScreenshotPending, 1);
+    EXPECT_TRUE(m_form1->cycle().screenshotPending());
 
     // Tick after tick it is tried again from what was read once, and nothing is confirmed.
     tick();
@@ -197,7 +197,7 @@ TEST_F(PicturesTest, AFailedOrCutShortSaveKeepsThePictureUntilWritingWorks) {
     EXPECT_EQ(hint(), u"Screenshot gespeichert als: SCR00.BMP"_s);
     EXPECT_EQ(m_fake->sound.played.size(), 1);
     EXPECT_TRUE(m_fake->clipboard.isEmpty());
-    EXPECT_EQ(m_state.ScreenshotPending, 0);
+    EXPECT_FALSE(m_form1->cycle().screenshotPending());
 
     // A small file system of its own gives a real "disk full" in the middle of a picture: the
     // part written is removed, and the picture is stored once there is room.

@@ -133,29 +133,55 @@ TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
     EXPECT_FALSE(missing.isOpen());
     EXPECT_EQ(missing.error(), u"Verzeichnis fehlt"_s);
 
-    // A leftover side file cuts off the unfinished record only; the next append starts on a
-    // record boundary without a recovery of its own first.
+    // A leftover side file of ours cuts off the unfinished record only (the same file, and
+    // before < size < after); the next append starts on a record boundary. Anything else under
+    // its name is never touched, and the piece is stored all the same, without the guard.
     const QByteArray done = "eins\r\n\r\n";
     const QByteArray next = "zwei\r\n\r\n";
-    const QByteArray len = QByteArray::number(done.size());
+    const qint64 len = done.size();
+    enum class Side { Ours, ForAnotherFile, Foreign, File, Directory };
     const struct {
-        QByteArray side;   // what the interrupted append left in the side file
-        QByteArray onDisk; // what it left in the collection file
+        Side side;
+        qint64 before, after;
+        QByteArray onDisk; // what the interrupted append left in the collection file
         QByteArray mended; // what recovery keeps
     } cases[] = {
-        {len + ' ' + QByteArray::number(done.size() + 100), done + "halb ab", done}, // killed while writing
-        {len + ' ' + QByteArray::number(done.size() + next.size()), done + next,
-         done + next},                                          // before the side file went
-        {"8 ", done + "nicht von uns", done + "nicht von uns"}, // the side file itself was cut short
-        {"0 5", "", ""},                                        // the file was started anew meanwhile
+        {Side::Ours, len, len + 100, done + "halb ab", done},           // killed while writing
+        {Side::Ours, len, len + next.size(), done + next, done + next}, // before the side file went
+        {Side::Ours, 0, 1, done, done},                                 // stale: longer than its end
+        {Side::Ours, 0, 5, "", ""},                                     // the file was started anew
+        {Side::ForAnotherFile, 0, len + 5, done + "x", done + "x"},     // the file was replaced
+        {Side::Foreign, 0, 1, done, done},                              // "0 1" of someone else
+        {Side::File, 0, 0, done, done},
+        {Side::Directory, 0, 0, done, done},
     };
     QString error;
+    const QByteArray side = native(at(u".clipbrd.dat.len"_s));
     for (const auto& c : cases) {
         writeFile(at(u"clipbrd.dat"_s), c.onDisk);
-        ASSERT_EQ(::symlink(c.side.constData(), native(at(u".clipbrd.dat.len"_s)).constData()), 0);
-        EXPECT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error)) << error.toStdString();
-        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended + next) << c.side.constData();
-        EXPECT_TRUE(hidden(m_path).isEmpty());
+        struct stat st {};
+        ASSERT_EQ(::stat(native(at(u"clipbrd.dat"_s)).constData(), &st), 0);
+        const quint64 inode = st.st_ino + (c.side == Side::ForAnotherFile ? 1 : 0);
+        const QByteArray lengths = QByteArray::number(c.before) + ' ' + QByteArray::number(c.after);
+        if (c.side == Side::File) {
+            writeFile(at(u".clipbrd.dat.len"_s), "0 1");
+        } else if (c.side == Side::Directory) {
+            ASSERT_TRUE(QDir().mkdir(at(u".clipbrd.dat.len"_s)));
+        } else {
+            const QByteArray target =
+                c.side == Side::Foreign ? lengths : "snapwell " + QByteArray::number(inode) + ' ' + lengths;
+            ASSERT_EQ(::symlink(target.constData(), side.constData()), 0);
+        }
+        const bool foreign = c.side >= Side::Foreign;
+        bool unguarded = !foreign;
+        EXPECT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error, &unguarded))
+            << error.toStdString();
+        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended + next) << int(c.side) << ' ' << c.after;
+        EXPECT_EQ(unguarded, foreign) << int(c.side);
+        EXPECT_EQ(hidden(m_path).isEmpty(), !foreign) << int(c.side);
+        EXPECT_EQ(QFileInfo(at(u".clipbrd.dat.len"_s)).isDir(), c.side == Side::Directory);
+        ::unlink(side.constData());
+        ::rmdir(side.constData());
     }
 
     // New files are private even where the umask would open them; old ones keep their mode.

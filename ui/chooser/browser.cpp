@@ -6,6 +6,7 @@
 #include "platform/logging.h"
 #include "platform/platform.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QCloseEvent>
 #include <QDir>

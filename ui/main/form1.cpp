@@ -11,6 +11,7 @@
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -228,7 +229,7 @@ void Form1::buildControls() {
 }
 
 void Form1::Form1_Form_Load() {
-    setFileListPath(m_state.SavePath);
+    setCollectionPath(m_state.SavePath);
     CenterForm(*this);
     RightAlignMenuItem(*this, 2, u"\\/"_s);
     showCounters();
@@ -259,10 +260,12 @@ void Form1::Form1_Form_Unload() {
     }
 }
 
-void Form1::setFileListPath(const QString& path) {
+void Form1::setCollectionPath(const QString& path) {
     Datei1.setPath(path);
     Datei2.setPath(path);
     Datei3.setPath(path);
+    // Pieces still waiting follow the directory, numbered from its lists.
+    m_cycle->store().setDirectory(path);
 }
 
 void Form1::refreshFileLists() {
@@ -278,7 +281,7 @@ void Form1::showCounters() {
 }
 
 bool Form1::monitoring() const {
-    return Befehl1->text() == u"S T O P"_s;
+    return m_monitoring;
 }
 
 void Form1::focusSink() {
@@ -286,10 +289,11 @@ void Form1::focusSink() {
 }
 
 void Form1::Befehl1_Click() {
-    m_state.BlinkPhase = 0;
+    m_cycle->switched();
     m_state.CapturedText.clear();
     m_cycle->clearClipboard();
-    if (Befehl1->text() == u"S T O P"_s) {
+    if (m_monitoring) {
+        m_monitoring = false;
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();
@@ -299,8 +303,8 @@ void Form1::Befehl1_Click() {
         Option3D3->setEnabled(true);
         setWindowTitle(m_state.AppTitle);
         setIndicatorColor(192);
-        m_state.ScreenshotPending = 0;
-    } else if (Befehl1->text() == u"S T A R T"_s) {
+    } else {
+        m_monitoring = true;
         setWindowTitle(QString());
         m_state.BlinkColor1 = 255;
         m_state.BlinkColor2 = 0;
@@ -340,6 +344,11 @@ void Form1::closeEvent(QCloseEvent* event) {
     if (!m_unloaded) {
         if (!mayClose()) {
             event->ignore();
+            return;
+        }
+        // Termination while the question was open has done the rest already.
+        if (m_unloaded) {
+            event->accept();
             return;
         }
         m_unloaded = true;

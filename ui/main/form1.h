@@ -53,12 +53,18 @@ public:
     // re-reads the directory first.
     void showCounters();
     void refreshFileLists();
-    void setFileListPath(const QString& path);
+    // The collection directory, set or changed: the file lists and the store follow it.
+    void setCollectionPath(const QString& path);
     void setHint(const QString& text) override;
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;
     // Closes without questions: the desktop session ends or the program is terminated.
+    // Termination or the end of the session: writes what it can, saves the settings and
+    // ends the program, within kLastResortSeconds, also while a question is open.
     void endSession();
+    // How long closing waits for pieces still being written, and termination at most.
+    static constexpr int kClosingBudgetMs = 5000;
+    static constexpr int kEndingBudgetMs = 2500;
     void focusSink() override;
 
     // The capture's view of the window.
@@ -188,6 +194,8 @@ private:
     QHash<QObject*, std::function<void()>> m_hover;
     QHash<QObject*, std::function<void()>> m_click;
     bool m_unloaded = false;
+    // Monitoring on or off: the one place that says so.
+    bool m_monitoring = false;
     bool m_sessionEnding = false;
     bool m_toldNoBackgroundWatch = false;
 };

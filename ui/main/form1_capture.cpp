@@ -4,10 +4,12 @@
 #include "capture/capturecycle.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/sessionend.h"
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -48,7 +50,7 @@ bool Form1::soundOption() const {
 }
 
 bool Form1::monitoringActive() const {
-    return Zeit1->isActive();
+    return m_monitoring;
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {
@@ -103,21 +105,30 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::endSession() {
-    m_sessionEnding = true;
-    close();
+    // Nobody is there to answer a question: what can be written within the time is written,
+    // the settings are saved, and every event loop ends, a message box's own included (it
+    // answers "No"). A second request while this runs finds the work done and only ends the
+    // loops again.
+    if (!std::exchange(m_sessionEnding, true) && !m_unloaded) {
+        m_unloaded = true;
+        m_cycle->store().finish(kEndingBudgetMs);
+        Form1_Form_Unload();
+        emit unloaded();
+    }
+    QCoreApplication::exit(0);
 }
 
 bool Form1::mayClose() {
     // Pieces copied just before closing are written first; one that cannot be written is
-    // not dropped without the user's word.
-    const qsizetype left = m_cycle->queue().finish(5000);
-    if (left == 0 || m_sessionEnding) {
+    // not dropped without the user's word, unless termination was asked for meanwhile.
+    const qsizetype left = m_cycle->store().finish(kClosingBudgetMs, terminationRequested);
+    if (left == 0 || m_sessionEnding || terminationRequested()) {
         return true;
     }
     const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden"_s
                                    : u"%1 kopierte Inhalte konnten nicht gespeichert werden"_s.arg(left);
     const QString text = u"%1 (%2).\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s.arg(
-        what, m_cycle->queue().lastError());
+        what, m_cycle->store().lastError());
     return m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo,
                                      text, m_state.AppTitle) == MessageBoxes::Answer::Yes;
 }

@@ -1,6 +1,7 @@
 // Form1: the menu commands and the saved-data buttons, and the windows they open.
 #include "app/appstate.h"
 #include "app/commands.h"
+#include "capture/capturecycle.h"
 #include "platform/platform.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/form1.h"
@@ -86,7 +87,7 @@ void Form1::mnuSammel_Click() {
 }
 
 void Form1::Browser_PathChosen() {
-    setFileListPath(m_state.SavePath);
+    setCollectionPath(m_state.SavePath);
     showCounters();
 }
 
@@ -109,7 +110,7 @@ void Form1::Befehl4_Click() {
     hide();
     // Monitoring goes on meanwhile; captures land in the files the manager shows.
     if (!m_form5) {
-        m_form5 = new Form5(m_state, m_platform);
+        m_form5 = new Form5(m_state, m_platform, m_cycle->store());
         connect(m_form5, &Form5::left, this, &Form1::form5_Left);
     }
     Form5& form5 = *m_form5;
@@ -142,6 +143,7 @@ void Form1::Befehl3_Click() {
     if (monitoring()) {
         info(u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s);
         Befehl1->setEnabled(true);
+        m_monitoring = false;
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();

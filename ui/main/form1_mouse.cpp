@@ -99,9 +99,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::Befehl1_MouseMove() {
-    if (Befehl1->text() == u"S T O P"_s) {
+    if (m_monitoring) {
         setHint(u"Überwachen der Zwischenablage beenden"_s);
-    } else if (Befehl1->text() == u"S T A R T"_s) {
+    } else {
         setHint(u"Zwischenablage überwachen (Text- und Bilddaten werden gesammelt)"_s);
     }
 }

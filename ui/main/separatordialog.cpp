@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "storage/inifile.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -6,6 +6,7 @@
 #include "platform/logging.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
+#include "storage/collectionstore.h"
 #include "storage/inifile.h"
 #include "storage/savetextfile.h"
 #include "ui/lists/dirlistbox.h"
@@ -15,6 +16,7 @@
 #include "ui/manager/finddialog.h"
 #include "ui/manager/textbox.h"
 #include "ui/uistyle.h"
+#include "ui/windowhelpers.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -26,7 +28,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -34,8 +35,8 @@ QString Form5::upperName(const QString& path) {
     return QFileInfo(path).fileName().toUpper();
 }
 
-Form5::Form5(AppState& state, Platform& platform, QWidget* parent)
-    : QWidget(parent), m_state(state), m_platform(platform) {
+Form5::Form5(AppState& state, Platform& platform, CollectionStore& store, QWidget* parent)
+    : QWidget(parent), m_state(state), m_platform(platform), m_store(store) {
     setObjectName(u"form5"_s);
     setWindowTitle(u"gesammelte Textdaten..."_s);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -190,16 +191,16 @@ void Form5::Form_Load() {
     Liste1->addItems(Datei1.names());
     Datei2.setPath(m_state.SavePath);
     Liste2->addItems(Datei2.names());
-    m_state.CopyPath = ReadIniString(m_state.AppTitle, u"CopyPath"_s, m_state.IniFile, QString());
+    m_copyPath = ReadIniString(m_state.AppTitle, u"CopyPath"_s, m_state.IniFile, QString());
 
     // Start state of the copy panel: the process's current directory. The drive list follows
     // the directory list.
     Verzeichnis1->setPath(QDir::currentPath());
-    if (!m_state.CopyPath.isEmpty()) {
-        AddBackslash(m_state.CopyPath);
+    if (!m_copyPath.isEmpty()) {
+        AddBackslash(m_copyPath);
         // A target that cannot be read leaves the panel on the start state.
-        if (isListable(m_state.CopyPath)) {
-            Verzeichnis1->setPath(m_state.CopyPath);
+        if (isListable(m_copyPath)) {
+            Verzeichnis1->setPath(m_copyPath);
         }
     }
 }
@@ -223,7 +224,7 @@ void Form5::showFile(QListWidget* list) {
                 u"Die Datei "_s + upperName(path) + u" konnte nicht gelesen werden !   "_s);
             return;
         }
-        m_state.TextFile = path;
+        m_textFile = path;
         m_shown = loaded.disk;
         Befehl6->setEnabled(!collection);
         Befehl2->setEnabled(false);
@@ -254,7 +255,7 @@ void Form5::Befehl1_Click() {
         return;
     }
     m_left = true;
-    WriteIniString(m_state.AppTitle, u"CopyPath"_s, m_state.CopyPath, m_state.IniFile);
+    WriteIniString(m_state.AppTitle, u"CopyPath"_s, m_copyPath, m_state.IniFile);
     hide();
     deleteLater();
     emit left();
@@ -310,12 +311,28 @@ void Form5::Befehl10_Click() {
     const QString from = selection(Liste2);
     const QString base = Text2->text().trimmed();
     const QString to = base + u".txt"_s;
-    if (from.isEmpty() || !acceptableBaseName(base) || !renameTextFile(m_state.SavePath, from, to)) {
-        say(MessageBoxes::Icon::Critical, u"FEHLER !    "_s);
-    }
     Frame3D7->hide();
-    refill(Liste2, Datei2);
-    selectEntry(Liste2, to);
+    const auto renamed = [this, to](bool ok) {
+        if (!ok) {
+            say(MessageBoxes::Icon::Critical, u"FEHLER !    "_s);
+        }
+        refill(Liste2, Datei2);
+        selectEntry(Liste2, to);
+    };
+    if (from.isEmpty() || !acceptableBaseName(base)) {
+        renamed(false);
+        return;
+    }
+    m_store.run(
+        this,
+        [dir = m_state.SavePath, from, to] {
+            const bool ok = renameTextFile(dir, from, to);
+            if (!ok) {
+                qCWarning(lcStore) << dir + from << "not renamed to" << to;
+            }
+            return ok;
+        },
+        renamed);
 }
 
 void Form5::Befehl12_Click() {
@@ -331,19 +348,25 @@ void Form5::Befehl5_Click() {
     if (!ask(u"Willst Du wirklich die Datei "_s + name.toUpper() + u" löschen?"_s)) {
         return;
     }
-    const QString path = m_state.SavePath + name;
-    if (isTextFile(path)) {
-        QFile::remove(path);
-    }
-    refill(Liste2, Datei2);
-    Text3->makeEmpty();
-    boxEmptied();
+    m_store.run(
+        this,
+        [path = m_state.SavePath + name] {
+            if (isTextFile(path) && !QFile::remove(path)) {
+                qCWarning(lcStore) << path << "not deleted";
+            }
+            return true;
+        },
+        [this](bool) {
+            refill(Liste2, Datei2);
+            Text3->makeEmpty();
+            boxEmptied();
+        });
 }
 
 void Form5::boxEmptied() {
     // The box no longer shows the file named by TextFile: saving would replace all of it,
     // so it asks first. A file that is gone has nothing to lose.
-    m_shown = isTextFile(m_state.TextFile) ? DiskState() : DiskState::absent();
+    m_shown = isTextFile(m_textFile) ? DiskState() : DiskState::absent();
 }
 
 void Form5::Befehl4_Click() {
@@ -355,9 +378,20 @@ void Form5::Befehl4_Click() {
     if (!ask(u"Willst Du wirklich eine neue Text-Sammeldatei beginnen ?   "_s)) {
         return;
     }
-    moveToBackup(m_state.SavePath, name);
-    Text3->makeEmpty();
-    boxEmptied();
-    Befehl2->setEnabled(false);
-    refill(Liste1, Datei1);
+    // Between two appends: no captured piece is lost with the file moved aside.
+    m_store.run(
+        this,
+        [dir = m_state.SavePath, name] {
+            const bool ok = moveToBackup(dir, name);
+            if (!ok) {
+                qCWarning(lcStore) << dir + name << "not moved to backup.dat";
+            }
+            return ok;
+        },
+        [this](bool) {
+            Text3->makeEmpty();
+            boxEmptied();
+            Befehl2->setEnabled(false);
+            refill(Liste1, Datei1);
+        });
 }

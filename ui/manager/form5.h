@@ -9,7 +9,6 @@
 #include <memory>
 
 class QLabel;
-class QThread;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
@@ -19,6 +18,7 @@ class TextBox;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
+class CollectionStore;
 struct AppState;
 struct Platform;
 
@@ -29,9 +29,8 @@ struct Platform;
 class Form5 final : public QWidget {
     Q_OBJECT
 public:
-    Form5(AppState& state, Platform& platform, QWidget* parent = nullptr);
-    // Waits for a save under way: the program may end meanwhile.
-    ~Form5() override;
+    // Every change to a file of the collection directory goes through the store.
+    Form5(AppState& state, Platform& platform, CollectionStore& store, QWidget* parent = nullptr);
 
     Panel* Frame3D1 = nullptr;
     QListWidget* Liste1 = nullptr;
@@ -68,9 +67,14 @@ public:
     static bool selectEntry(QListWidget* list, const QString& name);
     // The name selected in a list, empty when none is.
     static QString selection(const QListWidget* list);
-    // "Speichern" of a large text writes in a worker thread; the window is busy until the
-    // text is on disk.
+    // "Speichern" runs on the store's thread; the window is busy until the text is on disk.
     bool saving() const { return m_save != nullptr; }
+    // The file shown in the box, and the copy panel's target as last used.
+    const QString& textFile() const { return m_textFile; }
+    const QString& copyPath() const { return m_copyPath; }
+    // What the copy panel copies.
+    enum class CopyMode { Collection, SingleText };
+    CopyMode copyMode() const { return m_copyMode; }
 
 public slots:
     void Form_Load();
@@ -108,9 +112,8 @@ private:
     MessageBoxes::Answer say(MessageBoxes::Icon icon, const QString& text);
     bool ask(const QString& question);
     bool Text2_KeyPress(QChar typed);
-    // Shows the copy panel for the file chosen in the list ("0": collection file, "1": single
-    // text), or says that none is.
-    void openCopyPanel(const QListWidget* list, const QString& nothingChosen, const QString& mode);
+    // Shows the copy panel for the file chosen in the list, or says that none is.
+    void openCopyPanel(const QListWidget* list, const QString& nothingChosen, CopyMode mode);
     // A file's name as the messages show it.
     static QString upperName(const QString& path);
     // One "Speichern": the text, the file as shown, and the step under way.
@@ -118,7 +121,6 @@ private:
         QString path;
         QByteArray text;
         bool check = true;
-        QThread* worker = nullptr;
         SaveStep step;
     };
     void saveStep();
@@ -127,6 +129,10 @@ private:
 
     AppState& m_state;
     Platform& m_platform;
+    CollectionStore& m_store;
+    QString m_textFile;
+    QString m_copyPath;
+    CopyMode m_copyMode = CopyMode::Collection;
     // The shown file as it was on disk, for the check before saving.
     DiskState m_shown;
     bool m_saveBeforeLoad = false;

@@ -2,6 +2,8 @@
 // directory.
 #include "app/appstate.h"
 #include "app/places.h"
+#include "platform/logging.h"
+#include "storage/collectionstore.h"
 #include "storage/textfiles.h"
 #include "ui/lists/dirlistbox.h"
 #include "ui/lists/drivelistbox.h"
@@ -14,26 +16,28 @@
 
 using namespace Qt::StringLiterals;
 
-void Form5::openCopyPanel(const QListWidget* list, const QString& nothingChosen, const QString& mode) {
+void Form5::openCopyPanel(const QListWidget* list, const QString& nothingChosen, CopyMode mode) {
     if (selection(list).isEmpty()) {
         say(MessageBoxes::Icon::Information, nothingChosen);
         return;
     }
-    Bezeichnung3->setText(mode);
+    m_copyMode = mode;
+    // The hidden label still says it, as it always did; the mode itself is the member.
+    Bezeichnung3->setText(mode == CopyMode::Collection ? u"0"_s : u"1"_s);
     Frame3D5->show();
     Frame3D5->raise();
 }
 
 void Form5::Befehl6_Click() {
-    openCopyPanel(Liste2, u"Kein Text markiert !   "_s, u"1"_s);
+    openCopyPanel(Liste2, u"Kein Text markiert !   "_s, CopyMode::SingleText);
 }
 
 void Form5::Command1_Click() {
-    openCopyPanel(Liste1, u"Keine Text-Sammeldatei markiert !   "_s, u"0"_s);
+    openCopyPanel(Liste1, u"Keine Text-Sammeldatei markiert !   "_s, CopyMode::Collection);
 }
 
 void Form5::Command3D4_Click() {
-    const bool collection = Bezeichnung3->text() == u"0"_s;
+    const bool collection = m_copyMode == CopyMode::Collection;
     const QString name = selection(collection ? Liste1 : Liste2);
     if (name.isEmpty()) {
         // The entry went away while the panel was open: nothing to copy.
@@ -52,7 +56,7 @@ void Form5::Command3D4_Click() {
         break;
     case CopyResult::Copied:
         say(MessageBoxes::Icon::Information, u"Die Datei wurde nach "_s + dir + u" kopiert !   "_s);
-        m_state.CopyPath = dir;
+        m_copyPath = dir;
         break;
     }
     Frame3D5->hide();

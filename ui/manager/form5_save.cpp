@@ -1,29 +1,22 @@
-// Form5: "Speichern". A large text is checked and written on a worker thread while the
-// window is busy; questions about the file on disk are asked on the window's thread.
+// Form5: "Speichern". The text is checked against the file and written on the store's
+// thread while the window is busy; questions about the file on disk are asked on the window's thread.
 #include "app/appstate.h"
+#include "storage/collectionstore.h"
 #include "storage/textfiles.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
 #include "ui/manager/textbox.h"
 
 #include <QPushButton>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
-
-Form5::~Form5() {
-    if (m_save && m_save->worker) {
-        m_save->worker->wait();
-        delete m_save->worker;
-    }
-}
 
 void Form5::Befehl2_Click() {
     if (Text3->loading() || saving()) {
         return;
     }
     m_save = std::make_unique<Save>();
-    m_save->path = m_state.TextFile;
+    m_save->path = m_textFile;
     // The box is read-only until the save ends, so its bytes need no copy.
     m_save->text = Text3->bytesInPlace();
     Text3->setBusy(true);
@@ -37,23 +30,21 @@ void Form5::Befehl2_Click() {
 
 void Form5::saveStep() {
     Save& save = *m_save;
-    if (save.text.size() <= TextBox::kSyncLimit) {
-        save.step = ::saveStep(save.path, save.text, m_shown, save.check);
-        saveStepDone();
-        return;
-    }
-    save.worker = QThread::create(
-        [&save, shown = m_shown] { save.step = ::saveStep(save.path, save.text, shown, save.check); });
-    connect(save.worker, &QThread::finished, this, &Form5::saveStepDone);
-    save.worker->start();
+    // The check of the file on disk and the write are one job of the store: no capture can
+    // append in between, so the question is about what is really there. The job gets a copy
+    // of its own: the window may go while it runs.
+    m_store.run(
+        this,
+        [path = save.path, text = QByteArray(save.text.constData(), save.text.size()), shown = m_shown,
+         check = save.check] { return ::saveStep(path, text, shown, check); },
+        [this](SaveStep step) {
+            m_save->step = std::move(step);
+            saveStepDone();
+        });
 }
 
 void Form5::saveStepDone() {
     Save& save = *m_save;
-    if (save.worker) {
-        save.worker->deleteLater();
-        save.worker = nullptr;
-    }
     const DiskCheck& check = save.step.check;
     if (check.change == DiskChange::None) {
         if (!save.step.written) {

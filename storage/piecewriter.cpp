@@ -1,5 +1,5 @@
 // Storing pieces: runs on the writer's thread, never on the window's.
-#include "capture/piecewriter.h"
+#include "storage/piecewriter.h"
 
 #include "storage/bmpfile.h"
 #include "storage/numbering.h"
@@ -32,8 +32,9 @@ WriteResult FileWriter::write(const Piece& piece) {
     case Piece::Kind::Collection: {
         WriteResult r;
         // The written line is the text, then its ending, then the line end of the write.
-        r.ok = SafeFile::appendRecord(piece.dir + u"clipbrd.dat"_s,
-                                      (piece.text + piece.ending + u"\r\n"_s).toUtf8(), &r.error);
+        r.ok =
+            SafeFile::appendRecord(piece.dir + u"clipbrd.dat"_s,
+                                   (piece.text + piece.ending + u"\r\n"_s).toUtf8(), &r.error, &r.unguarded);
         return r;
     }
     case Piece::Kind::SingleText:

@@ -14,12 +14,14 @@ struct Piece {
     QString prefix;        // numbered files: "scr" for a snapshot
     int count = 0;         // numbered files: where the search for a free number starts
     quint64 clipCount = 0; // the clipboard's change counter when the piece was taken
+    bool followed = false; // waited, and went to the collection directory chosen since
 };
 
 struct WriteResult {
     bool ok = false;
-    QString name;  // numbered files: the name taken, or the one that could not be written
-    QString error; // why not, in the words of the hint line
+    QString name;           // numbered files: the name taken, or the one that could not be written
+    QString error;          // why not, in the words of the hint line
+    bool unguarded = false; // stored, but without crash protection (a foreign side file)
 };
 
 // Stores one piece. Runs on the writer's thread; ok only once the bytes are on the disk.

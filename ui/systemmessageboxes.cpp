@@ -1,4 +1,6 @@
-#include "platform/systemmessageboxes.h"
+#include "ui/systemmessageboxes.h"
+
+#include "platform/sessionend.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,6 +9,10 @@ using namespace Qt::StringLiterals;
 
 MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons,
                                               const QString& text, const QString& title) {
+    // The program is ending: nobody is there to answer, and a box would hold it up.
+    if (terminationRequested()) {
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
     QMessageBox box(parent);
     box.setWindowTitle(title);
     // Shown as typed: a file named "<B>.txt" is no markup.
