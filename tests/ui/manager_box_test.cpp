@@ -156,6 +156,7 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     const QByteArray typed = QByteArray(content).insert(firstBreak, 'X');
     EXPECT_EQ(box->text().toUtf8(), typed);
     f.Befehl2->click();
+    settle();
     EXPECT_EQ(file(u"lang.txt"_s), typed);
 
     // A long line pasted is broken on screen too, undone and redone whole.
@@ -261,7 +262,7 @@ TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannot
     f.Command1->click();
     DirListBox* dirs = f.Verzeichnis1;
     dirs->setPath(deep);
-    QCoreApplication::processEvents();
+    settle();
     // The opened directory in view, with as much of the way to it as fits.
     const QRect current = dirs->visualItemRect(dirs->currentItem());
     EXPECT_TRUE(current.top() >= 0 && current.bottom() < dirs->viewport()->height()) << current.y();

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 
 DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setHeaderHidden(true);
@@ -45,9 +46,17 @@ bool DirListBox::setPath(const QString& path) {
     if (current) {
         setCurrentItem(current);
         // As much of the way down to it as fits, and the directory itself in any case.
+        resizeColumnToContents(0);
         scrollToTop();
         scrollToItem(current, QAbstractItemView::EnsureVisible);
         horizontalScrollBar()->setValue(0);
+        // A horizontal scroll bar that appears with the new widths takes a row's height from
+        // the view once the layout has run: scroll again then.
+        QTimer::singleShot(0, this, [this] {
+            if (QTreeWidgetItem* item = currentItem()) {
+                scrollToItem(item, QAbstractItemView::EnsureVisible);
+            }
+        });
     }
     m_path = place;
     emit changed();
