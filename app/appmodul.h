@@ -28,7 +28,8 @@ std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform);
 // and every item after it, to the right end of the bar, with the given caption.
 void RightAlignMenuItem(QMainWindow& window, int position, const QString& caption);
 
-// The profile's location and the default collection directory: beside the program when its
-// directory is writable, else in the user's own configuration and data directories.
+// The profile's location and the default collection directory: beside a portable program
+// when its directory is writable; for an installed one (in a "bin" directory) or a read-only
+// directory in the user's own configuration and data directories.
 QString profilePath(const AppState& state);
 QString defaultSavePath(const AppState& state);
