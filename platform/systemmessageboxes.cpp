@@ -1,5 +1,7 @@
 #include "platform/systemmessageboxes.h"
 
+#include "platform/logging.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -7,6 +9,8 @@ using namespace Qt::StringLiterals;
 
 MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons,
                                               const QString& text, const QString& title) {
+    // What the user was told is what the log is asked about first.
+    qCInfo(lcUi).noquote() << "message box" << title << "|" << QString(text).replace(u'\n', u' ');
     QMessageBox box(parent);
     box.setWindowTitle(title);
     // Shown as typed: a file named "<B>.txt" is no markup.
@@ -33,7 +37,9 @@ MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Button
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
         box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        const bool yesChosen = box.clickedButton() == yes;
+        qCInfo(lcUi) << "answered" << (yesChosen ? "Ja" : "Nein");
+        return yesChosen ? Answer::Yes : Answer::No;
     }
     QPushButton* ok = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
