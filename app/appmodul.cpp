@@ -17,9 +17,15 @@ namespace {
 
 const QString kTilde49 = QString(49, u'~');
 
-// Whether files can be created beside the program. Tried for real: permission bits alone
-// do not tell (a read-only mount, a program installed system-wide and run by root).
+// Whether the profile and the collection lie beside the program: only for a portable folder
+// that can be written. An installed program (its directory a "bin") keeps them in the
+// user's places even where it could write, so that no reinstall, rebuild or package update
+// touches them. Writability is tried for real: permission bits alone do not tell (a
+// read-only mount, a program installed system-wide and run by root).
 bool besideProgram(const AppState& state) {
+    if (QDir(state.AppPath).dirName() == u"bin"_s) {
+        return false;
+    }
     QTemporaryFile probe(state.AppPath + u".snapwell-probe-XXXXXX"_s);
     return probe.open();
 }

@@ -23,7 +23,8 @@ Settings LoadSettings(AppState& state);
 // options on its controls; not yet shown.
 std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform);
 
-// The profile's location and the default collection directory: beside the program when its
-// directory is writable, else in the user's own configuration and data directories.
+// The profile's location and the default collection directory: beside a portable program
+// when its directory is writable; for an installed one (in a "bin" directory) or a read-only
+// directory in the user's own configuration and data directories.
 QString profilePath(const AppState& state);
 QString defaultSavePath(const AppState& state);

@@ -1,21 +1,20 @@
 #!/usr/bin/env bash
 # Capture benchmarks under a private Xvfb: the tick cost with an unchanged 10 MB text owned
 # by another program, and the CPU time of the running program over 60 s (set SECONDS_RUN to
-# change; BENCH_DISPLAY picks the display number, 97 by default). Prints figures; never
-# fails on speed.
+# change). Prints figures; never fails on speed.
 # Usage: bench/capture.sh <build dir>
 set -euo pipefail
-display=${BENCH_DISPLAY:-97}
 build=$(readlink -f "${1:-build}")
 work=$(mktemp -d /tmp/snapwell-bench.XXXXXX)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" PULSE_SERVER="unix:$work/none"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-Xvfb :$display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=:$display
-sleep 1
+# An Xvfb of its own; it names its display once it answers.
+coproc XVFB { exec bash "$(dirname "$0")/../tests/support/xvfb.sh"; }
+pids+=("$XVFB_PID")
+read -r DISPLAY <&"${XVFB[0]}" || { echo "no X server could be started" >&2; exit 1; }
+export DISPLAY
 
 "$build/bench/bench_capture_tick"
 

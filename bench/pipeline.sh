@@ -13,10 +13,11 @@ pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; wait 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-n=$((100 + RANDOM % 900))
-Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=":$n"
+# An Xvfb of its own; it names its display once it answers.
+coproc XVFB { exec bash "$(dirname "$0")/../tests/support/xvfb.sh"; }
+pids+=("$XVFB_PID")
+read -r DISPLAY <&"${XVFB[0]}" || { echo "no X server could be started" >&2; exit 1; }
+export DISPLAY
 pulse="$work/pulse"
 mkdir -p "$pulse"
 printf 'load-module module-native-protocol-unix socket=%s/native auth-anonymous=1\nload-module module-null-sink sink_name=nullsink\nset-default-sink nullsink\n' "$pulse" >"$pulse/pa.pa"

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# Draws the main window's background picture (368 x 264, 256 colours) and the program icon
-# with ImageMagick. The results are kept in resources/; run this only to change them.
+# Draws the main window's background picture (368 x 264, 256 colours) with ImageMagick and
+# renders the program icon in its sizes (rsvg-convert). The results are kept in resources/; run this only to change them.
 set -euo pipefail
 cd "$(dirname "$0")/../resources"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
 light=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
-# Icon: a clipboard with a sheet and a green "caught" mark.
-convert -size 128x128 xc:none \
-  -fill '#2a5298' -draw 'roundrectangle 18,14 110,122 14,14' \
-  -fill '#f4f1e8' -draw 'roundrectangle 28,30 100,114 6,6' \
-  -fill '#8a8f99' -draw 'roundrectangle 44,6 84,26 6,6' \
-  -fill '#c9ccd3' -draw 'rectangle 38,46 90,50' -draw 'rectangle 38,58 90,62' -draw 'rectangle 38,70 76,74' \
-  -fill '#2e9e5b' -draw 'circle 82,94 82,76' \
-  -stroke '#ffffff' -strokewidth 6 -fill none -draw 'polyline 73,94 80,101 92,87' \
-  snapwell.png
+# Icon: a clipboard with a sheet and a green "caught" mark, drawn in icons/snapwell.svg; the
+# bitmaps for the desktop's icon sizes and the window's own icon are rendered from it.
+for size in 16 22 24 32 48 64 128 256; do
+  rsvg-convert -w $size -h $size icons/snapwell.svg -o icons/snapwell-$size.png
+done
+cp icons/snapwell-128.png snapwell.png
 
 # Background: a calm blue field with the name and the icon, and a light strip at the bottom
 # where the window puts the maker's notice and addresses.

@@ -15,6 +15,10 @@ packages=(
   qt6-translations-l10n
   # vector pictures on the clipboard (image/svg+xml) are rendered by its image plugin
   libqt6svg6
+  # Qt's own German texts (standard buttons), colour emoji in copied texts
+  qt6-translations-l10n fonts-noto-color-emoji
+  # the Debian package and its checks (scripts/package.sh); icons drawn from the SVG
+  dpkg-dev lintian desktop-file-utils appstream man-db librsvg2-bin
   # headless desktop and tests
   xvfb xauth xclip xdotool imagemagick pulseaudio pulseaudio-utils sox
   # headless Wayland desktop, its clipboard tools, and a private session bus for the portal

@@ -1,5 +1,6 @@
 #include "ui/systemmessageboxes.h"
 
+#include "platform/logging.h"
 #include "platform/sessionend.h"
 
 #include <QMessageBox>
@@ -9,6 +10,8 @@ using namespace Qt::StringLiterals;
 
 MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons,
                                               const QString& text, const QString& title) {
+    // What the user was told is what the log is asked about first.
+    qCInfo(lcUi).noquote() << "message box" << title << "|" << QString(text).replace(u'\n', u' ');
     // The program is ending: nobody is there to answer, and a box would hold it up.
     if (terminationRequested()) {
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
@@ -39,7 +42,9 @@ MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Button
         box.setDefaultButton(yes);
         box.setEscapeButton(no);
         box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        const bool yesChosen = box.clickedButton() == yes;
+        qCInfo(lcUi) << "answered" << (yesChosen ? "Ja" : "Nein");
+        return yesChosen ? Answer::Yes : Answer::No;
     }
     QPushButton* ok = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
     box.setDefaultButton(ok);

@@ -37,26 +37,23 @@ pass() { echo "PASS: $*"; }
 # Runs a command in the background, ended with the test; sets BG_PID.
 spawn() { "$@" & BG_PID=$!; }
 
-# Starts Xvfb on a free display and exports DISPLAY.
+# Starts an Xvfb of the test's own and exports DISPLAY; fails when none starts.
 start_xvfb() {
-    local attempt n out
-    for attempt in 1 2 3 4 5; do
-        # A display number of its own rather than the lowest free one, where the servers of
-        # all parallel runs come and go at the same moments. The server writes the number to
-        # fd 3 once it is ready, and ends without a word when the number is taken.
-        # No reset when the last client leaves: the check below is the first client, and the
-        # program must not connect while the server restarts.
-        n=$((100 + RANDOM % 900))
-        out="$E2E_DIR/display$attempt"
-        spawn Xvfb ":$n" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$out" >/dev/null 2>&1
-        wait_until 10 eval "test -s '$out' || ended $BG_PID" || true
-        if [ "$(cat "$out")" = "$n" ] && DISPLAY=":$n" wait_until 2 xdotool getdisplaygeometry >/dev/null 2>&1; then
-            export DISPLAY=":$n"
-            return 0
-        fi
-        kill "$BG_PID" 2>/dev/null || true
-    done
-    fail "no X server could be started"
+    spawn bash "$SUPPORT_DIR/xvfb.sh" >"$E2E_DIR/display" 2>>"$E2E_DIR/xvfb.log"
+    wait_until 60 eval "test -s '$E2E_DIR/display' || ended $BG_PID" || true
+    DISPLAY=$(head -n 1 "$E2E_DIR/display")
+    [ -n "$DISPLAY" ] || fail "no X server could be started: $(cat "$E2E_DIR/xvfb.log")"
+    export DISPLAY
+}
+
+# Starts a headless sway of the test's own and exports WAYLAND_DISPLAY and SWAYSOCK; fails
+# when it does not start.
+start_sway() {
+    spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
+    export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1" SWAYSOCK="$E2E_DIR/sway/ipc.sock"
+    # The control socket answers once the display socket listens.
+    wait_until 10 eval "swaymsg -t get_version >/dev/null 2>&1" ||
+        fail "headless sway did not start: $(tail -n 5 "$E2E_DIR/sway.log")"
 }
 
 # Copies the program into $app and starts it there with the arguments given; sets APP_PID.

@@ -4,15 +4,8 @@
 # through the (fake) screenshot portal.
 . "$(dirname "$0")/lib.sh" "$@"
 
-# A headless sway of the test's own with a pointer device, no X server at all; skipped (77)
-# where sway cannot start.
-spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
-wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || {
-    echo "SKIP: headless sway cannot start here (see sway.log)" >&2
-    exit 77
-}
-export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
-export SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
+# A headless sway of the test's own with a pointer device, no X server at all.
+start_sway
 spawn "$WLTOOL_BIN" pointer >"$E2E_DIR/pointer.out" 2>&1
 wait_until 5 grep -q ready "$E2E_DIR/pointer.out" || fail "no pointer device"
 

@@ -79,21 +79,6 @@ TEST_F(MainWindowTest, ProfileValuesAreReadLenientlyAndCountersCountBeyondSixtee
     EXPECT_EQ(m_form1->Label11->text(), u"Textdaten vorhanden"_s);
 }
 
-TEST_F(MainWindowTest, ProgramDirectoryNotWritableUsesTheUserDirectories) {
-    if (QFile(u"/sys/snapwell-probe"_s).open(QIODevice::WriteOnly)) {
-        GTEST_SKIP() << "no read-only directory available";
-    }
-    InitPaths(m_state, u"/sys/snapwell"_s);
-    start();
-    EXPECT_TRUE(m_state.IniFile.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))))
-        << m_state.IniFile.toStdString();
-    EXPECT_TRUE(m_state.SavePath.startsWith(QString::fromLocal8Bit(qgetenv("XDG_DATA_HOME"))))
-        << m_state.SavePath.toStdString();
-    EXPECT_TRUE(DirExists(m_state.SavePath));
-    m_form1->close();
-    EXPECT_TRUE(readFile(m_state.IniFile).contains("SavePath=" + m_state.SavePath.toUtf8()));
-}
-
 TEST_F(MainWindowTest, OptionInterlockLookHintsAndColourZones) {
     start();
     m_form1->show();

@@ -16,12 +16,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,7 +72,13 @@ Form1::~Form1() {
 void Form1::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(u"MenuBar"_s);
-    bar->setStyle(new RightAlignStyle);
+    // A widget does not own its style; the application does, so that no bar outlives it.
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new RightAlignStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    bar->setStyle(style);
     bar->setFont(sansFont(8.25, false));
     mnuTrenn = bar->addAction(u"Trennlinie definieren..."_s);
     mnuSammel = bar->addAction(u"Sammel-Verzeichnis ändern..."_s);

@@ -20,15 +20,16 @@ using namespace Qt::StringLiterals;
 // The editor's interface for filling a document that no view shows yet; its methods may be
 // called from another thread, since nothing else touches that document. Implemented in the
 // editor's library, so it must not have internal linkage (the compiler would take the calls
-// for calls of pure functions).
-class DocumentLoader {
+// for calls of pure functions). Named as the library names it, so that the type checks of
+// the undefined-behaviour sanitizer see the library's own interface.
+class ILoader {
 public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 
 protected:
-    ~DocumentLoader() = default;
+    ~ILoader() = default;
 };
 
 namespace {
@@ -180,7 +181,7 @@ struct TextBox::Job {
     std::atomic<bool> cancelled{false};
     QThread* thread = nullptr;
     TextBox* box = nullptr;
-    DocumentLoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
+    ILoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
     Loaded result;
     std::vector<qsizetype> screenBreaks;
 
@@ -202,8 +203,8 @@ struct TextBox::Job {
         // A document that no view shows yet: made here, so that clearing its room costs the
         // window nothing. Room for the text and the line ends the rules may add.
         const qsizetype size = bytes.size();
-        loader = reinterpret_cast<DocumentLoader*>(box->SendScintilla(
-            SCI_CREATELOADER, ulong(size + size / 64 + 2), long(SC_DOCUMENTOPTION_STYLES_NONE)));
+        loader = reinterpret_cast<ILoader*>(box->SendScintilla(SCI_CREATELOADER, ulong(size + size / 64 + 2),
+                                                               long(SC_DOCUMENTOPTION_STYLES_NONE)));
         if (!loader) {
             return {false, {}, u"zu wenig Speicher"_s};
         }
