@@ -48,6 +48,11 @@ void CaptureCycle::clearClipboard() {
     m_platform.clipboard->clear();
 }
 
+void CaptureCycle::switchSession() {
+    m_platform.clipboard->clearNow();
+    ++m_session;
+}
+
 void CaptureCycle::refreshCache() {
     const quint64 count = m_platform.clipboard->changeCount();
     if (count == m_count) {
@@ -116,6 +121,7 @@ QString CaptureCycle::shownText(const QString& text, bool showEnd) {
 }
 
 void CaptureCycle::showText(const QString& text, bool showEnd) {
+    m_text1Collected = ~quint64(0);
     m_view.showText(shownText(text, showEnd));
 }
 

@@ -44,6 +44,10 @@ public:
     void captureStep(bool tick = false);
     // Our own clearing of the clipboard.
     void clearClipboard();
+    // Monitoring is switched on or off: the clipboard is emptied of what it holds at this
+    // moment, and a new session begins: pieces of the one before, confirmed later, are not
+    // shown in it.
+    void switchSession();
 
     void Command2_Click();
     void Timer1_Timer();
@@ -68,6 +72,7 @@ private:
     void textWritten(const Piece& piece, const WriteResult& result);
     void pictureWritten(const Piece& piece, const WriteResult& result);
     void showText(const QString& text, bool showEnd);
+    void collected(const QString& added);
     void showCountersStep();
 
     AppState& m_state;
@@ -95,5 +100,8 @@ private:
     quint64 m_pictureCount = ~quint64(0);
     qint64 m_shownImage = 0;
     bool m_stepPending = false;
+    quint64 m_session = 0;
+    // The session whose collected text the text box shows; none when it shows anything else.
+    quint64 m_text1Collected = ~quint64(0);
     qsizetype m_maxTextBytes = kMaxTextBytes;
 };

@@ -69,9 +69,12 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
     piece.kind = kind == Clipboard::Kind::Metafile ? Piece::Kind::Metafile : Piece::Kind::Bitmap;
     piece.dir = m_state.SavePath;
     piece.image = image;
+    // The first bitmap after the request is the snapshot, whatever becomes of its write.
     if (piece.kind == Piece::Kind::Bitmap && m_state.ScreenshotPending == 1) {
         piece.prefix = u"scr"_s;
+        m_state.ScreenshotPending = 0;
     }
+    piece.session = m_session;
     piece.clipCount = m_count;
     m_queue.enqueue(std::move(piece));
     // The clipboard is cleared once the picture is on the disk.
@@ -92,7 +95,6 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
         m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper());
     } else if (!piece.prefix.isEmpty()) {
         m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper());
-        m_state.ScreenshotPending = 0;
     } else {
         m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper());
     }

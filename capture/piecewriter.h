@@ -14,6 +14,7 @@ struct Piece {
     QString prefix;        // numbered files: "scr" for a snapshot
     int count = 0;         // numbered files: where the search for a free number starts
     quint64 clipCount = 0; // the clipboard's change counter when the piece was taken
+    quint64 session = 0;   // the monitoring session that took it
 };
 
 struct WriteResult {

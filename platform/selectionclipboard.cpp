@@ -27,6 +27,9 @@ SelectionClipboard::~SelectionClipboard() {
 }
 
 void SelectionClipboard::receive(const SnapshotPtr& snapshot) {
+    if (snapshot->clears < m_clears) {
+        return; // of a content cleared away since
+    }
     m_pending.push_back(snapshot);
     if (!m_advancing) {
         advance();
@@ -75,6 +78,21 @@ void SelectionClipboard::clear() {
     if (!m_snapshot->empty) {
         auto empty = std::make_shared<ClipboardSnapshot>();
         empty->serial = serial;
+        apply(empty);
+    }
+}
+
+void SelectionClipboard::clearNow() {
+    ++m_clears;
+    m_reader->requestClear();
+    ClipboardReader* reader = m_reader;
+    QMetaObject::invokeMethod(
+        reader, [reader] { reader->onEvents(); }, Qt::QueuedConnection);
+    m_pending.clear();
+    if (!m_snapshot->empty) {
+        auto empty = std::make_shared<ClipboardSnapshot>();
+        empty->serial = m_snapshot->serial;
+        empty->clears = m_clears;
         apply(empty);
     }
 }

@@ -171,6 +171,8 @@ void Form1::buildControls() {
     Frame3D2->setFrameStyle(QFrame::NoFrame);
     Text1 = control<QPlainTextEdit>(Frame3D2, u"Text1", 0, 0, 5490, 3960);
     Text1->setReadOnly(true);
+    // Pieces are added at the end of what it shows: nothing to undo, nothing to keep for it.
+    Text1->setUndoRedoEnabled(false);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -288,7 +290,7 @@ void Form1::focusSink() {
 void Form1::Befehl1_Click() {
     m_state.BlinkPhase = 0;
     m_state.CapturedText.clear();
-    m_cycle->clearClipboard();
+    m_cycle->switchSession();
     if (Befehl1->text() == u"S T O P"_s) {
         Zeit1->stop();
         Command2->setEnabled(false);

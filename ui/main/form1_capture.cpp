@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -64,6 +67,23 @@ void Form1::showArea(Area area) {
 
 void Form1::showText(const QString& text) {
     Text1->setPlainText(text);
+}
+
+void Form1::appendText(const QString& text, qsizetype maxChars) {
+    QTextDocument* doc = Text1->document();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+    // The document counts one character more than it shows (the last paragraph's end).
+    const int excess = doc->characterCount() - 1 - int(maxChars);
+    if (excess > 0) {
+        const QTextBlock first = doc->findBlock(excess);
+        const int cut = first.position() == excess || !first.next().isValid() ? first.position()
+                                                                              : first.next().position();
+        QTextCursor front(doc);
+        front.setPosition(cut, QTextCursor::KeepAnchor);
+        front.removeSelectedText();
+    }
 }
 
 void Form1::showPicture(const QImage& image) {
