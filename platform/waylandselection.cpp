@@ -269,8 +269,9 @@ QByteArray qtPlatformFor(const QByteArray& userChoice, bool waylandSession, bool
         return xServer ? "wayland;xcb" : "wayland";
     }
     // Without data control a Wayland program sees the clipboard only while it has the focus;
-    // under XWayland it is an X program like any other.
-    return xServer ? "xcb" : QByteArray();
+    // under XWayland it is an X program like any other. A DISPLAY that leads nowhere must not
+    // end the program while the Wayland desktop is there.
+    return xServer ? "xcb;wayland" : QByteArray();
 }
 
 void chooseQtPlatform() {

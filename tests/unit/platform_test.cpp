@@ -357,7 +357,7 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatform
         QByteArray expected;
     } platforms[] = {
         {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
-        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
+        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb;wayland"},
         {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
     };
     for (const auto& c : platforms) {
@@ -543,7 +543,7 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     } failures[] = {
         {"cancel", u"Bildschirmfoto abgebrochen - nichts gespeichert"_s},
         {"refuse", u"FEHLER: Der Desktop hat das Bildschirmfoto verweigert"_s},
-        {"error", u"FEHLER: Kein Bildschirmfoto möglich (Desktop-Portal: nicht erlaubt)"_s},
+        {"error", u"FEHLER: Das Desktop-Portal macht kein Bildschirmfoto"_s},
         {"ok " + dir.filePath(u"missing.png"_s).toUtf8(),
          u"FEHLER: Das Bildschirmfoto des Desktops ist nicht lesbar"_s},
     };

@@ -4,8 +4,10 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "capture/capturecycle.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/windowcaption.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
@@ -304,6 +306,7 @@ void Form1::Befehl1_Click() {
         m_state.ScreenshotPending = 0;
     } else if (Befehl1->text() == u"S T A R T"_s) {
         setWindowTitle(QString());
+        setEmptyCaption(windowHandle());
         m_state.BlinkColor1 = 255;
         m_state.BlinkColor2 = 0;
         setIndicatorColor(m_state.BlinkColor2);
@@ -315,8 +318,10 @@ void Form1::Befehl1_Click() {
         Option3D3->setEnabled(false);
         Befehl1->setText(u"S T O P"_s);
         if (!m_platform.watchesInBackground && !std::exchange(m_toldNoBackgroundWatch, true)) {
-            setHint(u"Hinweis: Dieser Desktop erlaubt keine Überwachung im Hintergrund - Kopiertes wird nur "
-                    u"sicher erfasst, solange dieses Fenster den Fokus hat"_s);
+            // The line holds the gist; the reason goes to the log.
+            setHint(u"Hinweis: Kopiertes wird nur erfasst, solange dieses Fenster den Fokus hat"_s);
+            qCInfo(lcUi) << "this desktop shows the clipboard only to the window with the focus (no data "
+                            "control): nothing is watched in the background";
         }
     }
     focusSink();
