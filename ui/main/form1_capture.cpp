@@ -107,7 +107,9 @@ void Form1::setHint(const QString& text) {
 }
 
 void Form1::setIndicatorColor(quint32 bgr) {
-    Frame3D7->setBackground(colorFromBgr(bgr));
+    const QColor color = colorFromBgr(bgr);
+    Frame3D7->setFill(color);
+    static_cast<IndicatorButton*>(Befehl1)->setBackdrop(color);
 }
 
 void Form1::Zeit1_Timer() {
