@@ -102,7 +102,8 @@ public:
         close(fds[1]);
         // The source writes into the pipe and closes it when done. A change of the selection
         // meanwhile abandons the read: what it would give is gone from the clipboard.
-        const Clock::time_point deadline = Clock::now() + budget;
+        Clock::time_point deadline = Clock::now() + budget;
+        bool replaced = false;
         data.status = Data::Status::TimedOut;
         char chunk[65536];
         for (;;) {
@@ -110,12 +111,22 @@ public:
             short revents = 0;
             bool woken = false;
             if (ms <= 0 || !pumpOnce(m_c->display, ms, fds[0], &revents, interruptFd(), &woken)) {
+                if (replaced) {
+                    data.status = Data::Status::Cancelled;
+                    m_abandoned = true;
+                }
                 break;
             }
-            if (woken || m_serial != m_lookedAt) {
+            if (woken) {
                 data.status = Data::Status::Cancelled;
                 m_abandoned = true;
                 break;
+            }
+            // Replaced meanwhile: a source that writes at once still hands over what was
+            // copied just before; one that trickles is left after a short grace.
+            if (m_serial != m_lookedAt && !replaced) {
+                replaced = true;
+                deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(250));
             }
             if (!(revents & (POLLIN | POLLHUP | POLLERR))) {
                 continue;

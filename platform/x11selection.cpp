@@ -18,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kProperties = 4;
+constexpr std::chrono::milliseconds kGrace{250};
 
 struct Freer {
     void operator()(void* p) const { std::free(p); }
@@ -114,6 +115,10 @@ int X11Selection::eventFd() const {
 
 bool X11Selection::noteOwnerChange(const void* generic) {
     const auto* event = static_cast<const xcb_generic_event_t*>(generic);
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        drain(event);
+        return false;
+    }
     if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
         return false;
     }
@@ -123,7 +128,34 @@ bool X11Selection::noteOwnerChange(const void* generic) {
     }
     ++m_changes;
     m_ownerTime = notify->selection_timestamp;
+    // A conversion under way gets a short grace: an owner that answers at once still hands over
+    // what was copied just before, one that trickles is left.
+    m_graceEnd = Clock::now() + kGrace;
     return true;
+}
+
+// A transfer in pieces that was abandoned is still taken to its end, unread: some owners
+// (xclip among them) give up the selection only once their transfer is over.
+void X11Selection::drain(const void* generic) {
+    const auto* notify = static_cast<const xcb_property_notify_event_t*>(generic);
+    if (m_drain == 0 || notify->window != m_window || notify->atom != m_drain ||
+        notify->state != XCB_PROPERTY_NEW_VALUE) {
+        return;
+    }
+    const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, m_window, m_drain, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    xcb_delete_property(m_connection, m_window, m_drain);
+    xcb_flush(m_connection);
+    if (!piece || piece->bytes_after == 0) {
+        m_drain = 0;
+    }
+}
+
+void X11Selection::abandon(std::uint32_t property) {
+    m_drain = property;
+    xcb_delete_property(m_connection, m_window, property);
+    xcb_flush(m_connection);
 }
 
 int X11Selection::dispatch() {
@@ -236,6 +268,12 @@ std::optional<QStringList> X11Selection::formats(Budget budget) {
 }
 
 SelectionBackend::Data X11Selection::read(const QString& mimeType, qsizetype maxBytes, Budget budget) {
+    // A content that replaced the one looked at is not mixed into its look.
+    if (m_ownerTime != m_lookTime) {
+        qCInfo(lcReader) << mimeType << "not read: the clipboard changed hands since its types were asked";
+        m_abandoned = true;
+        return {Data::Status::Cancelled, {}};
+    }
     const xcb_atom_t target = m_targets.value(mimeType, 0);
     Data data = convert(target ? target : intern(mimeType.toLatin1()), maxBytes, budget);
     // Text of the type STRING is Latin-1; the other text types are read as UTF-8.
@@ -277,25 +315,27 @@ bool X11Selection::fits(std::uint32_t target, std::uint32_t type, int format) {
 SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype maxBytes, Budget budget) {
     const Clock::time_point deadline = Clock::now() + budget;
     const xcb_atom_t property = m_atoms->properties[m_request++ % kProperties];
+    if (property == m_drain) {
+        m_drain = 0;
+    }
     xcb_delete_property(m_connection, m_window, property);
     xcb_convert_selection(m_connection, m_window, m_atoms->clipboard, target, property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
+    bool changed = false;
     for (;;) {
         Data::Status why = Data::Status::TimedOut;
-        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(nextEvent(deadline, why)));
+        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(
+            nextEvent(changed ? std::min(deadline, m_graceEnd) : deadline, why)));
         if (!event) {
-            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "interrupted while asking for"
-                                                                : "no answer within the budget to")
+            why = changed ? Data::Status::Cancelled : why;
+            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
+                                                                : "no answer within the budget:")
                              << nameOf(target);
             m_abandoned = m_abandoned || why == Data::Status::Cancelled;
             return {why, {}};
         }
         if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
-            if (noteOwnerChange(event.get())) {
-                qCInfo(lcReader) << "the clipboard changed hands while asking for" << nameOf(target);
-                m_abandoned = true;
-                return {Data::Status::Cancelled, {}};
-            }
+            changed = noteOwnerChange(event.get()) || changed;
             continue;
         }
         const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
@@ -371,30 +411,31 @@ SelectionBackend::Data X11Selection::readIncr(std::uint32_t target, std::uint32_
     }
     QByteArray bytes;
     Clock::time_point idle = start + budget;
+    bool changed = false;
     for (;;) {
         const Clock::time_point total =
             start + budget + std::chrono::milliseconds(1000 * bytes.size() / kBytesPerSecond);
         Data::Status why = Data::Status::TimedOut;
+        const Clock::time_point until = std::min(idle, total);
         const Reply<xcb_generic_event_t> event(
-            static_cast<xcb_generic_event_t*>(nextEvent(std::min(idle, total), why)));
+            static_cast<xcb_generic_event_t*>(nextEvent(changed ? std::min(until, m_graceEnd) : until, why)));
         if (!event) {
-            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "interrupted while receiving"
-                                                                : "transfer out of time for")
+            why = changed ? Data::Status::Cancelled : why;
+            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
+                                                                : "transfer out of time:")
                              << nameOf(target) << "after" << bytes.size() << "bytes";
             m_abandoned = m_abandoned || why == Data::Status::Cancelled;
+            abandon(property);
             return {why, {}};
         }
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
-            if (noteOwnerChange(event.get())) {
-                qCInfo(lcReader) << "the clipboard changed hands while receiving" << nameOf(target);
-                m_abandoned = true;
-                return {Data::Status::Cancelled, {}};
-            }
+            changed = noteOwnerChange(event.get()) || changed;
             continue;
         }
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
         if (notify->window != m_window || notify->atom != property ||
             notify->state != XCB_PROPERTY_NEW_VALUE) {
+            noteOwnerChange(event.get());
             continue;
         }
         const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
@@ -409,11 +450,13 @@ SelectionBackend::Data X11Selection::readIncr(std::uint32_t target, std::uint32_
         if (!fits(target, piece->type, piece->format)) {
             qCInfo(lcReader) << "piece of type" << nameOf(piece->type) << "format" << piece->format << "to"
                              << nameOf(target) << "not taken";
+            abandon(property);
             return {Data::Status::Invalid, {}};
         }
         m_replyType = piece->type;
         if (bytes.size() + length > maxBytes) {
             qCInfo(lcReader) << nameOf(target) << "passed the cap of" << maxBytes << "bytes";
+            abandon(property);
             return {Data::Status::TooLarge, {}};
         }
         bytes.append(static_cast<const char*>(xcb_get_property_value(piece.get())), length);

@@ -43,6 +43,9 @@ private:
     void* nextEvent(Clock::time_point deadline, Data::Status& why);
     // Notes an event of interest to every wait; true when the clipboard changed hands.
     bool noteOwnerChange(const void* event);
+    void drain(const void* event);
+    // Leaves a transfer in pieces: it goes on unread to its end.
+    void abandon(std::uint32_t property);
     // Asks the owner for the selection in the given target and waits for its answer, all of
     // it within the budget (a transfer in pieces that keeps moving gets time by its size).
     Data convert(std::uint32_t target, qsizetype maxBytes, Budget budget);
@@ -64,6 +67,10 @@ private:
     unsigned m_request = 0;
     // The type of the last reply that fitted.
     std::uint32_t m_replyType = 0;
+    // The property of an abandoned transfer in pieces, taken on to its end; 0: none.
+    std::uint32_t m_drain = 0;
+    // Until when a conversion may go on after the clipboard changed hands.
+    Clock::time_point m_graceEnd;
     // The target behind each MIME type of the last formats() answer.
     QHash<QString, std::uint32_t> m_targets;
     QHash<std::uint32_t, QByteArray> m_names;

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# What the reader takes from odd owners, against the real X11 clipboard: START while a 50 MB
+# text is still being read clears it unstored; the caption is empty until the first tick; an
+# owner that trickles its text, one that answers with the wrong type, and a toolkit's text
+# with LF line ends.
+. "$(dirname "$0")/lib.sh" "$@"
+
+# Owns the clipboard through the test owner ($1: mode, $2: text); sets BG_PID.
+own() {
+    local text="$E2E_DIR/owned$RANDOM"
+    printf "${2:-}" >"$text"
+    spawn "$OWNER_BIN" "$1" "$text" >"$text.out" 2>&1
+    wait_until 5 grep -q ready "$text.out" || fail "owner $1 did not take the clipboard"
+}
+dat="$files/clipbrd.dat"
+
+# 50 MB on the clipboard as the program starts; START is clicked while it is being read.
+start_xvfb
+head -c 37500000 /dev/urandom | base64 -w 0 >"$E2E_DIR/big"
+clip_file "$E2E_DIR/big" text/plain
+big=$BG_PID
+wait_until 5 xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1 || fail "xclip did not take the clipboard"
+start_program
+win=$(wait_window "Pelloran Snapwell")
+click_start_stop "$win"
+caption=$(xdotool getwindowname "$win")
+[ -z "$caption" ] || fail "caption right after START is '$caption'"
+wait_until 10 ended "$big" || fail "the 50 MB text stayed on the clipboard"
+sleep 3
+[ ! -s "$dat" ] || fail "the text on the clipboard at START was stored ($(size_of "$dat") bytes)"
+pass "START clears a 50 MB text still being read, unstored; empty caption until the first tick"
+
+# An owner that trickles one byte every 200 ms: abandoned as soon as another program copies.
+own trickle "$(printf 'x%.0s' $(seq 100))"
+sleep 0.5
+clip_text "nach dem Tröpfeln"
+wait_until 3 grep -q "nach dem Tröpfeln" "$dat" || fail "text after a trickling owner not stored within 3 s"
+# Alone, it costs the reader its budget, not the time it takes.
+own trickle "$(printf 'y%.0s' $(seq 100))"
+sleep 0.2
+start=$(date +%s%N)
+sleep 2.5
+clip_text "später"
+wait_until 3 grep -q "später" "$dat" || fail "text after a trickling owner's budget not stored"
+! grep -q "xxxx\|yyyy" "$dat" || fail "a trickled text was stored"
+pass "trickling owners cost no more than the budget"
+
+# 16-bit data of a made-up type is not taken as text.
+own badtype "Inhalt"
+sleep 1.5
+clip_text "danach"
+wait_until 5 grep -q danach "$dat" || fail "text after the wrong type not stored"
+! grep -q "Inhalt" "$dat" || fail "the reply of the wrong type was stored"
+! grep -qaP '\x00|\xef\xbf\xbd' "$dat" || fail "NUL or U+FFFD in clipbrd.dat"
+pass "a reply of the wrong type is not stored"
+
+# A toolkit turns LF into CR LF in text/plain;charset=utf-8: its own bytes come from
+# UTF8_STRING, as xclip's do.
+own gtk 'a\nb'
+wait_until 5 grep -q '^b' "$dat" || fail "the toolkit's text not stored"
+printf 'a\nb\r\n%s\r\n\r\n' "$SEP" >"$E2E_DIR/lf"
+tail -c "$(size_of "$E2E_DIR/lf")" "$dat" | cmp - "$E2E_DIR/lf" || fail "the toolkit's LF text changed on the way"
+pass "a toolkit's LF text is stored with its own line ends"
