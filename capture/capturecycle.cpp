@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/filelist.h"
 #include "capture/captureview.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 
 #include <QFileInfo>
@@ -94,6 +95,7 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
 void CaptureCycle::notice(const QString& hint) {
     if (m_noticeCount != m_count) {
         m_noticeCount = m_count;
+        qCInfo(lcCapture) << "not taken:" << hint;
         m_view.setHint(hint);
     }
 }

@@ -4,6 +4,7 @@
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 
 using namespace Qt::StringLiterals;
@@ -52,6 +53,7 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
     const QImage image = clipImage(kind);
     if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
         // Such a picture can never be stored: it leaves the clipboard like data of no interest.
+        qCInfo(lcCapture) << "picture not taken:" << refused;
         m_view.setHint(refused);
         return Next::ClearClipboard;
     }
@@ -75,6 +77,7 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
         m_state.ScreenshotPending = 0;
     }
     piece.session = m_session;
+    qCDebug(lcCapture) << "picture taken:" << image.size() << (piece.prefix.isEmpty() ? "" : "(snapshot)");
     piece.clipCount = m_count;
     m_queue.enqueue(std::move(piece));
     // The clipboard is cleared once the picture is on the disk.

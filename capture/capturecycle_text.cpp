@@ -4,6 +4,7 @@
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
+#include "platform/logging.h"
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +53,8 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
     }
     piece.clipCount = m_count;
     piece.session = m_session;
+    qCDebug(lcCapture) << "text taken:" << work.size() << "characters,"
+                       << (collect ? "collected" : "single file");
     m_queue.enqueue(std::move(piece));
     return Next::EndTick;
 }
