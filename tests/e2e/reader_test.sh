@@ -61,3 +61,18 @@ wait_until 5 grep -q '^b' "$dat" || fail "the toolkit's text not stored"
 printf 'a\nb\r\n%s\r\n\r\n' "$SEP" >"$E2E_DIR/lf"
 tail -c "$(size_of "$E2E_DIR/lf")" "$dat" | cmp - "$E2E_DIR/lf" || fail "the toolkit's LF text changed on the way"
 pass "a toolkit's LF text is stored with its own line ends"
+
+# A GTK program's picture with transparent parts: taken from its PNG, not its alpha-less
+# bitmap file, the transparent half comes out white. Its LF text is stored as it offers it.
+spawn /usr/bin/python3 "$SUPPORT_DIR/gtkowner.py" picture >"$E2E_DIR/gtk.out" 2>&1
+wait_until 10 grep -q ready "$E2E_DIR/gtk.out" || fail "the GTK program did not start: $(cat "$E2E_DIR/gtk.out")"
+wait_until 10 test -f "$files/00.bmp" || fail "the GTK picture was not stored: $(ls "$files")"
+convert -size 20x30 xc:white -size 20x30 xc:red +append "$E2E_DIR/expected.png"
+[ "$(differing "$E2E_DIR/expected.png" "$files/00.bmp")" = 0 ] || fail "the transparent half is not white"
+kill "$BG_PID"
+spawn /usr/bin/python3 "$SUPPORT_DIR/gtkowner.py" text "$(printf 'Zeile 1\nZeile 2')" >"$E2E_DIR/gtk2.out" 2>&1
+wait_until 10 grep -q ready "$E2E_DIR/gtk2.out" || fail "the GTK program did not start"
+printf 'Zeile 1\nZeile 2\r\n%s\r\n\r\n' "$SEP" >"$E2E_DIR/gtklf"
+wait_until 5 grep -q "Zeile 2" "$dat" || fail "the GTK text not stored"
+tail -c "$(size_of "$E2E_DIR/gtklf")" "$dat" | cmp - "$E2E_DIR/gtklf" || fail "the GTK text's line ends changed"
+pass "a GTK program's transparent picture is laid on white, its LF text kept as it is"
