@@ -76,3 +76,18 @@ printf 'Zeile 1\nZeile 2\r\n%s\r\n\r\n' "$SEP" >"$E2E_DIR/gtklf"
 wait_until 5 grep -q "Zeile 2" "$dat" || fail "the GTK text not stored"
 tail -c "$(size_of "$E2E_DIR/gtklf")" "$dat" | cmp - "$E2E_DIR/gtklf" || fail "the GTK text's line ends changed"
 pass "a GTK program's transparent picture is laid on white, its LF text kept as it is"
+
+# A snapshot whose file cannot be written keeps the "scr" name for itself: a picture copied
+# after it is a numbered picture of its own. Both are written once the directory is back.
+rm -rf "$files" && touch "$files"
+click_screenshot "$win"
+sleep 2
+convert -size 9x7 xc:blue "$E2E_DIR/blue.png"
+clip_file "$E2E_DIR/blue.png" image/png
+sleep 1
+rm -f "$files" && mkdir "$files"
+# (numbered after the files of the directory as it was last seen: scr01.bmp, 01.bmp)
+wait_until 10 test -f "$files/01.bmp" || fail "the pictures were not written: $(ls "$files")"
+[ "$(ls "$files")" = "$(printf '01.bmp\nscr01.bmp')" ] || fail "unexpected files: $(ls "$files")"
+[ "$(differing "$E2E_DIR/blue.png" "$files/01.bmp")" = 0 ] || fail "01.bmp is not the copied picture"
+pass "a picture copied after a failed snapshot is not named as the snapshot"
