@@ -87,7 +87,12 @@ public:
         Data data;
         const auto it = m_offers.find(m_current);
         // A content that replaced the one looked at is not mixed into its look.
-        if (m_serial != m_lookedAt || it == m_offers.end() || !it->second.contains(mimeType)) {
+        if (m_serial != m_lookedAt) {
+            qCInfo(lcReader) << mimeType << "not read: the clipboard changed since its types were asked";
+            m_abandoned = true;
+            return {Data::Status::Cancelled, {}};
+        }
+        if (it == m_offers.end() || !it->second.contains(mimeType)) {
             qCInfo(lcReader) << mimeType << "is not offered by the content looked at";
             return data;
         }
@@ -126,7 +131,7 @@ public:
             // copied just before; one that trickles is left after a short grace.
             if (m_serial != m_lookedAt && !replaced) {
                 replaced = true;
-                deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(250));
+                deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(1000));
             }
             if (!(revents & (POLLIN | POLLHUP | POLLERR))) {
                 continue;

@@ -18,7 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kProperties = 4;
-constexpr std::chrono::milliseconds kGrace{250};
+constexpr std::chrono::milliseconds kGrace{1000};
 
 struct Freer {
     void operator()(void* p) const { std::free(p); }

@@ -472,12 +472,12 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
     EXPECT_GE(t.elapsed(), 290);
     EXPECT_LT(t.elapsed(), 1000);
 
-    // Replaced while it is being read: the read is abandoned at once, and the new content is
+    // Replaced while it is being read: the read is abandoned after a short grace, and the new content is
     // the next change.
     // Far more than a pipe holds, so the source must wait for the reader now and then.
     const QByteArray big = QByteArray("abcdefghijklmnopqrstuvwxyz0123456789\n").repeated(85000);
     writeFile(dir.filePath(u"big"_s), big);
-    client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
+    client({u"offer"_s, u"--slow"_s, u"2500"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
     ASSERT_EQ(changes(*m_backend), 1);
     formats();
     QProcess later;
@@ -490,8 +490,8 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
     EXPECT_EQ(gone.status, Status::Cancelled);
     EXPECT_TRUE(gone.bytes.isEmpty());
     EXPECT_TRUE(m_backend->abandoned());
-    EXPECT_LT(slow.elapsed(), 590) << "not abandoned when the clipboard changed";
-    EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
+    EXPECT_LT(slow.elapsed(), 2000) << "not abandoned when the clipboard changed";
+    EXPECT_EQ(read(u"text/plain"_s).status, Status::Cancelled) << "the new content before it was looked at";
     EXPECT_EQ(m_backend->dispatch() + changes(*m_backend, 500), 1);
     formats();
     EXPECT_EQ(read(u"text/plain"_s).bytes, "nachher");
