@@ -55,6 +55,8 @@ public:
     // From any thread: the selection is emptied of whatever it holds now, a look under way
     // is abandoned, and no snapshot of what was there before is published any more.
     void requestClear();
+    // From any thread: a look under way ends at once (the reader is about to end).
+    void interrupt() { m_backend->interrupt(); }
     // On the reader's thread: handles what arrived (a clear request among it).
     void onEvents();
 

@@ -20,8 +20,9 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
 }
 
 SelectionClipboard::~SelectionClipboard() {
-    // A look under way ends within its budget; no other one begins.
+    // A look under way ends at once; no other one begins.
     m_thread.requestInterruption();
+    m_reader->interrupt();
     m_thread.quit();
     m_thread.wait();
 }
