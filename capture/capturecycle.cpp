@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/filelist.h"
 #include "capture/captureview.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 
 #include <QDir>
@@ -90,6 +91,7 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
 void CaptureCycle::notice(const QString& hint) {
     if (m_noticeCount != m_count) {
         m_noticeCount = m_count;
+        qCInfo(lcCapture) << "not taken:" << hint;
         m_view.setHint(hint);
     }
 }
@@ -117,6 +119,7 @@ QString CaptureCycle::shownText(const QString& text, bool showEnd) {
 }
 
 void CaptureCycle::showText(const QString& text, bool showEnd) {
+    m_text1Collected = ~quint64(0);
     m_view.showText(shownText(text, showEnd));
 }
 
@@ -134,6 +137,8 @@ void CaptureCycle::Zeit1_Timer() {
 }
 
 void CaptureCycle::switched() {
+    m_platform.clipboard->clearNow();
+    ++m_session;
     m_blinkPhase = 0;
     m_screenshotPending = false;
 }

@@ -47,7 +47,9 @@ public:
 
     void Command2_Click();
     void Timer1_Timer();
-    // Monitoring switched on or off: the blink starts anew and no snapshot is pending.
+    // Monitoring switched on or off: the clipboard is emptied of what it holds at this moment,
+    // the blink starts anew, no snapshot is pending, and a new session begins: pieces of the one
+    // before, confirmed later, are not shown in it.
     void switched();
     bool screenshotPending() const { return m_screenshotPending; }
     int screenshotTicks() const { return m_screenshotTicks; }
@@ -76,6 +78,7 @@ private:
     void showText(const QString& text, bool showEnd);
     // What the hint adds about where a piece went and how.
     static QString storedWhere(const Piece& piece, const WriteResult& result);
+    void collected(const QString& added);
     void showCountersStep();
 
     AppState& m_state;
@@ -103,6 +106,9 @@ private:
     quint64 m_pictureCount = ~quint64(0);
     qint64 m_shownImage = 0;
     bool m_stepPending = false;
+    quint64 m_session = 0;
+    // The session whose collected text the text box shows; none when it shows anything else.
+    quint64 m_text1Collected = ~quint64(0);
     qsizetype m_maxTextBytes = kMaxTextBytes;
     QString m_lastClipText;
     int m_blinkPhase = 0;

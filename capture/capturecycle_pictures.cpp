@@ -4,6 +4,7 @@
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
+#include "platform/logging.h"
 #include "platform/platform.h"
 
 using namespace Qt::StringLiterals;
@@ -52,6 +53,7 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
     const QImage image = clipImage(kind);
     if (const QString refused = refusal(image, *m_platform.clipboard); !refused.isEmpty()) {
         // Such a picture can never be stored: it leaves the clipboard like data of no interest.
+        qCInfo(lcCapture) << "picture not taken:" << refused;
         m_view.setHint(refused);
         return Next::ClearClipboard;
     }
@@ -69,9 +71,13 @@ CaptureCycle::Next CaptureCycle::takePicture(Clipboard::Kind kind) {
     piece.kind = kind == Clipboard::Kind::Metafile ? Piece::Kind::Metafile : Piece::Kind::Bitmap;
     piece.dir = m_state.SavePath;
     piece.image = image;
+    // The first bitmap after the request is the snapshot, whatever becomes of its write.
     if (piece.kind == Piece::Kind::Bitmap && m_screenshotPending) {
         piece.prefix = u"scr"_s;
+        m_screenshotPending = false;
     }
+    piece.session = m_session;
+    qCDebug(lcCapture) << "picture taken:" << image.size() << (piece.prefix.isEmpty() ? "" : "(snapshot)");
     piece.clipCount = m_count;
     m_store.enqueue(std::move(piece));
     // The clipboard is cleared once the picture is on the disk.
@@ -93,7 +99,6 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
         m_view.setHint(u"BMP-Datei gespeichert als: "_s + result.name.toUpper() + where);
     } else if (!piece.prefix.isEmpty()) {
         m_view.setHint(u"Screenshot gespeichert als: "_s + result.name.toUpper() + where);
-        m_screenshotPending = false;
     } else {
         m_view.setHint(u"Datei gespeichert als: "_s + result.name.toUpper() + where);
     }

@@ -4,6 +4,7 @@
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
+#include "platform/logging.h"
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +52,9 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
         piece.ending = m_view.separatorOption() ? m_state.TrennBlock : u"\r\n"_s;
     }
     piece.clipCount = m_count;
+    piece.session = m_session;
+    qCDebug(lcCapture) << "text taken:" << work.size() << "characters,"
+                       << (collect ? "collected" : "single file");
     m_store.enqueue(std::move(piece));
     return Next::EndTick;
 }
@@ -69,22 +73,43 @@ void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
                           result.name.toUpper(), result.error));
         return;
     }
+    // A piece of an earlier session is on the disk, but the text box and the collected text
+    // belong to the session now running.
+    const bool thisSession = piece.session == m_session;
     if (collect) {
-        // The collected text keeps no more than the box can show.
-        m_state.CapturedText += piece.text + piece.ending;
-        if (m_state.CapturedText.size() > kMaxShown) {
-            m_state.CapturedText.remove(0, m_state.CapturedText.size() - kMaxShown);
+        if (thisSession) {
+            collected(piece.text + piece.ending);
         }
-        showText(m_state.CapturedText, true);
-        m_text1Count = ~quint64(0);
         m_view.setHint(u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s + storedWhere(piece, result));
     } else {
-        showText(piece.text, false);
-        // The box shows the clipboard text as the next tick would: it need not show it again.
-        m_text1Count = piece.clipCount == m_count ? m_count : ~quint64(0);
+        if (thisSession) {
+            showText(piece.text, false);
+            // The box shows the clipboard text as the next tick would: it need not show it again.
+            m_text1Count = piece.clipCount == m_count ? m_count : ~quint64(0);
+        }
         m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper() +
                        storedWhere(piece, result));
     }
+    // Confirmed on the disk: the counters say so at once, not only at the next tick without text.
+    showCountersStep();
     m_noticeCount = ~quint64(0);
     PlayCaptureSignal(m_view.soundOption(), m_sound);
+}
+
+void CaptureCycle::collected(const QString& added) {
+    // The collected text keeps no more than the box can show.
+    m_state.CapturedText += added;
+    const bool trimmed = m_state.CapturedText.size() > kMaxShown;
+    if (trimmed) {
+        m_state.CapturedText.remove(0, m_state.CapturedText.size() - kMaxShown);
+    }
+    // Laying out the whole collected text again for every piece costs more than the rest of
+    // the piece: while the box still shows the collected text, only the new piece is added.
+    if (m_text1Collected == m_session && added.size() < kMaxShown) {
+        m_view.appendText(shownText(added, false), kMaxShown);
+    } else {
+        showText(m_state.CapturedText, true);
+    }
+    m_text1Collected = m_session;
+    m_text1Count = ~quint64(0);
 }

@@ -26,6 +26,9 @@ public:
     // Shows one of the two capture panels and hides the other and the built-in picture.
     virtual void showArea(Area area) = 0;
     virtual void showText(const QString& text) = 0;
+    // Adds text at the end of what the text box shows; beyond maxChars, whole lines at its
+    // beginning make room.
+    virtual void appendText(const QString& text, qsizetype maxChars) = 0;
     virtual void showPicture(const QImage& image) = 0;
     virtual void setHint(const QString& text) = 0;
     virtual void showCounts(int texts, int pictures, bool textData) = 0;

@@ -37,6 +37,9 @@ public:
     // The size the picture of the last null image() call announced; empty when unknown.
     virtual QSize imageSize() const { return {}; }
     virtual void clear() = 0;
+    // Empties the clipboard of whatever it holds at this moment, also a content that is still
+    // being read, which is then never reported.
+    virtual void clearNow() { clear(); }
     // Bumped on every change of the clipboard's content, our own clearing included.
     virtual quint64 changeCount() const = 0;
     // The content is marked by a password manager (it offers the type kSecretHint), or is

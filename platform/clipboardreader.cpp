@@ -1,5 +1,6 @@
 #include "platform/clipboardreader.h"
 
+#include "platform/logging.h"
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
@@ -11,16 +12,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The text form to read: UTF-8 by name first, then plain text of no named encoding.
+// The text form to read: UTF8_STRING (the owner's own bytes), then UTF-8 by name, then plain
+// text of no named encoding.
 QString textForm(const QStringList& formats) {
     QString best;
+    int bestRank = 3;
     for (const QString& f : formats) {
         const QString lower = f.toLower().remove(u' ');
-        if (lower == "text/plain;charset=utf-8"_L1) {
-            return f;
-        }
-        if (best.isEmpty() && (lower == "text/plain"_L1 || lower.startsWith("text/plain;"_L1))) {
+        const int rank = f == "UTF8_STRING"_L1                                            ? 0
+                         : lower == "text/plain;charset=utf-8"_L1                         ? 1
+                         : lower == "text/plain"_L1 || lower.startsWith("text/plain;"_L1) ? 2
+                                                                                          : 3;
+        if (rank < bestRank) {
             best = f;
+            bestRank = rank;
         }
     }
     return best;
@@ -36,11 +41,22 @@ ClipboardReader::~ClipboardReader() = default;
 void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ClipboardReader::onEvents);
-    m_backend->dispatch();
-    auto first = std::make_shared<ClipboardSnapshot>(take(*m_backend, m_secrets, kBudget));
-    first->serial = ++m_serial;
-    m_publish(std::move(first));
     onEvents();
+}
+
+void ClipboardReader::requestClear() {
+    ++m_clearsAsked;
+    m_backend->interrupt();
+}
+
+void ClipboardReader::clearIfAsked() {
+    const quint64 asked = m_clearsAsked.load();
+    if (asked != m_clearsDone) {
+        m_backend->interrupted();
+        m_backend->clearNow();
+        m_clearsDone = asked;
+        qCDebug(lcReader) << "cleared on request";
+    }
 }
 
 void ClipboardReader::onEvents() {
@@ -50,13 +66,26 @@ void ClipboardReader::onEvents() {
     // is taken before the owner after it replaces it.
     std::vector<std::shared_ptr<ClipboardSnapshot>> taken;
     while (!QThread::currentThread()->isInterruptionRequested()) {
-        const int changes = m_backend->dispatch();
-        if (changes == 0) {
+        clearIfAsked();
+        const int changes = m_backend->dispatch() + std::exchange(m_pendingChanges, 0);
+        if (changes == 0 && !std::exchange(m_lookAgain, false)) {
             break;
         }
-        taken.push_back(std::make_shared<ClipboardSnapshot>(look(*m_backend, m_secrets, kBudget)));
-        taken.back()->serial = ++m_serial;
-        taken.back()->changes = changes;
+        const quint64 clears = m_clearsDone;
+        m_backend->resetAbandoned();
+        auto snapshot = std::make_shared<ClipboardSnapshot>(look(*m_backend, m_secrets, kBudget));
+        if (m_backend->abandoned() || m_clearsAsked.load() != clears) {
+            // Of a content that is gone: what is there now is looked at instead.
+            m_backend->interrupted();
+            m_pendingChanges = changes;
+            m_lookAgain = true;
+            qCDebug(lcReader) << "look abandoned, looking again";
+            continue;
+        }
+        snapshot->serial = ++m_serial;
+        snapshot->changes = changes;
+        snapshot->clears = clears;
+        taken.push_back(std::move(snapshot));
     }
     for (auto& snapshot : taken) {
         finish(*snapshot);
@@ -91,6 +120,7 @@ ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter&
     ClipboardSnapshot s;
     const std::optional<QStringList> formats = backend.formats(budget);
     if (!formats) {
+        qCInfo(lcReader) << "the owner did not tell what it offers";
         s.empty = false;
         s.readFailed = true;
         return s;
@@ -128,9 +158,11 @@ ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter&
             s.secret = marked;
             break;
         case SelectionBackend::Data::Status::TimedOut:
+        case SelectionBackend::Data::Status::Invalid:
             s.readFailed = true;
             break;
         case SelectionBackend::Data::Status::Refused:
+        case SelectionBackend::Data::Status::Cancelled:
             break;
         }
         return s;
@@ -143,7 +175,8 @@ ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter&
             *formats,
             [&](const QString& f) -> std::optional<QByteArray> {
                 SelectionBackend::Data data = backend.read(f, kMaxPictureBytes, budget);
-                failed = data.status == SelectionBackend::Data::Status::TimedOut;
+                failed = data.status == SelectionBackend::Data::Status::TimedOut ||
+                         data.status == SelectionBackend::Data::Status::Cancelled;
                 tooLarge = tooLarge || data.status == SelectionBackend::Data::Status::TooLarge;
                 return failed ? std::nullopt : std::optional<QByteArray>(std::move(data.bytes));
             },

@@ -6,6 +6,8 @@
 
 #include <QObject>
 
+#include <atomic>
+
 #include <functional>
 #include <memory>
 
@@ -14,6 +16,7 @@ class QSocketNotifier;
 // What the clipboard held at one change, read once and never changed after.
 struct ClipboardSnapshot {
     quint64 serial = 0; // which look of the reader it comes from
+    quint64 clears = 0; // how many clearNow() requests came before its look began
     int changes = 1;    // changes of the selection it stands for
     bool has[4] = {};   // by Clipboard::Kind
     bool empty = true;  // nothing at all offered
@@ -49,6 +52,13 @@ public:
     // On the reader's thread: empties the selection, if it still holds what the snapshot
     // of this serial saw.
     void clear(quint64 serial);
+    // From any thread: the selection is emptied of whatever it holds now, a look under way
+    // is abandoned, and no snapshot of what was there before is published any more.
+    void requestClear();
+    // From any thread: a look under way ends at once (the reader is about to end).
+    void interrupt() { m_backend->interrupt(); }
+    // On the reader's thread: handles what arrived (a clear request among it).
+    void onEvents();
 
     // One look at the selection as it is now.
     static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets,
@@ -59,11 +69,16 @@ public:
     static void finish(ClipboardSnapshot& snapshot);
 
 private:
-    void onEvents();
+    void clearIfAsked();
 
     std::unique_ptr<SelectionBackend> m_backend;
     Publish m_publish;
     QSocketNotifier* m_notifier = nullptr;
     SecretFilter m_secrets;
     quint64 m_serial = 0;
+    std::atomic<quint64> m_clearsAsked{0};
+    quint64 m_clearsDone = 0;
+    // Changes whose look was abandoned: the next look stands for them too.
+    int m_pendingChanges = 0;
+    bool m_lookAgain = true;
 };

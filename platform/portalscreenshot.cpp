@@ -1,5 +1,7 @@
 #include "platform/portalscreenshot.h"
 
+#include "platform/logging.h"
+
 #include <QBuffer>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -58,8 +60,9 @@ bool PortalScreenshot::request() {
         watcher->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
         if (reply.isError()) {
-            finish(
-                u"FEHLER: Kein Bildschirmfoto möglich (Desktop-Portal: %1)"_s.arg(reply.error().message()));
+            // The portal's own words can be long: they go to the log, the hint line holds the gist.
+            qCInfo(lcUi) << "screenshot portal:" << reply.error().name() << reply.error().message();
+            finish(u"FEHLER: Das Desktop-Portal macht kein Bildschirmfoto"_s);
         } else if (busy() && reply.value().path() != m_path) {
             // An older portal chooses the path itself.
             listen(reply.value().path());

@@ -20,13 +20,17 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
 }
 
 SelectionClipboard::~SelectionClipboard() {
-    // A look under way ends within its budget; no other one begins.
+    // A look under way ends at once; no other one begins.
     m_thread.requestInterruption();
+    m_reader->interrupt();
     m_thread.quit();
     m_thread.wait();
 }
 
 void SelectionClipboard::receive(const SnapshotPtr& snapshot) {
+    if (snapshot->clears < m_clears) {
+        return; // of a content cleared away since
+    }
     m_pending.push_back(snapshot);
     if (!m_advancing) {
         advance();
@@ -75,6 +79,21 @@ void SelectionClipboard::clear() {
     if (!m_snapshot->empty) {
         auto empty = std::make_shared<ClipboardSnapshot>();
         empty->serial = serial;
+        apply(empty);
+    }
+}
+
+void SelectionClipboard::clearNow() {
+    ++m_clears;
+    m_reader->requestClear();
+    ClipboardReader* reader = m_reader;
+    QMetaObject::invokeMethod(
+        reader, [reader] { reader->onEvents(); }, Qt::QueuedConnection);
+    m_pending.clear();
+    if (!m_snapshot->empty) {
+        auto empty = std::make_shared<ClipboardSnapshot>();
+        empty->serial = m_snapshot->serial;
+        empty->clears = m_clears;
         apply(empty);
     }
 }

@@ -20,6 +20,7 @@ public:
     TextResult text(qsizetype maxBytes) override;
     QImage image(Kind kind) override;
     void clear() override;
+    void clearNow() override;
     quint64 changeCount() const override { return m_changeCount; }
     ImageFault imageFault() const override { return m_imageFault; }
     QSize imageSize() const override { return m_imageSize; }
@@ -38,6 +39,8 @@ private:
     SnapshotPtr m_snapshot;
     std::deque<SnapshotPtr> m_pending;
     bool m_advancing = false;
+    // clearNow() requests so far: snapshots of looks that began before the last are stale.
+    quint64 m_clears = 0;
     quint64 m_changeCount = 0;
     ImageFault m_imageFault = ImageFault::None;
     QSize m_imageSize;

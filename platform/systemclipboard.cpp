@@ -123,9 +123,15 @@ QImage SystemClipboard::imageFrom(const QStringList& formats, const Fetch& fetch
                 img = decode(*bytes, hint, vector, why, announced);
             }
         };
+        // A bitmap file loses the alpha channel where toolkits offer one: their PNG beside it
+        // keeps the transparent parts, which are then laid on white.
+        const bool pngFirst = kind == Kind::Dib && formats.contains("image/png"_L1);
+        if (pngFirst) {
+            tryForm(u"image/png"_s, "PNG", false);
+        }
         // The form the kind names comes first: a bitmap file for the device-independent
         // bitmap, the vector form for a metafile picture.
-        if (kind == Kind::Dib || kind == Kind::Metafile) {
+        if ((kind == Kind::Dib && !pngFirst) || kind == Kind::Metafile) {
             for (qsizetype i = 0; img.isNull() && delivered && i < formats.size(); ++i) {
                 const QString& f = formats.at(i);
                 const bool vector = isVector(f);

@@ -29,17 +29,21 @@ inline int remainingMs(Clock::time_point deadline) {
 // Reads and handles what the compositor sent, waiting up to timeoutMs for it. A second
 // descriptor (a pipe being read) may be watched at the same time; its poll result is
 // returned through extraEvents. False when the connection is broken.
-inline bool pumpOnce(wl_display* display, int timeoutMs, int extraFd = -1, short* extraEvents = nullptr) {
+inline bool pumpOnce(wl_display* display, int timeoutMs, int extraFd = -1, short* extraEvents = nullptr,
+                     int wakeFd = -1, bool* woken = nullptr) {
     while (wl_display_prepare_read(display) != 0) {
         if (wl_display_dispatch_pending(display) < 0) {
             return false;
         }
     }
     wl_display_flush(display);
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {extraFd, POLLIN, 0}};
-    const int n = poll(fds, extraFd >= 0 ? 2 : 1, timeoutMs);
+    pollfd fds[3] = {{wl_display_get_fd(display), POLLIN, 0}, {extraFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const int n = poll(fds, 3, timeoutMs);
     if (extraEvents) {
         *extraEvents = n > 0 ? fds[1].revents : 0;
+    }
+    if (woken) {
+        *woken = n > 0 && (fds[2].revents & POLLIN);
     }
     if (n <= 0 || !(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
         wl_display_cancel_read(display);

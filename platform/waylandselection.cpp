@@ -1,5 +1,6 @@
 #include "platform/waylandselection.h"
 
+#include "platform/logging.h"
 #include "platform/waylandconnection.h"
 
 #include <QByteArray>
@@ -16,6 +17,24 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using namespace waylandcontrol;
+
+const char* statusName(SelectionBackend::Data::Status status) {
+    switch (status) {
+    case SelectionBackend::Data::Status::Ok:
+        return "ok";
+    case SelectionBackend::Data::Status::TimedOut:
+        return "no answer within the budget";
+    case SelectionBackend::Data::Status::Refused:
+        return "refused";
+    case SelectionBackend::Data::Status::TooLarge:
+        return "above the cap";
+    case SelectionBackend::Data::Status::Invalid:
+        return "not of the type asked for";
+    case SelectionBackend::Data::Status::Cancelled:
+        return "abandoned, the clipboard changed";
+    }
+    return "";
+}
 
 template <typename P> class DataControlSelection final : public SelectionBackend {
 public:
@@ -68,7 +87,13 @@ public:
         Data data;
         const auto it = m_offers.find(m_current);
         // A content that replaced the one looked at is not mixed into its look.
-        if (m_serial != m_lookedAt || it == m_offers.end() || !it->second.contains(mimeType)) {
+        if (m_serial != m_lookedAt) {
+            qCInfo(lcReader) << mimeType << "not read: the clipboard changed since its types were asked";
+            m_abandoned = true;
+            return {Data::Status::Cancelled, {}};
+        }
+        if (it == m_offers.end() || !it->second.contains(mimeType)) {
+            qCInfo(lcReader) << mimeType << "is not offered by the content looked at";
             return data;
         }
         int fds[2];
@@ -80,17 +105,33 @@ public:
         P::receive(m_current, mimeType.toUtf8().constData(), fds[1]);
         wl_display_flush(m_c->display);
         close(fds[1]);
-        // The source writes into the pipe and closes it when done. Meanwhile the selection
-        // may change: those events are handled (and counted) as they come, and what this
-        // source sends is still read to its end.
-        const Clock::time_point deadline = Clock::now() + budget;
+        // The source writes into the pipe and closes it when done. A change of the selection
+        // meanwhile abandons the read: what it would give is gone from the clipboard.
+        Clock::time_point deadline = Clock::now() + budget;
+        bool replaced = false;
         data.status = Data::Status::TimedOut;
         char chunk[65536];
         for (;;) {
             const int ms = remainingMs(deadline);
             short revents = 0;
-            if (ms <= 0 || !pumpOnce(m_c->display, ms, fds[0], &revents)) {
+            bool woken = false;
+            if (ms <= 0 || !pumpOnce(m_c->display, ms, fds[0], &revents, interruptFd(), &woken)) {
+                if (replaced) {
+                    data.status = Data::Status::Cancelled;
+                    m_abandoned = true;
+                }
                 break;
+            }
+            if (woken) {
+                data.status = Data::Status::Cancelled;
+                m_abandoned = true;
+                break;
+            }
+            // Replaced meanwhile: a source that writes at once still hands over what was
+            // copied just before; one that trickles is left after a short grace.
+            if (m_serial != m_lookedAt && !replaced) {
+                replaced = true;
+                deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(1000));
             }
             if (!(revents & (POLLIN | POLLHUP | POLLERR))) {
                 continue;
@@ -114,6 +155,10 @@ public:
             }
             data.bytes.append(chunk, n);
         }
+        if (data.status != Data::Status::Ok) {
+            qCInfo(lcReader) << "reading" << mimeType << "after" << data.bytes.size()
+                             << "bytes:" << statusName(data.status);
+        }
         close(fds[0]);
         if (data.status != Data::Status::Ok) {
             data.bytes.clear();
@@ -130,6 +175,15 @@ public:
         }
         P::unset(m_device);
         wl_display_flush(m_c->display);
+    }
+
+    void clearNow() override {
+        // Whatever the compositor holds once it has caught up with us.
+        roundtrip(m_c->display, Clock::now() + std::chrono::milliseconds(500));
+        if (m_device && m_current) {
+            P::unset(m_device);
+            wl_display_flush(m_c->display);
+        }
     }
 
 private:
@@ -231,8 +285,9 @@ QByteArray qtPlatformFor(const QByteArray& userChoice, bool waylandSession, bool
         return xServer ? "wayland;xcb" : "wayland";
     }
     // Without data control a Wayland program sees the clipboard only while it has the focus;
-    // under XWayland it is an X program like any other.
-    return xServer ? "xcb" : QByteArray();
+    // under XWayland it is an X program like any other. A DISPLAY that leads nowhere must not
+    // end the program while the Wayland desktop is there.
+    return xServer ? "xcb;wayland" : QByteArray();
 }
 
 void chooseQtPlatform() {

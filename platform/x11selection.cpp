@@ -1,6 +1,7 @@
 #include "platform/x11selection.h"
 
 #include "platform/clipboard.h"
+#include "platform/logging.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -17,6 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kProperties = 4;
+constexpr std::chrono::milliseconds kGrace{1000};
 
 struct Freer {
     void operator()(void* p) const { std::free(p); }
@@ -113,15 +115,47 @@ int X11Selection::eventFd() const {
 
 bool X11Selection::noteOwnerChange(const void* generic) {
     const auto* event = static_cast<const xcb_generic_event_t*>(generic);
+    if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+        drain(event);
+        return false;
+    }
     if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
         return false;
     }
     const auto* notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t*>(event);
-    if (notify->selection == m_atoms->clipboard) {
-        ++m_changes;
-        m_ownerTime = notify->selection_timestamp;
+    if (notify->selection != m_atoms->clipboard) {
+        return false;
     }
+    ++m_changes;
+    m_ownerTime = notify->selection_timestamp;
+    // A conversion under way gets a short grace: an owner that answers at once still hands over
+    // what was copied just before, one that trickles is left.
+    m_graceEnd = Clock::now() + kGrace;
     return true;
+}
+
+// A transfer in pieces that was abandoned is still taken to its end, unread: some owners
+// (xclip among them) give up the selection only once their transfer is over.
+void X11Selection::drain(const void* generic) {
+    const auto* notify = static_cast<const xcb_property_notify_event_t*>(generic);
+    if (m_drain == 0 || notify->window != m_window || notify->atom != m_drain ||
+        notify->state != XCB_PROPERTY_NEW_VALUE) {
+        return;
+    }
+    const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, m_window, m_drain, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    xcb_delete_property(m_connection, m_window, m_drain);
+    xcb_flush(m_connection);
+    if (!piece || piece->bytes_after == 0) {
+        m_drain = 0;
+    }
+}
+
+void X11Selection::abandon(std::uint32_t property) {
+    m_drain = property;
+    xcb_delete_property(m_connection, m_window, property);
+    xcb_flush(m_connection);
 }
 
 int X11Selection::dispatch() {
@@ -131,7 +165,8 @@ int X11Selection::dispatch() {
     return std::exchange(m_changes, 0);
 }
 
-void* X11Selection::nextEvent(Clock::time_point deadline) {
+void* X11Selection::nextEvent(Clock::time_point deadline, Data::Status& why) {
+    why = Data::Status::TimedOut;
     for (;;) {
         if (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
             return event;
@@ -140,8 +175,12 @@ void* X11Selection::nextEvent(Clock::time_point deadline) {
         if (left <= 0 || xcb_connection_has_error(m_connection)) {
             return nullptr;
         }
-        pollfd fd{eventFd(), POLLIN, 0};
-        ::poll(&fd, 1, int(left));
+        pollfd fds[2] = {{eventFd(), POLLIN, 0}, {interruptFd(), POLLIN, 0}};
+        ::poll(fds, 2, int(left));
+        if (fds[1].revents & POLLIN) {
+            why = Data::Status::Cancelled;
+            return nullptr;
+        }
     }
 }
 
@@ -162,6 +201,31 @@ QString X11Selection::mimeFor(const QByteArray& target) {
     return {};
 }
 
+QList<std::pair<QString, qsizetype>> X11Selection::offered(const QList<QByteArray>& targets) {
+    // A MIME type offered under its own name wins over the same type under an X11 name, but
+    // for UTF-8 text: UTF8_STRING hands over the owner's own bytes, where some toolkits turn
+    // the line ends of their "text/plain;charset=utf-8" into CR LF.
+    const auto rank = [](const QByteArray& name, const QString& mime) {
+        return name == "UTF8_STRING" ? 0 : mime == QLatin1String(name) ? 1 : 2;
+    };
+    QList<std::pair<QString, qsizetype>> chosen;
+    QHash<QString, qsizetype> at;
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const QString mime = mimeFor(targets.at(i));
+        if (mime.isEmpty()) {
+            continue;
+        }
+        const auto it = at.constFind(mime);
+        if (it == at.cend()) {
+            at.insert(mime, chosen.size());
+            chosen.append({mime, i});
+        } else if (rank(targets.at(i), mime) < rank(targets.at(chosen.at(*it).second), mime)) {
+            chosen[*it].second = i;
+        }
+    }
+    return chosen;
+}
+
 std::optional<QStringList> X11Selection::formats(Budget budget) {
     m_lookTime = m_ownerTime;
     m_targets.clear();
@@ -171,7 +235,8 @@ std::optional<QStringList> X11Selection::formats(Budget budget) {
         return QStringList();
     }
     const Data answer = convert(m_atoms->targets, 1 << 20, budget);
-    if (answer.status == Data::Status::TimedOut) {
+    if (answer.status == Data::Status::TimedOut || answer.status == Data::Status::Cancelled ||
+        answer.status == Data::Status::Invalid) {
         return std::nullopt;
     }
     QList<xcb_atom_t> targets(answer.bytes.size() / 4);
@@ -190,44 +255,87 @@ std::optional<QStringList> X11Selection::formats(Budget budget) {
                                                   xcb_get_atom_name_name_length(name.get()))
                                      : QByteArray());
     }
-    // A MIME type offered under its own name wins over the same type under an X11 name.
+    QList<QByteArray> names;
+    for (const xcb_atom_t target : std::as_const(targets)) {
+        names.append(m_names.value(target));
+    }
     QStringList mimes;
-    for (const bool ownName : {true, false}) {
-        for (const xcb_atom_t target : std::as_const(targets)) {
-            const QByteArray& name = m_names.value(target);
-            const QString mime = mimeFor(name);
-            if (!mime.isEmpty() && (mime == QLatin1String(name)) == ownName && !m_targets.contains(mime)) {
-                m_targets.insert(mime, target);
-                mimes.append(mime);
-            }
-        }
+    for (const auto& [mime, index] : offered(names)) {
+        m_targets.insert(mime, targets.at(index));
+        mimes.append(mime);
     }
     return mimes;
 }
 
 SelectionBackend::Data X11Selection::read(const QString& mimeType, qsizetype maxBytes, Budget budget) {
+    // A content that replaced the one looked at is not mixed into its look.
+    if (m_ownerTime != m_lookTime) {
+        qCInfo(lcReader) << mimeType << "not read: the clipboard changed hands since its types were asked";
+        m_abandoned = true;
+        return {Data::Status::Cancelled, {}};
+    }
     const xcb_atom_t target = m_targets.value(mimeType, 0);
     Data data = convert(target ? target : intern(mimeType.toLatin1()), maxBytes, budget);
-    // A text offered only as STRING is Latin-1; the text types are read as UTF-8.
-    if (data.status == Data::Status::Ok && target == XCB_ATOM_STRING) {
+    // Text of the type STRING is Latin-1; the other text types are read as UTF-8.
+    if (data.status == Data::Status::Ok && m_replyType == XCB_ATOM_STRING) {
         data.bytes = QString::fromLatin1(data.bytes).toUtf8();
     }
     return data;
 }
 
+const QByteArray& X11Selection::nameOf(std::uint32_t atom) {
+    if (!m_names.contains(atom)) {
+        const Reply<xcb_get_atom_name_reply_t> name(
+            xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
+        m_names.insert(atom, name ? QByteArray(xcb_get_atom_name_name(name.get()),
+                                               xcb_get_atom_name_name_length(name.get()))
+                                  : QByteArray());
+    }
+    return m_names[atom];
+}
+
+bool X11Selection::fits(std::uint32_t target, std::uint32_t type, int format) {
+    if (target == m_atoms->targets) {
+        return format == 32 && (type == XCB_ATOM_ATOM || type == m_atoms->targets);
+    }
+    if (format != 8) {
+        return false;
+    }
+    if (type == target) {
+        return true;
+    }
+    // A text may come in any of the text types, whatever text type was asked for.
+    const auto isText = [this](std::uint32_t atom) {
+        return atom == m_atoms->utf8 || atom == XCB_ATOM_STRING || atom == m_atoms->text ||
+               nameOf(atom).startsWith("text/plain");
+    };
+    return isText(target) && type != m_atoms->text && isText(type);
+}
+
 SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype maxBytes, Budget budget) {
     const Clock::time_point deadline = Clock::now() + budget;
     const xcb_atom_t property = m_atoms->properties[m_request++ % kProperties];
+    if (property == m_drain) {
+        m_drain = 0;
+    }
     xcb_delete_property(m_connection, m_window, property);
     xcb_convert_selection(m_connection, m_window, m_atoms->clipboard, target, property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
+    bool changed = false;
     for (;;) {
-        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(nextEvent(deadline)));
+        Data::Status why = Data::Status::TimedOut;
+        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(
+            nextEvent(changed ? std::min(deadline, m_graceEnd) : deadline, why)));
         if (!event) {
-            return {Data::Status::TimedOut, {}};
+            why = changed ? Data::Status::Cancelled : why;
+            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
+                                                                : "no answer within the budget:")
+                             << nameOf(target);
+            m_abandoned = m_abandoned || why == Data::Status::Cancelled;
+            return {why, {}};
         }
         if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
-            noteOwnerChange(event.get());
+            changed = noteOwnerChange(event.get()) || changed;
             continue;
         }
         const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
@@ -236,6 +344,7 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
             continue;
         }
         if (notify->property == XCB_NONE) {
+            qCInfo(lcReader) << "the owner refused" << nameOf(target);
             return {Data::Status::Refused, {}};
         }
         if (notify->property != property) {
@@ -247,12 +356,22 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
         m_connection, xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
         nullptr));
     if (!head) {
+        qCInfo(lcReader) << "the answer to" << nameOf(target) << "is gone";
         return {Data::Status::Refused, {}};
     }
     if (head->type == m_atoms->incr) {
-        return readIncr(property, maxBytes, budget);
+        return readIncr(target, property, maxBytes, budget);
     }
+    if (!fits(target, head->type, head->format)) {
+        qCInfo(lcReader) << "answer of type" << nameOf(head->type) << "format" << head->format << "to"
+                         << nameOf(target) << "not taken";
+        xcb_delete_property(m_connection, m_window, property);
+        xcb_flush(m_connection);
+        return {Data::Status::Invalid, {}};
+    }
+    m_replyType = head->type;
     if (qint64(head->bytes_after) > maxBytes) {
+        qCInfo(lcReader) << nameOf(target) << "of" << head->bytes_after << "bytes is above the cap";
         xcb_delete_property(m_connection, m_window, property);
         xcb_flush(m_connection);
         return {Data::Status::TooLarge, {}};
@@ -263,6 +382,7 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
                                                 XCB_GET_PROPERTY_TYPE_ANY, 0, (head->bytes_after + 3) / 4),
                                nullptr));
     if (!all) {
+        qCInfo(lcReader) << "the answer to" << nameOf(target) << "is gone";
         return {Data::Status::Refused, {}};
     }
     return {Data::Status::Ok, QByteArray(static_cast<const char*>(xcb_get_property_value(all.get())),
@@ -271,9 +391,13 @@ SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype max
 
 // The owner announces a lower bound of the size, then hands the data over in pieces: each
 // piece is put into the property, and deleting it asks for the next; an empty piece ends it.
-// The budget holds for every piece, so a large transfer that keeps moving is not cut short.
-SelectionBackend::Data X11Selection::readIncr(std::uint32_t property, qsizetype maxBytes, Budget budget) {
-    Clock::time_point deadline = Clock::now() + budget;
+// Each piece must come within the budget, and the whole transfer ends within the budget plus
+// a second for every 16 MB received: a large transfer that keeps moving is not cut short, one
+// that trickles is.
+SelectionBackend::Data X11Selection::readIncr(std::uint32_t target, std::uint32_t property,
+                                              qsizetype maxBytes, Budget budget) {
+    const Clock::time_point start = Clock::now();
+    constexpr qsizetype kBytesPerSecond = qsizetype(16) * 1024 * 1024;
     const Reply<xcb_get_property_reply_t> announced(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 1, m_window, property, m_atoms->incr, 0, 1), nullptr));
     xcb_flush(m_connection);
@@ -281,22 +405,37 @@ SelectionBackend::Data X11Selection::readIncr(std::uint32_t property, qsizetype 
         std::uint32_t size = 0;
         std::memcpy(&size, xcb_get_property_value(announced.get()), 4);
         if (qint64(size) > maxBytes) {
+            qCInfo(lcReader) << nameOf(target) << "announces" << size << "bytes, above the cap";
             return {Data::Status::TooLarge, {}};
         }
     }
     QByteArray bytes;
+    Clock::time_point idle = start + budget;
+    bool changed = false;
     for (;;) {
-        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(nextEvent(deadline)));
+        const Clock::time_point total =
+            start + budget + std::chrono::milliseconds(1000 * bytes.size() / kBytesPerSecond);
+        Data::Status why = Data::Status::TimedOut;
+        const Clock::time_point until = std::min(idle, total);
+        const Reply<xcb_generic_event_t> event(
+            static_cast<xcb_generic_event_t*>(nextEvent(changed ? std::min(until, m_graceEnd) : until, why)));
         if (!event) {
-            return {Data::Status::TimedOut, {}};
+            why = changed ? Data::Status::Cancelled : why;
+            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
+                                                                : "transfer out of time:")
+                             << nameOf(target) << "after" << bytes.size() << "bytes";
+            m_abandoned = m_abandoned || why == Data::Status::Cancelled;
+            abandon(property);
+            return {why, {}};
         }
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
-            noteOwnerChange(event.get());
+            changed = noteOwnerChange(event.get()) || changed;
             continue;
         }
         const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
         if (notify->window != m_window || notify->atom != property ||
             notify->state != XCB_PROPERTY_NEW_VALUE) {
+            noteOwnerChange(event.get());
             continue;
         }
         const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
@@ -308,12 +447,27 @@ SelectionBackend::Data X11Selection::readIncr(std::uint32_t property, qsizetype 
         if (length == 0) {
             return {Data::Status::Ok, bytes};
         }
+        if (!fits(target, piece->type, piece->format)) {
+            qCInfo(lcReader) << "piece of type" << nameOf(piece->type) << "format" << piece->format << "to"
+                             << nameOf(target) << "not taken";
+            abandon(property);
+            return {Data::Status::Invalid, {}};
+        }
+        m_replyType = piece->type;
         if (bytes.size() + length > maxBytes) {
+            qCInfo(lcReader) << nameOf(target) << "passed the cap of" << maxBytes << "bytes";
+            abandon(property);
             return {Data::Status::TooLarge, {}};
         }
         bytes.append(static_cast<const char*>(xcb_get_property_value(piece.get())), length);
-        deadline = Clock::now() + budget;
+        idle = Clock::now() + budget;
     }
+}
+
+void X11Selection::clearNow() {
+    // The server's time, not the time of a look: whoever holds the selection gives it up.
+    xcb_set_selection_owner(m_connection, XCB_NONE, m_atoms->clipboard, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
 }
 
 void X11Selection::clear() {

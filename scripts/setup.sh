@@ -23,6 +23,8 @@ packages=(
   xvfb xauth xclip xdotool imagemagick pulseaudio pulseaudio-utils sox
   # headless Wayland desktop, its clipboard tools, and a private session bus for the portal
   sway wl-clipboard dbus-daemon python3-dbus python3-gi
+  # a GTK program's clipboard in the end-to-end tests
+  gir1.2-gtk-3.0
 )
 
 missing=()

@@ -15,6 +15,7 @@ struct Piece {
     int count = 0;         // numbered files: where the search for a free number starts
     quint64 clipCount = 0; // the clipboard's change counter when the piece was taken
     bool followed = false; // waited, and went to the collection directory chosen since
+    quint64 session = 0;   // the monitoring session that took it
 };
 
 struct WriteResult {

@@ -3,6 +3,7 @@
 #include "app/appmodul.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QThread>
 
 #include <sys/mount.h>
@@ -100,7 +101,11 @@ void AppFixture::offer(std::unique_ptr<QMimeData> data) {
 }
 
 QString AppFixture::hint() const {
-    return m_form1->hinweis->text();
+    // Every hint can be read in full: none is wider than its line.
+    const QLabel& line = *m_form1->hinweis;
+    EXPECT_LE(line.fontMetrics().horizontalAdvance(line.text()), line.contentsRect().width())
+        << "cut: " << line.text().toStdString();
+    return line.text();
 }
 
 void AppFixture::startMonitoring() {

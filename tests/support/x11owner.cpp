@@ -3,6 +3,10 @@
 //                                with "secret": also the password-manager hint type
 //   x11owner hang                takes the clipboard and never answers
 //   x11owner targets             answers TARGETS, never the data
+//   x11owner gtk FILE            as a toolkit does: CR LF line ends in text/plain;charset=utf-8,
+//                                the file's own in UTF8_STRING
+//   x11owner badtype FILE        answers every text request with 16-bit data of a made-up type
+//   x11owner trickle FILE        hands FILE over in INCR pieces of one byte, one per 200 ms
 //   x11owner ping WINDOW         prints how many ms the window takes to answer _NET_WM_PING
 //   x11owner close WINDOW        asks the window to close (WM_DELETE_WINDOW)
 // An owner says "ready" once it holds the clipboard and ends when another takes it.
@@ -72,7 +76,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::string data;
-    if (mode == "text" && argc >= 3) {
+    if (mode != "hang" && mode != "targets" && argc >= 3) {
         std::ifstream in(argv[2], std::ios::binary);
         data.assign(std::istreambuf_iterator<char>(in), {});
     }
@@ -90,7 +94,8 @@ int main(int argc, char** argv) {
     }
     std::printf("ready\n");
     std::fflush(stdout);
-    const size_t chunk = 65536;
+    const bool trickle = mode == "trickle";
+    const size_t chunk = trickle ? 1 : 65536;
     struct {
         Window requestor = 0;
         Atom property = 0, type = 0;
@@ -105,6 +110,9 @@ int main(int argc, char** argv) {
         if (e.type == PropertyNotify && e.xproperty.state == PropertyDelete && transfer.requestor &&
             e.xproperty.window == transfer.requestor && e.xproperty.atom == transfer.property) {
             // The next piece; an empty one ends the transfer.
+            if (trickle) {
+                usleep(200000);
+            }
             const size_t n = std::min(chunk, data.size() - transfer.offset);
             put(transfer.requestor, transfer.property, transfer.type, 8, data.data() + transfer.offset, n);
             transfer.offset += n;
@@ -129,6 +137,15 @@ int main(int argc, char** argv) {
             put(r.requestor, r.property, XA_STRING, 8, "secret", 6);
         } else if (std::find(targets.begin(), targets.end(), r.target) == targets.end()) {
             reply.xselection.property = None;
+        } else if (mode == "badtype") {
+            const std::vector<short> wide(data.begin(), data.end());
+            put(r.requestor, r.property, atom("GARBAGE_TYPE"), 16, wide.data(), wide.size());
+        } else if (mode == "gtk" && r.target == atom("text/plain;charset=utf-8")) {
+            std::string crlf;
+            for (const char c : data) {
+                crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            }
+            put(r.requestor, r.property, r.target, 8, crlf.data(), crlf.size());
         } else if (data.size() > chunk) {
             const long size = long(data.size());
             put(r.requestor, r.property, incr, 32, &size, 1);

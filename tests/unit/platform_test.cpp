@@ -69,6 +69,82 @@ TEST(SecretFilterTest, RemembersOnlyTheLastSecretForAMinute) {
     EXPECT_FALSE(filter.isSecret("zweite", false)); // forgotten after a minute
 }
 
+// A selection that offers each type with given bytes and notes which types are read.
+class OfferedSelection final : public SelectionBackend {
+public:
+    explicit OfferedSelection(QList<std::pair<QString, QByteArray>> offers) : m_offers(std::move(offers)) {}
+    int eventFd() const override { return -1; }
+    int dispatch() override { return 0; }
+    std::optional<QStringList> formats(Budget) override {
+        QStringList types;
+        for (const auto& [type, bytes] : m_offers) {
+            types.append(type);
+        }
+        return types;
+    }
+    Data read(const QString& type, qsizetype, Budget) override {
+        reads.append(type);
+        for (const auto& [offered, bytes] : m_offers) {
+            if (offered == type) {
+                return {bytes.isNull() ? Status::Invalid : Status::Ok, bytes};
+            }
+        }
+        return {};
+    }
+    void clear() override {}
+    void clearNow() override {}
+    QStringList reads;
+
+private:
+    QList<std::pair<QString, QByteArray>> m_offers;
+};
+
+TEST(OfferedTypes, TheOwnersOwnTextBytesAndThePictureThatKeepsItsTransparency) {
+    // X11 targets: UTF8_STRING stands for UTF-8 text before a toolkit's MIME name for it.
+    using Chosen = QList<std::pair<QString, qsizetype>>;
+    EXPECT_EQ(X11Selection::offered({"TARGETS", "text/plain;charset=utf-8", "UTF8_STRING", "text/plain",
+                                     "STRING", "image/png"}),
+              (Chosen{{u"text/plain;charset=utf-8"_s, 2}, {u"text/plain"_s, 3}, {u"image/png"_s, 5}}));
+    EXPECT_EQ(X11Selection::offered({"STRING", "TEXT", "UTF8_STRING"}),
+              (Chosen{{u"text/plain"_s, 0}, {u"text/plain;charset=utf-8"_s, 2}}));
+
+    SecretFilter secrets;
+    const struct {
+        QStringList offered;
+        QString read;
+    } texts[] = {
+        {{u"text/plain;charset=utf-8"_s, u"UTF8_STRING"_s, u"text/plain"_s}, u"UTF8_STRING"_s},
+        {{u"text/plain"_s, u"TEXT/PLAIN; charset=UTF-8"_s}, u"TEXT/PLAIN; charset=UTF-8"_s},
+        {{u"text/html"_s, u"text/plain"_s}, u"text/plain"_s},
+    };
+    for (const auto& c : texts) {
+        QList<std::pair<QString, QByteArray>> offers;
+        for (const QString& type : c.offered) {
+            offers.append({type, type.toUtf8()});
+        }
+        OfferedSelection selection(offers);
+        EXPECT_EQ(ClipboardReader::take(selection, secrets, 100ms).text.text, c.read);
+        EXPECT_EQ(selection.reads, QStringList{c.read});
+    }
+    // An answer of another type than asked for is unreadable, not text.
+    OfferedSelection wrong({{u"text/plain;charset=utf-8"_s, QByteArray()}});
+    const ClipboardSnapshot unread = ClipboardReader::take(wrong, secrets, 100ms);
+    EXPECT_TRUE(unread.readFailed);
+    EXPECT_TRUE(unread.text.text.isEmpty());
+
+    // A toolkit's bitmap file drops the alpha channel; its PNG beside it keeps it.
+    QImage clear(4, 3, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    OfferedSelection both({{u"image/bmp"_s, encoded(clear, "BMP")}, {u"image/png"_s, encoded(clear, "PNG")}});
+    const ClipboardSnapshot picture = ClipboardReader::take(both, secrets, 100ms);
+    EXPECT_EQ(picture.imageKind, Clipboard::Kind::Dib);
+    EXPECT_EQ(both.reads, QStringList{u"image/png"_s});
+    EXPECT_EQ(qAlpha(picture.image.pixel(0, 0)), 0);
+    OfferedSelection bitmapOnly({{u"image/bmp"_s, encoded(clear, "BMP")}});
+    EXPECT_FALSE(ClipboardReader::take(bitmapOnly, secrets, 100ms).image.isNull());
+    EXPECT_EQ(bitmapOnly.reads, QStringList{u"image/bmp"_s});
+}
+
 class X11ReaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -202,6 +278,59 @@ TEST_F(X11ReaderTest, TheWindowSideSeesSnapshotsSecretsAndClears) {
     EXPECT_EQ(m_backend->formats(300ms), QStringList());
 }
 
+TEST_F(X11ReaderTest, OddOwnersCostNoMoreThanTheBudgetAndGiveNothingFalse) {
+    // A toolkit's LF text arrives as it offers it in UTF8_STRING, not with CR LF added.
+    own(u"gtk"_s, "a\nb\n");
+    changes(*m_backend);
+    EXPECT_EQ(take().text.text, u"a\nb\n"_s);
+    // 16-bit data of a made-up type to a text request is unreadable.
+    own(u"badtype"_s, "Inhalt");
+    changes(*m_backend);
+    const ClipboardSnapshot odd = take();
+    EXPECT_TRUE(odd.readFailed);
+    EXPECT_TRUE(odd.text.text.isEmpty());
+    // An owner that trickles one byte at a time gets the budget for the whole transfer, not
+    // for every piece, and one that is replaced meanwhile is left at once.
+    const QByteArray twenty(20, 'x');
+    own(u"trickle"_s, twenty);
+    changes(*m_backend);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(take().readFailed);
+    EXPECT_LT(timer.elapsed(), 1000);
+    own(u"trickle"_s, twenty);
+    changes(*m_backend);
+    QProcess next;
+    writeFile(m_dir.filePath(u"next"_s), "danach");
+    next.start(u"sh"_s, {u"-c"_s, u"sleep 0.5; exec %1 text %2"_s.arg(QStringLiteral(X11OWNER),
+                                                                      m_dir.filePath(u"next"_s))});
+    timer.start();
+    m_backend->resetAbandoned();
+    ClipboardReader::look(*m_backend, m_secrets, 3s);
+    EXPECT_TRUE(m_backend->abandoned());
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_GE(changes(*m_backend), 1);
+    EXPECT_EQ(take().text.text, u"danach"_s);
+    next.kill();
+    next.waitForFinished();
+
+    // Switching monitoring clears what is there at that moment, though it is still being read,
+    // and nothing of it is ever reported.
+    SelectionClipboard clipboard(X11Selection::open(s_display.toLatin1().constData()));
+    QProcess* slow = own(u"trickle"_s, twenty);
+    QThread::msleep(300);
+    QCoreApplication::processEvents();
+    clipboard.clearNow();
+    EXPECT_TRUE(slow->waitForFinished(1500)) << "the owner still holds the clipboard";
+    timer.start();
+    while (timer.elapsed() < 2500) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_FALSE(clipboard.readFailed());
+        EXPECT_TRUE(clipboard.text(100).text.isEmpty());
+    }
+    EXPECT_TRUE(clipboard.isEmpty());
+}
+
 TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatformFollows) {
     const WaylandGlobal seat{u"wl_seat"_s, 7};
     const WaylandGlobal ext{u"ext_data_control_manager_v1"_s, 1};
@@ -225,7 +354,7 @@ TEST(WaylandChoice, StandardProtocolFirstThenWlrootsFromVersionTwoAndThePlatform
         QByteArray expected;
     } platforms[] = {
         {"", false, true, DataControl::None, ""},       {"", true, true, DataControl::Wlr, "wayland;xcb"},
-        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb"},
+        {"", true, false, DataControl::Ext, "wayland"}, {"", true, true, DataControl::None, "xcb;wayland"},
         {"", true, false, DataControl::None, ""},       {"xcb", true, true, DataControl::Wlr, ""},
     };
     for (const auto& c : platforms) {
@@ -338,21 +467,26 @@ TEST_F(WaylandSelection, EveryChangeInOrderWithItsTypesAndBytesClearingAndMisbeh
     EXPECT_GE(t.elapsed(), 290);
     EXPECT_LT(t.elapsed(), 1000);
 
-    // Replaced while it is being read: the old source's content arrives whole, and the new
-    // one is the next change.
+    // Replaced while it is being read: the read is abandoned after a short grace, and the new content is
+    // the next change.
     // Far more than a pipe holds, so the source must wait for the reader now and then.
     const QByteArray big = QByteArray("abcdefghijklmnopqrstuvwxyz0123456789\n").repeated(85000);
     writeFile(dir.filePath(u"big"_s), big);
-    client({u"offer"_s, u"--slow"_s, u"600"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
+    client({u"offer"_s, u"--slow"_s, u"2500"_s, u"text/plain=@"_s + dir.filePath(u"big"_s)});
     ASSERT_EQ(changes(*m_backend), 1);
     formats();
     QProcess later;
     later.start(u"sh"_s, {u"-c"_s, u"sleep 0.2; printf nachher | wl-copy"_s});
-    const auto whole = read(u"text/plain"_s);
+    m_backend->resetAbandoned();
+    QElapsedTimer slow;
+    slow.start();
+    const auto gone = read(u"text/plain"_s);
     later.waitForFinished();
-    EXPECT_EQ(whole.status, Status::Ok);
-    EXPECT_EQ(whole.bytes, big);
-    EXPECT_EQ(read(u"text/plain"_s).status, Status::Refused) << "the new content before it was looked at";
+    EXPECT_EQ(gone.status, Status::Cancelled);
+    EXPECT_TRUE(gone.bytes.isEmpty());
+    EXPECT_TRUE(m_backend->abandoned());
+    EXPECT_LT(slow.elapsed(), 2000) << "not abandoned when the clipboard changed";
+    EXPECT_EQ(read(u"text/plain"_s).status, Status::Cancelled) << "the new content before it was looked at";
     EXPECT_EQ(m_backend->dispatch() + changes(*m_backend, 500), 1);
     formats();
     EXPECT_EQ(read(u"text/plain"_s).bytes, "nachher");
@@ -402,7 +536,7 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     } failures[] = {
         {"cancel", u"Bildschirmfoto abgebrochen - nichts gespeichert"_s},
         {"refuse", u"FEHLER: Der Desktop hat das Bildschirmfoto verweigert"_s},
-        {"error", u"FEHLER: Kein Bildschirmfoto möglich (Desktop-Portal: nicht erlaubt)"_s},
+        {"error", u"FEHLER: Das Desktop-Portal macht kein Bildschirmfoto"_s},
         {"ok " + dir.filePath(u"missing.png"_s).toUtf8(),
          u"FEHLER: Das Bildschirmfoto des Desktops ist nicht lesbar"_s},
     };

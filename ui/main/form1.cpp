@@ -4,8 +4,10 @@
 #include "app/appstate.h"
 #include "app/commands.h"
 #include "capture/capturecycle.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
+#include "platform/windowcaption.h"
 #include "ui/chooser/browser.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
@@ -180,6 +182,8 @@ void Form1::buildControls() {
     Frame3D2->setFrameStyle(QFrame::NoFrame);
     Text1 = control<QPlainTextEdit>(Frame3D2, u"Text1", 0, 0, 5490, 3960);
     Text1->setReadOnly(true);
+    // Pieces are added at the end of what it shows: nothing to undo, nothing to keep for it.
+    Text1->setUndoRedoEnabled(false);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -299,7 +303,6 @@ void Form1::focusSink() {
 void Form1::Befehl1_Click() {
     m_cycle->switched();
     m_state.CapturedText.clear();
-    m_cycle->clearClipboard();
     if (m_monitoring) {
         m_monitoring = false;
         Zeit1->stop();
@@ -314,6 +317,7 @@ void Form1::Befehl1_Click() {
     } else {
         m_monitoring = true;
         setWindowTitle(QString());
+        setEmptyCaption(windowHandle());
         m_state.BlinkColor1 = 255;
         m_state.BlinkColor2 = 0;
         setIndicatorColor(m_state.BlinkColor2);
@@ -325,8 +329,10 @@ void Form1::Befehl1_Click() {
         Option3D3->setEnabled(false);
         Befehl1->setText(u"S T O P"_s);
         if (!m_platform.watchesInBackground && !std::exchange(m_toldNoBackgroundWatch, true)) {
-            setHint(u"Hinweis: Dieser Desktop erlaubt keine Überwachung im Hintergrund - Kopiertes wird nur "
-                    u"sicher erfasst, solange dieses Fenster den Fokus hat"_s);
+            // The line holds the gist; the reason goes to the log.
+            setHint(u"Hinweis: Kopiertes wird nur erfasst, solange dieses Fenster den Fokus hat"_s);
+            qCInfo(lcUi) << "this desktop shows the clipboard only to the window with the focus (no data "
+                            "control): nothing is watched in the background";
         }
     }
     focusSink();

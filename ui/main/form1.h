@@ -76,6 +76,7 @@ public:
     void blink(const QString& caption, quint32 bgr) override;
     void showArea(Area area) override;
     void showText(const QString& text) override;
+    void appendText(const QString& text, qsizetype maxChars) override;
     void showPicture(const QImage& image) override;
     void showCounts(int texts, int pictures, bool textData) override;
     FileList& textFiles() override { return Datei1; }

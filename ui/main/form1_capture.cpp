@@ -14,6 +14,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -68,6 +71,23 @@ void Form1::showText(const QString& text) {
     Text1->setPlainText(text);
 }
 
+void Form1::appendText(const QString& text, qsizetype maxChars) {
+    QTextDocument* doc = Text1->document();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+    // The document counts one character more than it shows (the last paragraph's end).
+    const int excess = doc->characterCount() - 1 - int(maxChars);
+    if (excess > 0) {
+        const QTextBlock first = doc->findBlock(excess);
+        const int cut = first.position() == excess || !first.next().isValid() ? first.position()
+                                                                              : first.next().position();
+        QTextCursor front(doc);
+        front.setPosition(cut, QTextCursor::KeepAnchor);
+        front.removeSelectedText();
+    }
+}
+
 void Form1::showPicture(const QImage& image) {
     Anzeige1->setImage(image);
 }
@@ -89,7 +109,9 @@ void Form1::setHint(const QString& text) {
 }
 
 void Form1::setIndicatorColor(quint32 bgr) {
-    Frame3D7->setBackground(colorFromBgr(bgr));
+    const QColor color = colorFromBgr(bgr);
+    Frame3D7->setFill(color);
+    static_cast<IndicatorButton*>(Befehl1)->setBackdrop(color);
 }
 
 void Form1::Zeit1_Timer() {

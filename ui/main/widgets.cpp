@@ -1,7 +1,6 @@
 #include "ui/main/widgets.h"
 
-#include <QDataStream>
-#include <QIODevice>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -14,13 +13,23 @@ Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
 }
 
 void Panel::setBackground(const QColor& color) {
+    m_fill = QColor();
+    setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, color);
     setPalette(pal);
 }
 
+void Panel::setFill(const QColor& color) {
+    if (color != m_fill) {
+        m_fill = color;
+        setAutoFillBackground(false);
+        update();
+    }
+}
+
 QColor Panel::background() const {
-    return palette().color(QPalette::Window);
+    return m_fill.isValid() ? m_fill : palette().color(QPalette::Window);
 }
 
 void Panel::setPicture(const QPixmap& picture) {
@@ -29,23 +38,49 @@ void Panel::setPicture(const QPixmap& picture) {
 }
 
 void Panel::paintEvent(QPaintEvent* event) {
-    if (!m_picture.isNull()) {
+    if (m_fill.isValid() || !m_picture.isNull()) {
         QPainter p(this);
-        p.drawPixmap(contentsRect().topLeft(), m_picture);
+        if (m_fill.isValid()) {
+            p.fillRect(event->rect(), m_fill);
+        }
+        if (!m_picture.isNull()) {
+            p.drawPixmap(contentsRect().topLeft(), m_picture);
+        }
     }
     QFrame::paintEvent(event);
+}
+
+void IndicatorButton::setBackdrop(const QColor& color) {
+    if (color != m_backdrop) {
+        m_backdrop = color;
+        update();
+    }
 }
 
 void IndicatorButton::paintEvent(QPaintEvent*) {
     QStyleOptionButton option;
     initStyleOption(&option);
-    // Everything the picture depends on.
-    QByteArray key;
-    {
-        QDataStream out(&key, QIODevice::WriteOnly);
-        out << quint32(option.state) << quint32(option.features) << option.text << option.rect
-            << option.icon.cacheKey() << option.iconSize << font().key() << devicePixelRatioF() << palette()
-            << style()->name();
+    // Everything the picture depends on, read cheaply: the blink asks for it twice a second.
+    // Of the palette, the colours a style draws a button with in the current group.
+    Look::Key key{quint32(option.state),
+                  quint32(option.features),
+                  option.text,
+                  option.rect.size(),
+                  option.icon.cacheKey(),
+                  font().key(),
+                  devicePixelRatioF(),
+                  style(),
+                  {}};
+    QPalette pal = palette();
+    if (m_backdrop.isValid()) {
+        pal.setColor(QPalette::Window, m_backdrop);
+    }
+    int i = 0;
+    for (const QPalette::ColorRole role :
+         {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText, QPalette::Light,
+          QPalette::Midlight, QPalette::Dark, QPalette::Mid, QPalette::Shadow, QPalette::Highlight,
+          QPalette::Base, QPalette::Text}) {
+        key.colors[i++] = pal.color(role).rgba();
     }
     int found = m_looks[0].key == key ? 0 : m_looks[1].key == key ? 1 : -1;
     if (found < 0) {
@@ -56,12 +91,12 @@ void IndicatorButton::paintEvent(QPaintEvent*) {
         look->picture = QPixmap(size() * devicePixelRatioF());
         look->picture.setDevicePixelRatio(devicePixelRatioF());
         // The plain panel behind the button, for the pixels the style blends with it.
-        look->picture.fill(palette().color(QPalette::Window));
+        look->picture.fill(pal.color(QPalette::Window));
         QStylePainter p(&look->picture, this);
         // What a painter on the button itself starts with.
         p.setFont(font());
-        p.setPen(palette().color(foregroundRole()));
-        p.setBackground(palette().brush(backgroundRole()));
+        p.setPen(pal.color(foregroundRole()));
+        p.setBackground(pal.brush(backgroundRole()));
         p.setLayoutDirection(layoutDirection());
         p.drawControl(QStyle::CE_PushButton, option);
     }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <algorithm>
+
 // A plain rectangular container without caption, with a background colour and optionally
 // a background picture.
 class Panel final : public QFrame {
@@ -13,6 +15,9 @@ class Panel final : public QFrame {
 public:
     explicit Panel(const QColor& background, QWidget* parent = nullptr);
     void setBackground(const QColor& color);
+    // The same look without a change of palette, which would travel to every child: cheap
+    // enough for a blink. Children that blend with the colour are told by the caller.
+    void setFill(const QColor& color);
     QColor background() const;
     void setPicture(const QPixmap& picture);
 
@@ -21,6 +26,7 @@ protected:
 
 private:
     QPixmap m_picture;
+    QColor m_fill;
 };
 
 // A push button on a plain panel whose colour blinks: the style draws a button's rim in a
@@ -31,17 +37,35 @@ class IndicatorButton final : public QPushButton {
     Q_OBJECT
 public:
     using QPushButton::QPushButton;
+    // The colour of the panel behind it, where the panel does not hand it down its palette.
+    void setBackdrop(const QColor& color);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     struct Look {
-        QByteArray key;
+        struct Key {
+            quint32 state = 0, features = 0;
+            QString text;
+            QSize size;
+            qint64 icon = 0;
+            QString font;
+            qreal ratio = 0;
+            const QStyle* style = nullptr;
+            QRgb colors[12] = {};
+            bool operator==(const Key& o) const {
+                return state == o.state && features == o.features && size == o.size && icon == o.icon &&
+                       ratio == o.ratio && style == o.style && std::equal(colors, colors + 12, o.colors) &&
+                       text == o.text && font == o.font;
+            }
+        };
+        Key key;
         QPixmap picture;
     };
     Look m_looks[2];
     int m_older = 0;
+    QColor m_backdrop;
 };
 
 // An image box that stretches its picture to its own size.
