@@ -3,12 +3,11 @@
 # Wayland client instead of ending for want of the X server.
 . "$(dirname "$0")/lib.sh" "$@"
 
-spawn bash "$SUPPORT_DIR/headless-sway.sh" "$E2E_DIR/sway" >"$E2E_DIR/sway.log" 2>&1
-wait_until 10 test -S "$E2E_DIR/sway/wayland-1" || fail "headless sway did not start: $(cat "$E2E_DIR/sway.log")"
-export WAYLAND_DISPLAY="$E2E_DIR/sway/wayland-1"
-export SWAYSOCK=$(ls "$E2E_DIR"/sway/sway-ipc.*.sock)
-# A display number no server answers on.
-export DISPLAY=":$((1000 + RANDOM % 9000))"
+start_sway
+# A display number no server answers on: the first one without a socket or a lock.
+n=900
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
 
 start_program
 wait_until 10 sway_window 'Pelloran Snapwell' >/dev/null || fail "no native window: $(cat "$app/output.log")"
