@@ -221,13 +221,17 @@ void CaptureCycle::prepare(Piece& piece) {
 }
 
 QString CaptureCycle::storedWhere(const Piece& piece, const WriteResult& result) {
+    // The hint line has room for a short note only: the full path and the reason go to the log.
     QString where;
     if (piece.followed) {
         // It waited, and the user chose another collection directory meanwhile.
-        where += u" (wartete, jetzt in "_s + QDir::toNativeSeparators(piece.dir) + u')';
+        where += u" (wartete, jetzt in "_s + QDir(piece.dir).dirName() + u')';
+        qCInfo(lcCapture) << "a waiting piece went to the new collection directory" << piece.dir;
     }
     if (result.unguarded) {
-        where += u" - Absturzschutz in diesem Verzeichnis aus (.CLIPBRD.DAT.LEN ist fremd)"_s;
+        where += u" - ohne Absturzschutz"_s;
+        qCWarning(lcCapture) << "crash protection off in" << piece.dir
+                             << "- .clipbrd.dat.len there is not the program's own";
     }
     return where;
 }
