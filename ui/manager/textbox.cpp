@@ -184,6 +184,9 @@ struct TextBox::Job {
     ILoader* loader = nullptr; // made and filled by the worker, adopted by the GUI thread
     Loaded result;
     std::vector<qsizetype> screenBreaks;
+    // Set last by the worker. Qt's finished signal hands the job over as well, but through
+    // locks that race checkers cannot see; this pair they can.
+    std::atomic<bool> ready{false};
 
     // Reads the file into the loader; on failure or cancellation the loader is gone.
     void run() {
@@ -192,6 +195,7 @@ struct TextBox::Job {
             loader->Release();
             loader = nullptr;
         }
+        ready.store(true, std::memory_order_release);
     }
 
     Loaded fill() {
@@ -671,6 +675,7 @@ void TextBox::showFile(const QString& path, Done done) {
 }
 
 void TextBox::finish(const std::shared_ptr<Job>& job) {
+    [[maybe_unused]] const bool ready = job->ready.load(std::memory_order_acquire);
     std::erase(m_jobs, job);
     job->thread->deleteLater();
     job->thread = nullptr;
