@@ -15,6 +15,7 @@ Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
 
 void Panel::setBackground(const QColor& color) {
     m_fill = QColor();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, color);
@@ -25,6 +26,8 @@ void Panel::setFill(const QColor& color) {
     if (color != m_fill) {
         m_fill = color;
         setAutoFillBackground(false);
+        // The fill covers every pixel: what lies behind need not be painted first.
+        setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
         update();
     }
 }
@@ -52,6 +55,9 @@ void Panel::paintEvent(QPaintEvent* event) {
 }
 
 void IndicatorButton::setBackdrop(const QColor& color) {
+    // Its picture covers every pixel, the panel's colour included: the panel need not be
+    // painted behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
     if (color != m_backdrop) {
         m_backdrop = color;
         update();
