@@ -185,6 +185,8 @@ void Form1::buildControls() {
     // Pieces are added at the end of what it shows: nothing to undo, nothing to keep for it.
     Text1->setUndoRedoEnabled(false);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A new line per piece moves the handle a little; the groove need not be drawn again.
+    Text1->setVerticalScrollBar(new ThriftyScrollBar(Qt::Vertical));
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont verdana;

@@ -8,12 +8,15 @@
 #include "ui/main/form1.h"
 #include "ui/main/widgets.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -73,11 +76,18 @@ void Form1::showText(const QString& text) {
 
 void Form1::appendText(const QString& text, qsizetype maxChars) {
     QTextDocument* doc = Text1->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
+    // The box's layout asks for the whole box to be repainted at every new line, though a
+    // new piece is mostly out of view: its signals are held back, and only the lines added
+    // are repainted where they show, together with the scroll bars.
+    QSignalBlocker quiet(layout);
+    const QRect before = Text1->cursorRect(end);
     end.insertText(text);
     // The document counts one character more than it shows (the last paragraph's end).
     const int excess = doc->characterCount() - 1 - int(maxChars);
+    bool all = false;
     if (excess > 0) {
         const QTextBlock first = doc->findBlock(excess);
         const int cut = first.position() == excess || !first.next().isValid() ? first.position()
@@ -85,6 +95,32 @@ void Form1::appendText(const QString& text, qsizetype maxChars) {
         QTextCursor front(doc);
         front.setPosition(cut, QTextCursor::KeepAnchor);
         front.removeSelectedText();
+        all = true;
+    }
+    const QSizeF size = layout->documentSize();
+    QWidget* viewport = Text1->viewport();
+    quiet.unblock();
+    // The scroll bars follow the new size; the text in view stays where it is.
+    {
+        // Both scroll bars are always on: a new range never shows or hides one, and the
+        // area's answer to it would repaint the whole box with its scroll bars.
+        QScrollBar* bar = Text1->verticalScrollBar();
+        const int value = bar->value();
+        {
+            const QSignalBlocker still(bar);
+            emit layout->documentSizeChanged(size);
+        }
+        if (bar->value() != value) {
+            emit bar->valueChanged(bar->value());
+        }
+    }
+    if (all) {
+        viewport->update();
+    } else {
+        end.movePosition(QTextCursor::End);
+        const QRect after = Text1->cursorRect(end);
+        const QRect changed(0, before.top(), viewport->width(), after.bottom() - before.top() + 1);
+        viewport->update(changed.intersected(viewport->rect()));
     }
 }
 

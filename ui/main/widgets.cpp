@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionSlider>
 #include <QStylePainter>
 
 Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
@@ -14,6 +15,7 @@ Panel::Panel(const QColor& background, QWidget* parent) : QFrame(parent) {
 
 void Panel::setBackground(const QColor& color) {
     m_fill = QColor();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, color);
@@ -24,6 +26,8 @@ void Panel::setFill(const QColor& color) {
     if (color != m_fill) {
         m_fill = color;
         setAutoFillBackground(false);
+        // The fill covers every pixel: what lies behind need not be painted first.
+        setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
         update();
     }
 }
@@ -51,6 +55,9 @@ void Panel::paintEvent(QPaintEvent* event) {
 }
 
 void IndicatorButton::setBackdrop(const QColor& color) {
+    // Its picture covers every pixel, the panel's colour included: the panel need not be
+    // painted behind it.
+    setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
     if (color != m_backdrop) {
         m_backdrop = color;
         update();
@@ -102,6 +109,43 @@ void IndicatorButton::paintEvent(QPaintEvent*) {
     }
     m_older = 1 - found;
     QPainter(this).drawPixmap(0, 0, m_looks[found].picture);
+}
+
+ThriftyScrollBar::Look ThriftyScrollBar::look() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    Look look;
+    look.state = option.state;
+    look.active = option.activeSubControls;
+    look.palette = option.palette.cacheKey();
+    look.rect = option.rect;
+    look.atMinimum = option.sliderValue == option.minimum;
+    look.atMaximum = option.sliderValue == option.maximum;
+    look.empty = option.minimum == option.maximum;
+    look.handle = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+    look.valid = true;
+    return look;
+}
+
+void ThriftyScrollBar::sliderChange(SliderChange change) {
+    const Look now = look();
+    const Look& was = m_shown;
+    const bool onlyHandle = was.valid && was.state == now.state && was.active == now.active &&
+                            was.palette == now.palette && was.rect == now.rect &&
+                            was.atMinimum == now.atMinimum && was.atMaximum == now.atMaximum &&
+                            was.empty == now.empty && isVisible();
+    if (!onlyHandle) {
+        QScrollBar::sliderChange(change);
+    } else if (was.handle != now.handle) {
+        // The style's handle may reach a pixel beyond its rectangle (rim and shadow).
+        update(was.handle.united(now.handle).adjusted(-2, -2, 2, 2));
+    }
+    m_shown = now;
+}
+
+void ThriftyScrollBar::paintEvent(QPaintEvent* event) {
+    m_shown = look();
+    QScrollBar::paintEvent(event);
 }
 
 void ImageBox::setImage(const QImage& image) {

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -66,6 +68,34 @@ private:
     Look m_looks[2];
     int m_older = 0;
     QColor m_backdrop;
+};
+
+// A scroll bar that repaints only the part that changed when its range or position moves
+// the handle: a text box that grows by a line per piece moves the handle by a pixel or two,
+// and the style draws the whole groove anew at great cost. Every pixel outside the old and
+// the new handle stays as it was, so the picture is the same as after a full repaint.
+class ThriftyScrollBar final : public QScrollBar {
+    Q_OBJECT
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct Look {
+        // What the style draws outside the handle depends on.
+        QStyle::State state;
+        QStyle::SubControls active;
+        qint64 palette = 0;
+        QRect rect;
+        bool atMinimum = false, atMaximum = false, empty = false;
+        QRect handle;
+        bool valid = false;
+    };
+    Look look() const;
+    Look m_shown;
 };
 
 // An image box that stretches its picture to its own size.
