@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/windowcaption.h"
 #include "ui/chooser/browser.h"
+#include "ui/main/quickblink.h"
 #include "ui/main/separatordialog.h"
 #include "ui/main/widgets.h"
 #include "ui/manager/form5.h"
@@ -153,6 +154,7 @@ void Form1::buildControls() {
     Frame3D7 = control<Panel>(client, u"Frame3D7", 150, 4140, 2445, 675, colorFromBgr(192));
     Befehl1 = control<IndicatorButton>(Frame3D7, u"Befehl1", 120, 90, 2130, 435, u"S T A R T"_s);
     Befehl1->setFont(sansFont(13.5, true));
+    m_quickBlink = new QuickBlink(Frame3D7, static_cast<IndicatorButton*>(Befehl1));
 
     Frame3D9 = control<Panel>(client, u"Frame3D9", 2745, 90, 5550, 4005, face);
     Frame3D9->setPicture(QPixmap(u":/background.png"_s));

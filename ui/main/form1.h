@@ -19,9 +19,11 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class Panel;
+class QuickBlink;
 class ImageBox;
 class CaptureCycle;
 class Form5;
+class QuickBlink;
 class Browser;
 class SeparatorDialog;
 struct AppState;
@@ -199,6 +201,7 @@ private:
     bool m_monitoring = false;
     bool m_sessionEnding = false;
     bool m_toldNoBackgroundWatch = false;
+    QuickBlink* m_quickBlink = nullptr;
 };
 
 // Colours are kept as 0x00BBGGRR values.

@@ -2,10 +2,13 @@
 // that drive it, and closing while pieces still wait to be written.
 #include "app/appstate.h"
 #include "capture/capturecycle.h"
+#include "platform/logging.h"
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
+#include "platform/windowcaption.h"
 #include "ui/main/form1.h"
+#include "ui/main/quickblink.h"
 #include "ui/main/widgets.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -34,9 +37,15 @@ void setIfChanged(QLineEdit* edit, const QString& text) {
 } // namespace
 
 void Form1::showCounts(int texts, int pictures, bool textData) {
+    const QString label = textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s;
+    if (Text2->text() != QString::number(texts) || Text4->text() != QString::number(pictures) ||
+        Label11->text() != label) {
+        qCInfo(lcUi).noquote() << "counters:" << texts << "texts," << pictures << "pictures,"
+                               << (textData ? "text data" : "no text data");
+    }
     setIfChanged(Text2, QString::number(texts));
     setIfChanged(Text4, QString::number(pictures));
-    Label11->setText(textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s);
+    Label11->setText(label);
 }
 
 bool Form1::collectOption() const {
@@ -60,8 +69,13 @@ bool Form1::monitoringActive() const {
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {
-    setWindowTitle(caption);
-    setIndicatorColor(bgr);
+    {
+        const QuietCaptionChange quiet(windowHandle());
+        setWindowTitle(caption);
+    }
+    if (!m_quickBlink->show(colorFromBgr(bgr))) {
+        setIndicatorColor(bgr);
+    }
 }
 
 void Form1::showArea(Area area) {
@@ -148,6 +162,9 @@ void Form1::setIndicatorColor(quint32 bgr) {
     const QColor color = colorFromBgr(bgr);
     Frame3D7->setFill(color);
     static_cast<IndicatorButton*>(Befehl1)->setBackdrop(color);
+    // The widgets may hold this colour already, shown by the quick blink and not yet painted
+    // through the window.
+    Frame3D7->update();
 }
 
 void Form1::Zeit1_Timer() {

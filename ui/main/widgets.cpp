@@ -22,13 +22,15 @@ void Panel::setBackground(const QColor& color) {
     setPalette(pal);
 }
 
-void Panel::setFill(const QColor& color) {
+void Panel::setFill(const QColor& color, Repaint repaint) {
     if (color != m_fill) {
         m_fill = color;
         setAutoFillBackground(false);
         // The fill covers every pixel: what lies behind need not be painted first.
         setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
-        update();
+        if (repaint == Repaint::Yes) {
+            update();
+        }
     }
 }
 
@@ -54,13 +56,15 @@ void Panel::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
 }
 
-void IndicatorButton::setBackdrop(const QColor& color) {
+void IndicatorButton::setBackdrop(const QColor& color, Panel::Repaint repaint) {
     // Its picture covers every pixel, the panel's colour included: the panel need not be
     // painted behind it.
     setAttribute(Qt::WA_OpaquePaintEvent, color.alpha() == 255);
     if (color != m_backdrop) {
         m_backdrop = color;
-        update();
+        if (repaint == Panel::Repaint::Yes) {
+            update();
+        }
     }
 }
 

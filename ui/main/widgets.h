@@ -17,9 +17,12 @@ class Panel final : public QFrame {
 public:
     explicit Panel(const QColor& background, QWidget* parent = nullptr);
     void setBackground(const QColor& color);
+    // Whether a new colour is painted at once, or only taken for the paints to come (the
+    // caller shows it on the screen itself).
+    enum class Repaint { Yes, No };
     // The same look without a change of palette, which would travel to every child: cheap
     // enough for a blink. Children that blend with the colour are told by the caller.
-    void setFill(const QColor& color);
+    void setFill(const QColor& color, Repaint repaint = Repaint::Yes);
     QColor background() const;
     void setPicture(const QPixmap& picture);
 
@@ -40,7 +43,7 @@ class IndicatorButton final : public QPushButton {
 public:
     using QPushButton::QPushButton;
     // The colour of the panel behind it, where the panel does not hand it down its palette.
-    void setBackdrop(const QColor& color);
+    void setBackdrop(const QColor& color, Panel::Repaint repaint = Panel::Repaint::Yes);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
