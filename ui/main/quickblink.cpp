@@ -1,5 +1,6 @@
 #include "ui/main/quickblink.h"
 
+#include "platform/logging.h"
 #include "ui/main/widgets.h"
 
 #include <QEvent>
@@ -70,6 +71,7 @@ bool QuickBlink::show(const QColor& color) {
         slot = m_older;
         // Drawn by the toolkit once, exactly as a repaint would draw it.
         m_looks[slot].color = color;
+        qCDebug(lcUi) << "blink: the look in" << color.name() << "is drawn anew";
         m_drawing = true;
         const QImage look = m_panel->grab().toImage();
         m_drawing = false;
