@@ -23,7 +23,6 @@ class QuickBlink;
 class ImageBox;
 class CaptureCycle;
 class Form5;
-class QuickBlink;
 class Browser;
 class SeparatorDialog;
 struct AppState;
