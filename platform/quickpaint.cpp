@@ -1,24 +1,15 @@
 #include "platform/quickpaint.h"
 
 #include "platform/logging.h"
+#include "platform/toolkitx11.h"
 
-#include <QGuiApplication>
 #include <QImage>
+#include <QSysInfo>
 #include <QWindow>
 
 #include <xcb/xcb.h>
 
 #include <cstdlib>
-
-namespace {
-xcb_connection_t* x11Connection() {
-    if (!qGuiApp) {
-        return nullptr;
-    }
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-} // namespace
 
 QuickPaint::~QuickPaint() {
     reset();
@@ -26,7 +17,7 @@ QuickPaint::~QuickPaint() {
 
 void QuickPaint::reset() {
     auto* c = static_cast<xcb_connection_t*>(m_connection);
-    if (c && c == x11Connection()) {
+    if (c && c == toolkitX11Connection()) {
         clear();
         if (m_gc) {
             xcb_free_gc(c, m_gc);
@@ -40,7 +31,7 @@ void QuickPaint::reset() {
 }
 
 bool QuickPaint::available(QWindow* window) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = toolkitX11Connection();
     if (!window || !c || window->devicePixelRatio() != 1.0) {
         return false;
     }

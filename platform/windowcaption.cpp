@@ -1,6 +1,7 @@
 #include "platform/windowcaption.h"
 
-#include <QGuiApplication>
+#include "platform/toolkitx11.h"
+
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -8,18 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-xcb_connection_t* x11Connection() {
-    if (!qGuiApp) {
-        return nullptr;
-    }
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-} // namespace
-
 void setEmptyCaption(QWindow* window) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = toolkitX11Connection();
     if (!window || !c) {
         return;
     }
@@ -60,7 +51,7 @@ std::uint32_t askedEvents(xcb_connection_t* c, xcb_window_t id) {
 } // namespace
 
 QuietCaptionChange::QuietCaptionChange(QWindow* window) {
-    xcb_connection_t* c = x11Connection();
+    xcb_connection_t* c = toolkitX11Connection();
     if (!window || !c) {
         return;
     }
@@ -80,7 +71,7 @@ QuietCaptionChange::QuietCaptionChange(QWindow* window) {
 
 QuietCaptionChange::~QuietCaptionChange() {
     auto* c = static_cast<xcb_connection_t*>(m_connection);
-    if (!c || c != x11Connection()) {
+    if (!c || c != toolkitX11Connection()) {
         return;
     }
     xcb_change_window_attributes(c, m_window, XCB_CW_EVENT_MASK, &m_mask);
