@@ -45,9 +45,9 @@ feed() {
 
 for f in "$pieces"/*; do append_record "$f"; done >"$E2E_DIR/expected"
 
-# START: the first look is painted through the window, black; then red and black take
-# turns. Two looks only, the painted one among them, with the button unchanged, also after
-# another window covered the panel for a moment.
+# START: black and red take turns. Each look is painted through the window the first time
+# and copied in later: two looks only, with the button unchanged, also after another window
+# covered the panel for a moment.
 click_start_stop "$win"
 panel_look "$E2E_DIR/look-0.png"
 for i in $(seq 1 12); do

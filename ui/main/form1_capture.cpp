@@ -163,8 +163,9 @@ void Form1::setIndicatorColor(quint32 bgr) {
     Frame3D7->setFill(color);
     static_cast<IndicatorButton*>(Befehl1)->setBackdrop(color);
     // The widgets may hold this colour already, shown by the quick blink and not yet painted
-    // through the window.
+    // through the window. The button covers its part of the panel: it is told on its own.
     Frame3D7->update();
+    Befehl1->update();
 }
 
 void Form1::Zeit1_Timer() {

@@ -76,9 +76,10 @@ bool QuickBlink::show(const QColor& color) {
         const QImage look = m_panel->grab().toImage();
         m_drawing = false;
         m_looks[slot].kept = m_paint.store(slot, look);
-        if (!m_looks[slot].kept) {
-            return false;
-        }
+        // A new look is shown through the window this once: the window's own picture, from
+        // which an uncovered part is drawn again, then holds one of the two looks of now.
+        m_older = (slot + 1) % QuickPaint::kSlots;
+        return false;
     }
     m_older = (slot + 1) % QuickPaint::kSlots;
     m_paint.show(slot, m_panel->mapTo(top, QPoint(0, 0)));

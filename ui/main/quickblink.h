@@ -19,7 +19,7 @@ public:
     QuickBlink(Panel* panel, IndicatorButton* button);
 
     // Shows the panel in this colour. False where that cannot be done this way (not X11, the
-    // window hidden, the panel partly covered): then the caller repaints it.
+    // window hidden, the panel partly covered) or the look is new: then the caller repaints it.
     bool show(const QColor& color);
     // The looks kept are out of date.
     void forget();
