@@ -1,11 +1,23 @@
 #include "app/appmodul.h"
+#include "platform/displayprobe.h"
 #include "platform/platform.h"
 #include "platform/waylandselection.h"
 #include "ui/systemmessageboxes.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    // Without a display the toolkit would abort; one line tells the terminal why instead.
+    if (const DisplayProbe display = probeDisplay(); !display.reachable) {
+        const QByteArray why = display.tried.isEmpty()
+                                   ? QByteArrayLiteral("DISPLAY oder WAYLAND_DISPLAY ist nicht gesetzt")
+                                   : display.tried.join(" und ") +
+                                         (display.tried.size() > 1 ? " antworten nicht" : " antwortet nicht");
+        std::fprintf(stderr, "snapwell: keine grafische Anzeige gefunden (%s)\n", why.constData());
+        return 1;
+    }
     chooseQtPlatform();
     // Arguments are ignored, Qt's own (-reverse, -style, -platform ...) among them.
     char name[] = "snapwell";

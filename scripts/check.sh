@@ -10,6 +10,7 @@
 # folders include each other, directly or round about.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/setup.sh --runtime --test || exit 2
 
 startup_files='^(app/startup\.cpp|app/main\.cpp):'
 status=0

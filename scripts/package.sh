@@ -1,115 +1,180 @@
 #!/usr/bin/env bash
-# Builds the Debian package dist/snapwell_<version>_<arch>.deb from a release build and checks
-# it: lintian (no errors), desktop-file-validate and appstreamcli validate. Exits non-zero
-# when a check fails.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-build=build-package
-# Debian's hardening flags, all of them.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSNAPWELL_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
-    -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-    -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
-cmake --build "$build"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-arch=$(dpkg --print-architecture)
-deb="dist/snapwell_${version}_${arch}.deb"
+# Builds the Debian packages from debian/ with dpkg-buildpackage (the program and its debug
+# symbols), copies them into dist/ and checks them: lintian --pedantic without errors or
+# warnings, desktop-file-validate, appstreamcli validate, one version everywhere, and a start
+# of the packaged program under Xvfb with an empty home. Every failing step is named; the exit
+# status is non-zero when one fails.
+#
+# --twice builds a second time in another directory and compares the packages byte for byte.
+#
+# The build runs on a copy of the work tree (tracked and new files) in build-package/, so
+# dpkg-buildpackage's results do not land beside the clone. dist/ keeps the old packages until
+# the new ones are built.
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+top=$PWD
+twice=0
+for arg in "$@"; do
+    case $arg in
+    --twice) twice=1 ;;
+    *)
+        echo "usage: $0 [--twice]" >&2
+        exit 2
+        ;;
+    esac
+done
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# dpkg-shlibdeps looks for the package tree where debian/ packaging puts it.
-root="$work/debian/snapwell"
-DESTDIR="$root" cmake --install "$build" >/dev/null
-strip --remove-section=.comment --remove-section=.note --strip-unneeded "$root/usr/bin/snapwell"
-doc="$root/usr/share/doc/snapwell"
-gzip -9n "$root/usr/share/man/man1/snapwell.1"
-cat >"$work/changelog" <<CHANGES
-snapwell ($version) stable; urgency=medium
+fail() {
+    echo "package: FAILED: $*" >&2
+    exit 1
+}
+# Runs a step; on failure names it with its exit status and the end of its log.
+step() {
+    local what=$1 log=$2
+    shift 2
+    echo "package: $what"
+    "$@" >"$log" 2>&1
+    local status=$?
+    if [ $status -ne 0 ]; then
+        tail -n 30 "$log" >&2
+        fail "$what (exit status $status, log: $log)"
+    fi
+}
 
-  * Release $version.
+bash scripts/setup.sh --runtime --test || fail "scripts/setup.sh could not install what the package needs"
+version=$(dpkg-parsechangelog -S Version) || fail "no version in debian/changelog"
+arch=$(dpkg --print-architecture) || fail "dpkg --print-architecture"
+work=$top/build-package
+rm -rf "$work" && mkdir -p "$work" || fail "cannot make $work"
 
- -- Pelloran <snapwell@pelloran.example>  $(date -R -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)")
-CHANGES
-gzip -9n -c "$work/changelog" >"$doc/changelog.gz"
-find "$root" -type d -exec chmod 0755 {} +
-find "$root" -type f -exec chmod 0644 {} +
-chmod 0755 "$root/usr/bin/snapwell"
+# The files of the work tree that git knows or would take: tracked, and new unless ignored.
+copy_tree() {
+    local dest=$1
+    mkdir -p "$dest" || return 1
+    git ls-files -z --cached --others --exclude-standard |
+        while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
+        tar --null -T - -cf - | tar -xf - -C "$dest"
+}
+# ccache, where it is installed, speeds up a second build; the results do not depend on it.
+build_env=()
+if [ -d /usr/lib/ccache ]; then
+    build_env=(env "PATH=/usr/lib/ccache:$PATH")
+fi
+build_in() {
+    local dir=$1/snapwell-$version
+    copy_tree "$dir" || return 1
+    (cd "$dir" && "${build_env[@]}" dpkg-buildpackage -b -us -uc)
+}
 
-# The libraries the program links, as dpkg-shlibdeps finds them; what Qt loads at run time
-# (plugins, translations, fonts) named by hand.
-mkdir -p "$work/debian" "$root/DEBIAN"
-printf 'Source: snapwell\n\nPackage: snapwell\nArchitecture: any\n' >"$work/debian/control"
-shlibs=$(cd "$work" && dpkg-shlibdeps -O debian/snapwell/usr/bin/snapwell | sed -n 's/^shlibs:Depends=//p')
-(cd "$root" && find usr -type f -exec md5sum {} + | sort -k 2 >"$work/md5sums")
+step "copying the work tree and building with dpkg-buildpackage" "$work/build.log" build_in "$work"
+debs=("$work/snapwell_${version}_${arch}.deb" "$work/snapwell-dbgsym_${version}_${arch}.deb")
+for deb in "${debs[@]}"; do
+    [ -f "$deb" ] || fail "dpkg-buildpackage did not build $(basename "$deb")"
+done
+changes=$work/snapwell_${version}_${arch}.changes
 
-cat >"$root/DEBIAN/control" <<CONTROL
-Package: snapwell
-Version: $version
-Architecture: $arch
-Maintainer: Pelloran <snapwell@pelloran.example>
-Installed-Size: $(du -sk --exclude=DEBIAN "$root" | cut -f1)
-Depends: $shlibs, qt6-wayland
-Recommends: libqt6svg6, qt6-translations-l10n, fonts-noto-color-emoji
-Suggests: xdg-desktop-portal, pipewire
-Section: utils
-Priority: optional
-Description: clipboard collector for X11 and Wayland desktops
- Pelloran Snapwell collects what passes through the clipboard: every new text
- is appended to one collection file or written to a numbered file of its own,
- every new picture is stored as a numbered bitmap, and a button stores a
- snapshot of the whole screen. A tone confirms each piece once it is on disk;
- content marked as secret by a password manager is never stored.
- .
- It watches the clipboard in the background on X11 and on Wayland compositors
- that offer data control (sway and other wlroots compositors, KDE Plasma).
- The user interface is German.
-CONTROL
-mv "$work/md5sums" "$root/DEBIAN/md5sums"
-
-mkdir -p dist
-rm -f "$deb"
-dpkg-deb --root-owner-group -Zxz --build "$root" "$deb" >/dev/null
-echo "built $deb"
-
-status=0
-desktop-file-validate "$root/usr/share/applications/snapwell.desktop" || status=1
-appstreamcli validate --no-net "$root/usr/share/metainfo/de.pelloran.snapwell.metainfo.xml" || status=1
-# lintian's exit status also counts warnings; only errors fail the package.
-lintian --tag-display-limit 0 "$deb" | tee "$work/lintian" || true
-if grep -q '^E:' "$work/lintian"; then
-    status=1
+if [ $twice = 1 ]; then
+    step "building a second time elsewhere" "$work/build-again.log" build_in "$work/again"
+    for deb in "${debs[@]}"; do
+        again=$work/again/$(basename "$deb")
+        if ! cmp -s "$deb" "$again"; then
+            mkdir -p "$work/diff/one" "$work/diff/two"
+            dpkg-deb -R "$deb" "$work/diff/one" && dpkg-deb -R "$again" "$work/diff/two"
+            diff -r "$work/diff/one" "$work/diff/two" >&2
+            fail "two builds of $(basename "$deb") differ"
+        fi
+    done
+    echo "package: the second build is bit-identical"
 fi
 
-# The program as the package installs it starts and shows its window, with a home of its own.
-mkdir -p "$work/unpacked" "$work/home"
-dpkg-deb -x "$deb" "$work/unpacked"
-coproc XVFB { exec bash tests/support/xvfb.sh; }
-xvfb=$XVFB_PID
-if read -r display <&"${XVFB[0]}"; then
-    env -i PATH=/usr/bin:/bin HOME="$work/home" DISPLAY="$display" PULSE_SERVER="unix:$work/none" \
-        XDG_RUNTIME_DIR="$work/home" "$work/unpacked/usr/bin/snapwell" >"$work/start.log" 2>&1 &
+# Only now, with the new packages at hand, the old ones give way.
+mkdir -p dist || fail "cannot make dist/"
+rm -f dist/snapwell_*.deb dist/snapwell-dbgsym_*.deb
+cp "${debs[@]}" dist/ || fail "copying the packages into dist/"
+echo "package: built dist/$(basename "${debs[0]}") and dist/$(basename "${debs[1]}")"
+
+status=0
+check_failed() {
+    echo "package: check FAILED: $*" >&2
+    status=1
+}
+
+# lintian's own exit status counts errors only; warnings fail here as well.
+lintian --pedantic --tag-display-limit 0 "$changes" >"$work/lintian.log" 2>&1
+lintian_status=$?
+cat "$work/lintian.log"
+if grep -q '^[EW]: ' "$work/lintian.log" || [ $lintian_status -ne 0 ]; then
+    check_failed "lintian reports errors or warnings (exit status $lintian_status)"
+fi
+
+tree=$work/unpacked
+dpkg-deb -x "${debs[0]}" "$tree" || fail "unpacking ${debs[0]}"
+desktop-file-validate "$tree/usr/share/applications/snapwell.desktop" ||
+    check_failed "desktop-file-validate"
+appstreamcli validate --no-net --pedantic "$tree/usr/share/metainfo/de.pelloran.snapwell.metainfo.xml" ||
+    check_failed "appstreamcli validate"
+
+# One version: the package's (from debian/changelog), the manual page's and the newest release
+# the AppStream data lists.
+man_version=$(zcat "$tree/usr/share/man/man1/snapwell.1.gz" | sed -n 's/^\.TH [^"]*"[^"]*" "snapwell \([^"]*\)".*/\1/p')
+release=$(grep -o -m 1 '<release version="[^"]*"' "$tree/usr/share/metainfo/de.pelloran.snapwell.metainfo.xml" |
+    cut -d '"' -f 2)
+package_version=$(dpkg-deb -f "${debs[0]}" Version)
+if [ "$man_version" = "$version" ] && [ "$release" = "$version" ] && [ "$package_version" = "$version" ]; then
+    echo "package: version $version in debian/changelog, the package, the manual page and the AppStream data"
+else
+    check_failed "versions differ: changelog $version, package $package_version, manual page '$man_version', AppStream '$release'"
+fi
+
+# The program as the package installs it starts and shows its window, with an empty home and
+# a private runtime directory of its own: a Snapwell the same user runs elsewhere holds its
+# lock in another runtime directory and does not disturb this one.
+start=$(mktemp -d) || fail "mktemp"
+mkdir -m 0700 "$start/home" "$start/runtime" || fail "cannot make the start check's directories"
+xvfb=
+app=
+cleanup() {
+    [ -z "$app" ] || { kill "$app" && wait "$app"; } 2>/dev/null
+    [ -z "$xvfb" ] || { kill "$xvfb" && wait "$xvfb"; } 2>/dev/null
+    rm -rf "$start"
+}
+trap cleanup EXIT
+bash tests/support/xvfb.sh >"$start/display" 2>"$start/xvfb.log" &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$start/display" ] || ! kill -0 "$xvfb" 2>/dev/null && break
+    sleep 0.1
+done
+display=$(head -n 1 "$start/display")
+if [ -z "$display" ]; then
+    check_failed "no X server for the start check: $(cat "$start/xvfb.log")"
+else
+    env -i PATH=/usr/bin:/bin HOME="$start/home" DISPLAY="$display" PULSE_SERVER="unix:$start/no-pulse" \
+        XDG_RUNTIME_DIR="$start/runtime" "$tree/usr/bin/snapwell" >"$start/start.log" 2>&1 &
     app=$!
     shown=0
     for _ in $(seq 100); do
-        DISPLAY="$display" xdotool search --name '^Pelloran Snapwell$' >/dev/null 2>&1 && shown=1 && break
+        if DISPLAY="$display" xdotool search --name '^Pelloran Snapwell$' >/dev/null 2>&1; then
+            shown=1
+            break
+        fi
+        kill -0 "$app" 2>/dev/null || break
         sleep 0.1
     done
-    kill "$app" 2>/dev/null
-    wait "$app" 2>/dev/null
-    if [ $shown = 1 ] && [ -d "$work/home/.local/share/Pelloran/snapwell/Files" ]; then
-        echo "the extracted program starts and keeps its files in the user's places"
+    if [ $shown = 0 ]; then
+        check_failed "the packaged program showed no window: $(cat "$start/start.log")"
+    elif ! kill -0 "$app" 2>/dev/null; then
+        check_failed "the packaged program ended after showing its window: $(cat "$start/start.log")"
+    elif [ ! -d "$start/home/.local/share/Pelloran/snapwell/Files" ]; then
+        check_failed "the packaged program did not make its collection directory in the user's places"
     else
-        echo "the extracted program did not start: $(cat "$work/start.log")" >&2
-        status=1
+        echo "package: the packaged program starts and keeps its files in the user's places"
     fi
-else
-    echo "no X server for the start check" >&2
-    status=1
 fi
-kill "$xvfb" 2>/dev/null
-wait "$xvfb" 2>/dev/null
 
-[ $status -eq 0 ] && echo "package checks passed"
+if [ $status -eq 0 ]; then
+    echo "package: all checks passed"
+else
+    echo "package: some checks FAILED (see above)" >&2
+fi
 exit $status

@@ -3,7 +3,7 @@
 # and end-to-end).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --runtime --test
 cmake --preset ci
 cmake --build --preset ci
 ctest --preset ci
