@@ -36,7 +36,7 @@ step() {
     "$@" >"$log" 2>&1
     local status=$?
     if [ $status -ne 0 ]; then
-        tail -n 30 "$log" >&2
+        tail -n 20 "$log" | cut -c 1-300 >&2
         fail "$what (exit status $status, log: $log)"
     fi
 }
