@@ -55,10 +55,12 @@ copy_tree() {
         while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
         tar --null -T - -cf - | tar -xf - -C "$dest"
 }
-# ccache, where it is installed, speeds up a second build; the results do not depend on it.
+# ccache, where it is installed, speeds up building the same tree again. Its base directory
+# setting would write relative source paths into the debug information, which a build without
+# ccache does not: the packages would depend on the builder's ccache setup.
 build_env=()
 if [ -d /usr/lib/ccache ]; then
-    build_env=(env "PATH=/usr/lib/ccache:$PATH")
+    build_env=(env -u CCACHE_BASEDIR -u CCACHE_NOHASHDIR "PATH=/usr/lib/ccache:$PATH")
 fi
 build_in() {
     local dir=$1/snapwell-$version
