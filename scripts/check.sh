@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the habits of the code base: every C++ file formatted by clang-format, and no
 # include that crosses the layers. Run from anywhere; exits non-zero after reporting every
-# fault found.
+# fault found. Installs the runtime and test package sets first (scripts/setup.sh).
 #
 # Layers, from the bottom: platform/, storage/, app/, capture/, ui/. A folder includes only
 # folders below it: platform/ nothing of the others; storage/ nothing of app/, capture/ or

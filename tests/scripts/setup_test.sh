@@ -13,7 +13,7 @@ fail() {
     failures=$((failures + 1))
 }
 
-# Every package of both sets, as the query finds them on this machine's list of the script.
+# Every package of both sets, read from the script.
 all=$(sed -n '/^runtime_packages=(/,/^sound_servers=/p' "$setup" | grep -v -e '#' -e '=' -e ')' | tr -s ' \n' '\n' | sort -u)
 
 # Runs setup.sh with: $1 the packages missing, $2 the uid, $3 "sudo" or "", $4 "sound" when a
