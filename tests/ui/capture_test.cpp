@@ -120,7 +120,7 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
 TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwrittenAndTheCountersFollowTheDirectory) {
     // Other text files count towards the number.
     writeFile(files() + u"notes.txt"_s, "n");
-    m_form1->Datei1.refresh();
+    m_form1->refreshFileLists();
     m_form1->Option3D2_Click();
     copy(u"eins"_s);
     copy(u"zwei"_s);
@@ -135,28 +135,30 @@ TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwrittenAndTheCountersFollo
     // becomes 4.txt.
     QFile::remove(files() + u"02.txt"_s);
     writeFile(files() + u"03.txt"_s, "alt");
-    m_form1->Datei1.refresh();
+    m_form1->refreshFileLists();
     copy(u"drei"_s);
     EXPECT_EQ(readFile(files() + u"4.txt"_s), "drei\r\n");
     EXPECT_EQ(readFile(files() + u"03.txt"_s), "alt");
 
     // Counts follow what another program does to the directory, as of the last refresh.
+    using List = CollectionFiles::List;
+    const CollectionFiles& lists = m_form1->cycle().store().files();
     const auto counts = [&] {
         m_form1->refreshFileLists();
-        return std::make_tuple(m_form1->Datei1.listCount(), m_form1->Datei2.listCount(),
-                               m_form1->Datei3.listCount());
+        return std::make_tuple(lists.count(List::Texts), lists.count(List::Bitmaps),
+                               lists.count(List::Metafiles));
     };
     for (const char16_t* name : {u"B.TXT", u"a.bmp", u"b.wmf", u".versteckt.txt", u"kurz"}) {
         writeFile(files() + QString::fromUtf16(name), "");
     }
     QDir(files()).mkdir(u"ordner.txt"_s);
-    EXPECT_EQ(m_form1->Datei1.listCount(), 4); // not refreshed yet
+    EXPECT_EQ(lists.count(List::Texts), 4); // not refreshed yet
     EXPECT_EQ(counts(), std::make_tuple(5, 1, 1));
     QFile::remove(files() + u"notes.txt"_s);
     QFile::rename(files() + u"kurz"_s, files() + u"lang.txt"_s);
     QFile::rename(files() + u"a.bmp"_s, files() + u"a.wmf"_s);
     EXPECT_EQ(counts(), std::make_tuple(5, 0, 2));
-    EXPECT_EQ(m_form1->Datei1.names(),
+    EXPECT_EQ(lists.of(List::Texts).names(),
               (QStringList{u"01.txt"_s, u"03.txt"_s, u"4.txt"_s, u"B.TXT"_s, u"lang.txt"_s}));
     // The directory itself replaced by another.
     QDir(files()).rename(files(), files().chopped(1) + u"-alt"_s);
