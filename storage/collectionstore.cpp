@@ -38,7 +38,8 @@ QString describePiece(const Piece& piece) {
     static const char* const kinds[] = {"collected text", "single text", "bitmap", "vector picture"};
     const QString kind = QString::fromLatin1(kinds[int(piece.kind)]);
     if (piece.kind == Piece::Kind::Collection || piece.kind == Piece::Kind::SingleText) {
-        return u"%1 of %2 bytes"_s.arg(kind).arg((piece.text + piece.ending).toUtf8().size());
+        // As it would have been written, line end included.
+        return u"%1 of %2 bytes"_s.arg(kind).arg((piece.text + piece.ending + u"\r\n"_s).toUtf8().size());
     }
     return u"%1 of %2 x %3 pixels"_s.arg(kind).arg(piece.image.width()).arg(piece.image.height());
 }

@@ -286,6 +286,63 @@ TEST_F(CaptureTest, AFailedWriteIsReportedKeptFromClosingAndRetriedLaterAheadOfL
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
 }
 
+// While the close question is open nothing is taken, so that its count is what "Ja" loses;
+// "Nein" takes up what came meanwhile. Every piece left behind at exit, by "Ja" or by
+// termination, is named in the log with its kind and size.
+TEST_F(CaptureTest, TheCloseQuestionTakesNothingWhileOpenAndWhatIsDroppedIsLogged) {
+    for (const bool terminate : {false, true}) {
+        SCOPED_TRACE(terminate ? "termination" : "Ja");
+        if (terminate) {
+            m_form1.reset();
+            start();
+            startMonitoring();
+        }
+        ASSERT_TRUE(QDir(files()).removeRecursively());
+        copy(u"eins"_s);
+        m_form1->Zeit1->setInterval(20);
+        bool tickingWhileAsked = true;
+        qsizetype waitingWhileAsked = 0;
+        m_fake->messages.answers = {MessageBoxes::Answer::No};
+        m_fake->messages.whileShown = [&] {
+            m_fake->clipboard.setText(u"zwei"_s);
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 200) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
+            tickingWhileAsked = m_form1->Zeit1->isActive();
+            waitingWhileAsked = m_form1->cycle().store().size();
+        };
+        EXPECT_FALSE(m_form1->close());
+        ASSERT_EQ(m_fake->messages.shown.size(), 1);
+        EXPECT_EQ(m_fake->messages.shown[0].text,
+                  u"Ein kopierter Inhalt konnte nicht gespeichert werden (Verzeichnis fehlt).\n\n"
+                  u"Programm trotzdem beenden ? Das Kopierte geht dann verloren."_s);
+        EXPECT_FALSE(tickingWhileAsked);
+        EXPECT_EQ(waitingWhileAsked, 1);
+        EXPECT_EQ(m_form1->cycle().lastClipText(), u"eins"_s);
+        // "Nein": capture goes on and takes what was copied meanwhile.
+        EXPECT_TRUE(m_form1->Zeit1->isActive());
+        tick();
+        EXPECT_EQ(m_form1->cycle().lastClipText(), u"zwei"_s);
+        ASSERT_EQ(m_form1->cycle().store().size(), 2);
+
+        const LogLines log("snapwell.store");
+        if (terminate) {
+            m_form1->endSession();
+        } else {
+            EXPECT_TRUE(m_form1->close());
+        }
+        m_form1.reset();
+        // Each piece once, whichever way the program ended: "eins" and "zwei" with the
+        // separator block and the line end make 59 bytes each.
+        EXPECT_EQ(log.with({u"dropped at exit"_s, u"collected text of 59 bytes"_s}).size(), 2)
+            << log.lines().join(u'\n').toStdString();
+        m_fake->messages.shown.clear();
+        ASSERT_TRUE(QDir().mkpath(files()));
+    }
+}
+
 TEST_F(CaptureTest, ARefusedCollectionFileHoldsUpNoOtherFileAndWaitingPiecesFollowANewDirectory) {
     m_form1->Check1->setChecked(false);
     // A named pipe stands where the collection file belongs: its pieces wait.
