@@ -13,7 +13,6 @@ struct CollectionCounts {
     int texts = 0;         // "*.txt"
     int pictures = 0;      // "*.bmp" and "*.wmf" ("*.dib" is not counted)
     bool textData = false; // a normal file clipbrd.dat or backup.dat exists
-    bool operator==(const CollectionCounts&) const = default;
 };
 
 // The file lists of the collection directory that decide the numbers of new files and what
@@ -26,7 +25,6 @@ public:
 
     // The directory, with its separator; the lists are read anew.
     void setDirectory(const QString& dir);
-    const QString& directory() const { return m_dir; }
     // Takes in what changed on the disk, in all lists or in one.
     void refresh();
     void refresh(List list);
