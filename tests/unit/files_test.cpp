@@ -110,6 +110,33 @@ TEST_F(FilesTest, OnlyPlainFilesAreWrittenOrCountAsFilesAndNothingWaits) {
     EXPECT_FALSE(QFileInfo::exists(u"rel"_s));
 }
 
+// What failed is a value below the windows; the words are the hint line's.
+TEST(FailureWords, EachFailureReadsAsTheHintLineSaysIt) {
+    using Kind = StoreError::Kind;
+    const struct {
+        StoreError error;
+        const char16_t* words;
+    } rows[] = {
+        {StoreError::fromErrno(ENOENT, {}), u"Verzeichnis fehlt"},
+        {StoreError::fromErrno(ENOTDIR, {}), u"Verzeichnis fehlt"},
+        {StoreError::fromErrno(ENOSPC, {}), u"Datenträger voll"},
+        {StoreError::fromErrno(EFBIG, {}), u"Datenträger voll"},
+        {StoreError::fromErrno(ELOOP, {}), u"keine normale Datei"},
+        {StoreError::fromErrno(ENXIO, {}), u"keine normale Datei"},
+        {StoreError::fromErrno(EACCES, {}), u"keine Berechtigung"},
+        {StoreError::fromErrno(EROFS, {}), u"schreibgeschützt"},
+        {StoreError::fromErrno(EIO, {}), u"Schreibfehler"},
+        {StoreError::of(Kind::MissingFile, {}), u"Datei fehlt"},
+        {StoreError::of(Kind::ReadFailed, {}), u"Lesefehler"},
+        {StoreError::of(Kind::OutOfMemory, {}), u"zu wenig Speicher"},
+        {StoreError::of(Kind::NoFile, {}), u"keine Datei"},
+        {StoreError(), u""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(row.error), QString::fromUtf16(row.words)) << row.error.errnum;
+    }
+}
+
 TEST_F(FilesTest, NewFilesNeverReplaceANameAndAreMadePrivate) {
     writeFile(at(u"00.txt"_s), "alt");
     {
