@@ -42,6 +42,8 @@ NewFile::NewFile(const QString& dir) : m_dir(dir) {
             if (errno == EEXIST) {
                 continue;
             }
+            // The directory is what the log should name, not our temporary name in it.
+            m_error.path = m_dir;
             return;
         }
         ::fchmod(fd, kPrivateMode);
