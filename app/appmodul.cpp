@@ -4,7 +4,7 @@
 #include "app/commands.h"
 #include "platform/platform.h"
 #include "storage/inifile.h"
-#include "storage/safefile.h"
+#include "storage/wholefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,9 +50,8 @@ QString profilePath(const AppState& state) {
     const QString own = dir + state.ExeName + u".ini"_s;
     // A profile beside a program that may not write there is where the user starts from; the
     // user's own copy takes the changes and wins from then on.
-    QString ignored;
     if (!QFileInfo::exists(own)) {
-        if (const std::optional<QByteArray> preset = SafeFile::readPlain(file, &ignored)) {
+        if (const std::optional<QByteArray> preset = SafeFile::readPlain(file)) {
             SafeFile::writeWhole(own, *preset);
         }
     }

@@ -1,9 +1,11 @@
 // What crash safety costs per stored piece: appends to the collection file (side file and
 // syncs included) and new numbered files, in a directory on the disk under test (argument;
-// default the system's temporary directory). Prints figures.
-#include "storage/safefile.h"
+// default the system's temporary directory), and the repair after a crash during an
+// append. Prints figures.
 #include "bench/benchsupport.h"
+#include "storage/guardedappend.h"
 #include "storage/numbering.h"
+#include "storage/wholefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,6 +15,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,7 +48,7 @@ int main(int argc, char** argv) {
     }
     const QString base = dir.path() + QLatin1Char('/');
     const QString dat = base + QStringLiteral("clipbrd.dat");
-    QString error;
+    StoreError error;
     const QByteArray small(1000, 'x');
     measure("append 1 kB (side link, 1 sync)", 200, [&](int) { SafeFile::appendRecord(dat, small, &error); });
     const QByteArray big(50 * 1024 * 1024, 'y');
@@ -53,6 +57,22 @@ int main(int argc, char** argv) {
         SafeFile::NewFile file(base);
         file.write(small);
         placeNumberedFile(i, QString(), QStringLiteral(".txt"), file);
+    });
+    // A crash in the middle of a 1 MB record: the next start moves the half written aside.
+    const QString crashed = base + QStringLiteral("crashed.dat");
+    const QByteArray side = QFile::encodeName(base + QStringLiteral(".crashed.dat.len"));
+    measure("repair: 512 kB moved aside", 20, [&](int) {
+        QFile file(crashed);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(small);
+        file.write(QByteArray(512 * 1024, 'h'));
+        file.close();
+        struct stat st {};
+        ::stat(QFile::encodeName(crashed).constData(), &st);
+        const QByteArray target = "snapwell " + QByteArray::number(quint64(st.st_ino)) + " 1000 " +
+                                  QByteArray::number(1000 + 1024 * 1024);
+        ::symlink(target.constData(), side.constData());
+        SafeFile::recoverAppend(crashed, &error);
     });
     return 0;
 }

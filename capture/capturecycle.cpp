@@ -1,13 +1,11 @@
 #include "capture/capturecycle.h"
 
 #include "app/appstate.h"
-#include "app/filelist.h"
 #include "capture/captureview.h"
 #include "platform/logging.h"
 #include "platform/platform.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -15,10 +13,11 @@ using namespace Qt::StringLiterals;
 CaptureCycle::CaptureCycle(AppState& state, Platform& platform, CaptureView& view, QObject* parent)
     : QObject(parent), m_state(state), m_platform(platform), m_view(view), m_sound(*platform.sound) {
     connect(m_platform.clipboard.get(), &Clipboard::changed, this, &CaptureCycle::onClipboardChanged);
-    m_store.prepare = [this](Piece& piece) { prepare(piece); };
     connect(&m_store, &CollectionStore::written, this, &CaptureCycle::written);
     // A snapshot the desktop refuses later: the request stays pending, as for one that is late.
-    m_platform.desktop->onSnapshotFailed = [this](const QString& why) { m_view.setHint(why); };
+    m_platform.desktop->onSnapshotFailed = [this](SnapshotFault why) {
+        m_view.setHint(m_view.describe(why));
+    };
 }
 
 CaptureCycle::~CaptureCycle() {
@@ -197,27 +196,7 @@ void CaptureCycle::captureStep(bool tick) {
 }
 
 void CaptureCycle::showCountersStep() {
-    const bool textData = QFileInfo(m_state.SavePath + u"clipbrd.dat"_s).isFile() ||
-                          QFileInfo(m_state.SavePath + u"backup.dat"_s).isFile();
-    m_view.showCounts(m_view.textFiles().listCount(),
-                      m_view.metafiles().listCount() + m_view.bitmapFiles().listCount(), textData);
-}
-
-void CaptureCycle::prepare(Piece& piece) {
-    // Numbering starts from the list as refreshed after the piece before.
-    switch (piece.kind) {
-    case Piece::Kind::SingleText:
-        piece.count = m_view.textFiles().listCount();
-        break;
-    case Piece::Kind::Bitmap:
-        piece.count = m_view.bitmapFiles().listCount();
-        break;
-    case Piece::Kind::Metafile:
-        piece.count = m_view.metafiles().listCount();
-        break;
-    case Piece::Kind::Collection:
-        break;
-    }
+    m_view.showCounts(m_store.counts());
 }
 
 QString CaptureCycle::storedWhere(const Piece& piece, const WriteResult& result) {
@@ -230,8 +209,8 @@ QString CaptureCycle::storedWhere(const Piece& piece, const WriteResult& result)
     }
     if (result.unguarded) {
         where += u" - ohne Absturzschutz"_s;
-        qCWarning(lcCapture) << "crash protection off in" << piece.dir
-                             << "- .clipbrd.dat.len there is not the program's own";
+        qCWarning(lcCapture) << "crash protection off in" << piece.dir << "- the guard beside"
+                             << kCollectionFileName << "there is not the program's own";
     }
     return where;
 }

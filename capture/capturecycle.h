@@ -71,7 +71,6 @@ private:
 
     Next textBranch(bool tick);
     Next takePicture(Clipboard::Kind kind);
-    void prepare(Piece& piece);
     void written(const Piece& piece, const WriteResult& result);
     void textWritten(const Piece& piece, const WriteResult& result);
     void pictureWritten(const Piece& piece, const WriteResult& result);

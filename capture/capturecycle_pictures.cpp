@@ -1,6 +1,5 @@
 // Picture storage of the capture cycle and the desktop snapshot sequence.
 #include "app/appstate.h"
-#include "app/filelist.h"
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
@@ -89,7 +88,7 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
     if (!result.ok) {
         // Not confirmed and not cleared: the picture stays, and the next tick tries again.
         m_view.setHint(u"FEHLER: %1 nicht gespeichert (%2), Bild bleibt in der Zwischenablage"_s.arg(
-            result.name.toUpper(), result.error));
+            result.name.toUpper(), m_view.describe(result.error)));
         return;
     }
     // The sound confirms a picture that is on disk.
@@ -107,8 +106,6 @@ void CaptureCycle::pictureWritten(const Piece& piece, const WriteResult& result)
     if (m_platform.clipboard->changeCount() == piece.clipCount) {
         clearClipboard();
     }
-    (metafile ? m_view.metafiles() : m_view.bitmapFiles()).refresh();
-    showCountersStep();
 }
 
 void CaptureCycle::Command2_Click() {

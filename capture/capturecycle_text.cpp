@@ -1,6 +1,5 @@
 // Text storage of the capture cycle: the collection file and the numbered single files.
 #include "app/appstate.h"
-#include "app/filelist.h"
 #include "capture/capturecycle.h"
 #include "capture/captureview.h"
 #include "capture/sound.h"
@@ -61,16 +60,14 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
 
 void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
     const bool collect = piece.kind == Piece::Kind::Collection;
-    if (!collect) {
-        m_view.textFiles().refresh();
-    }
     if (!result.ok) {
         // Not stored: no confirmation; the piece stays first in the queue and is tried again
         // at the next tick.
-        m_view.setHint(
-            collect ? u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (%1)"_s.arg(result.error)
-                    : u"FEHLER: Text konnte nicht als Datei %1 gespeichert werden (%2)"_s.arg(
-                          result.name.toUpper(), result.error));
+        const QString why = m_view.describe(result.error);
+        m_view.setHint(collect
+                           ? u"FEHLER: Text konnte nicht in CLIPBRD.DAT gespeichert werden (%1)"_s.arg(why)
+                           : u"FEHLER: Text konnte nicht als Datei %1 gespeichert werden (%2)"_s.arg(
+                                 result.name.toUpper(), why));
         return;
     }
     // A piece of an earlier session is on the disk, but the text box and the collected text
@@ -90,8 +87,7 @@ void CaptureCycle::textWritten(const Piece& piece, const WriteResult& result) {
         m_view.setHint(u"Text gespeichert in der Datei: "_s + result.name.toUpper() +
                        storedWhere(piece, result));
     }
-    // Confirmed on the disk: the counters say so at once, not only at the next tick without text.
-    showCountersStep();
+    // The counters follow through the store's filesChanged().
     m_noticeCount = ~quint64(0);
     PlayCaptureSignal(m_view.soundOption(), m_sound);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/desktop.h"
+#include "storage/collectionfiles.h"
+#include "storage/storeerror.h"
+
 #include <QImage>
 #include <QString>
-
-class FileList;
 
 // What the capture shows and reads on the main window. The window implements it; the
 // capture never touches a control itself, so it runs in a test without any window.
@@ -31,12 +33,11 @@ public:
     virtual void appendText(const QString& text, qsizetype maxChars) = 0;
     virtual void showPicture(const QImage& image) = 0;
     virtual void setHint(const QString& text) = 0;
-    virtual void showCounts(int texts, int pictures, bool textData) = 0;
-
-    // The file lists "*.txt", "*.bmp" and "*.wmf" of the collection directory.
-    virtual FileList& textFiles() = 0;
-    virtual FileList& bitmapFiles() = 0;
-    virtual FileList& metafiles() = 0;
+    virtual void showCounts(const CollectionCounts& counts) = 0;
+    // The user's words for a failure: why a file was not written (for brackets in a hint),
+    // and why a snapshot did not arrive (a whole hint).
+    virtual QString describe(const StoreError& error) const = 0;
+    virtual QString describe(SnapshotFault fault) const = 0;
 
     // The snapshot sequence: the window steps aside while the screen is taken.
     virtual void focusSink() = 0;

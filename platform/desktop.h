@@ -4,6 +4,16 @@
 
 #include <functional>
 
+// Why a snapshot of the desktop did not reach the clipboard.
+enum class SnapshotFault {
+    NoAnswer,       // the desktop did not answer in time
+    NoService,      // the desktop offers no snapshot to us
+    Cancelled,      // the user cancelled it
+    Refused,        // the desktop refused it
+    Unreadable,     // the picture it gave cannot be read
+    NotOnClipboard, // the picture could not be put on the clipboard
+};
+
 // Desktop services other than the clipboard.
 class Desktop {
 public:
@@ -13,8 +23,8 @@ public:
     // The Print Screen key's effect: an image of the whole screen onto the clipboard.
     // False where the platform refuses a screen grab. Where the desktop answers later (the
     // screenshot portal of a Wayland desktop), true at once; snapshotBusy() holds until the
-    // answer is in, and a refusal or cancel is then told to onSnapshotFailed, in German.
+    // answer is in, and a refusal or cancel is then told to onSnapshotFailed.
     virtual bool snapshotToClipboard() = 0;
     virtual bool snapshotBusy() const { return false; }
-    std::function<void(const QString& why)> onSnapshotFailed;
+    std::function<void(SnapshotFault)> onSnapshotFailed;
 };

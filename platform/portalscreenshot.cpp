@@ -22,9 +22,7 @@ PortalScreenshot::PortalScreenshot(QDBusConnection bus, Delivered delivered, Fai
     : QObject(parent), m_bus(std::move(bus)), m_delivered(std::move(delivered)), m_failed(std::move(failed)) {
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(60000);
-    connect(&m_timeout, &QTimer::timeout, this, [this] {
-        finish(u"FEHLER: Der Desktop hat auf die Bitte um ein Bildschirmfoto nicht geantwortet"_s);
-    });
+    connect(&m_timeout, &QTimer::timeout, this, [this] { finish(SnapshotFault::NoAnswer); });
 }
 
 void PortalScreenshot::listen(const QString& path) {
@@ -62,7 +60,7 @@ bool PortalScreenshot::request() {
         if (reply.isError()) {
             // The portal's own words can be long: they go to the log, the hint line holds the gist.
             qCInfo(lcUi) << "screenshot portal:" << reply.error().name() << reply.error().message();
-            finish(u"FEHLER: Das Desktop-Portal macht kein Bildschirmfoto"_s);
+            finish(SnapshotFault::NoService);
         } else if (busy() && reply.value().path() != m_path) {
             // An older portal chooses the path itself.
             listen(reply.value().path());
@@ -74,11 +72,11 @@ bool PortalScreenshot::request() {
 
 void PortalScreenshot::onResponse(uint response, const QVariantMap& results) {
     if (response == 1) {
-        finish(u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
+        finish(SnapshotFault::Cancelled);
         return;
     }
     if (response != 0) {
-        finish(u"FEHLER: Der Desktop hat das Bildschirmfoto verweigert"_s);
+        finish(SnapshotFault::Refused);
         return;
     }
     // Handed on as the file's bytes: a picture the reader of the clipboard decodes anyway is
@@ -93,13 +91,13 @@ void PortalScreenshot::onResponse(uint response, const QVariantMap& results) {
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     if (bytes.isEmpty() || !reader.canRead() || !reader.size().isValid()) {
-        finish(u"FEHLER: Das Bildschirmfoto des Desktops ist nicht lesbar"_s);
+        finish(SnapshotFault::Unreadable);
         return;
     }
-    finish(QString(), bytes, reader.format());
+    finish({}, bytes, reader.format());
 }
 
-void PortalScreenshot::finish(const QString& why, const QByteArray& bytes, const QByteArray& format) {
+void PortalScreenshot::finish(SnapshotFault why, const QByteArray& bytes, const QByteArray& format) {
     m_timeout.stop();
     listen(QString());
     if (bytes.isEmpty()) {

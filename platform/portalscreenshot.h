@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/desktop.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QTimer>
@@ -8,12 +10,12 @@
 
 // A picture of the whole screen from the desktop portal (org.freedesktop.portal.Screenshot),
 // asked for without a dialog. The answer comes later, on the window's thread: the picture
-// file's bytes and their image format ("png"), or a German sentence saying why there is none.
+// file's bytes and their image format ("png"), or why there is none.
 class PortalScreenshot final : public QObject {
     Q_OBJECT
 public:
     using Delivered = std::function<void(const QByteArray& bytes, const QByteArray& format)>;
-    using Failed = std::function<void(const QString&)>;
+    using Failed = std::function<void(SnapshotFault)>;
 
     PortalScreenshot(QDBusConnection bus, Delivered delivered, Failed failed, QObject* parent = nullptr);
 
@@ -29,7 +31,7 @@ private slots:
 
 private:
     void listen(const QString& path);
-    void finish(const QString& why, const QByteArray& bytes = {}, const QByteArray& format = {});
+    void finish(SnapshotFault why, const QByteArray& bytes = {}, const QByteArray& format = {});
 
     QDBusConnection m_bus;
     Delivered m_delivered;

@@ -18,9 +18,9 @@ SystemDesktop::SystemDesktop() {
         m_portal = std::make_unique<PortalScreenshot>(
             QDBusConnection::sessionBus(),
             [this](const QByteArray& bytes, const QByteArray& format) { toClipboard(bytes, format); },
-            [this](const QString& why) {
+            [this](SnapshotFault fault) {
                 if (onSnapshotFailed) {
-                    onSnapshotFailed(why);
+                    onSnapshotFailed(fault);
                 }
             });
     }
@@ -45,7 +45,7 @@ void SystemDesktop::toClipboard(const QByteArray& bytes, const QByteArray& forma
         return;
     }
     if (onSnapshotFailed) {
-        onSnapshotFailed(u"FEHLER: Das Bildschirmfoto konnte nicht in die Zwischenablage gelegt werden"_s);
+        onSnapshotFailed(SnapshotFault::NotOnClipboard);
     }
 }
 

@@ -1,10 +1,13 @@
 #include "storage/collectionstore.h"
 
 #include "platform/logging.h"
-#include "storage/safefile.h"
+#include "storage/guardedappend.h"
+#include "storage/wholefile.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -12,7 +15,33 @@ namespace {
 
 // The file a piece goes to, for the log.
 QString target(const Piece& piece, const WriteResult& result) {
-    return piece.dir + (piece.kind == Piece::Kind::Collection ? u"clipbrd.dat"_s : result.name);
+    return piece.dir + (piece.kind == Piece::Kind::Collection ? kCollectionFileName : result.name);
+}
+
+// The list that numbers a kind of piece.
+std::optional<CollectionFiles::List> listOf(Piece::Kind kind) {
+    switch (kind) {
+    case Piece::Kind::SingleText:
+        return CollectionFiles::List::Texts;
+    case Piece::Kind::Bitmap:
+        return CollectionFiles::List::Bitmaps;
+    case Piece::Kind::Metafile:
+        return CollectionFiles::List::Metafiles;
+    case Piece::Kind::Collection:
+        break;
+    }
+    return std::nullopt;
+}
+
+// What a piece is, for the log: its kind and size, never its content.
+QString describePiece(const Piece& piece) {
+    static const char* const kinds[] = {"collected text", "single text", "bitmap", "vector picture"};
+    const QString kind = QString::fromLatin1(kinds[int(piece.kind)]);
+    if (piece.kind == Piece::Kind::Collection || piece.kind == Piece::Kind::SingleText) {
+        // As it would have been written, line end included.
+        return u"%1 of %2 bytes"_s.arg(kind).arg((piece.text + piece.ending + u"\r\n"_s).toUtf8().size());
+    }
+    return u"%1 of %2 x %3 pixels"_s.arg(kind).arg(piece.image.width()).arg(piece.image.height());
 }
 
 } // namespace
@@ -25,6 +54,7 @@ CollectionStore::CollectionStore(QObject* parent)
 }
 
 CollectionStore::~CollectionStore() {
+    abandon();
     m_thread.quit();
     m_thread.wait();
     delete m_worker;
@@ -34,7 +64,14 @@ void CollectionStore::setWriter(std::unique_ptr<PieceWriter> writer) {
     m_writer = std::move(writer);
 }
 
+void CollectionStore::refreshFiles() {
+    m_files.refresh();
+    emit filesChanged();
+}
+
 void CollectionStore::setDirectory(const QString& dir) {
+    m_files.setDirectory(dir);
+    emit filesChanged();
     if (dir == m_dir) {
         return;
     }
@@ -43,10 +80,8 @@ void CollectionStore::setDirectory(const QString& dir) {
     run(
         this,
         [dir] {
-            QString error;
-            if (!SafeFile::recoverAppend(dir + u"clipbrd.dat"_s, &error)) {
-                qCWarning(lcStore) << dir + u"clipbrd.dat"_s << "not mended:" << error;
-            }
+            // It logs what it does and what fails.
+            SafeFile::recoverAppend(dir + kCollectionFileName);
             SafeFile::removeLeftovers(dir);
             return true;
         },
@@ -108,8 +143,9 @@ void CollectionStore::dispatch(Lane& lane) {
     if (lane.inFlight || lane.failed || lane.pieces.empty()) {
         return;
     }
-    if (prepare) {
-        prepare(lane.pieces.front());
+    // Numbering starts from the list as refreshed after the piece before.
+    if (const auto list = listOf(lane.pieces.front().kind)) {
+        lane.pieces.front().count = m_files.count(*list);
     }
     lane.inFlight = true;
     const int index = int(&lane - m_lanes);
@@ -139,6 +175,12 @@ void CollectionStore::done(int index, const WriteResult& result) {
     lane.inFlight = false;
     Piece piece = lane.pieces.front();
     WriteResult told = result;
+    // A single text file is counted again also after a failure; a picture once it is there.
+    const auto list = listOf(piece.kind);
+    const bool refresh = list && (result.ok || piece.kind == Piece::Kind::SingleText);
+    if (refresh) {
+        m_files.refresh(*list);
+    }
     if (result.ok) {
         lane.pieces.pop_front();
         // Said once per directory.
@@ -154,8 +196,32 @@ void CollectionStore::done(int index, const WriteResult& result) {
         lane.failed = true;
         m_lastError = result.error;
     }
+    // The counters first: a confirmation never precedes them.
+    if (refresh || result.ok) {
+        emit filesChanged();
+    }
     emit written(piece, told);
     dispatch(lane);
+}
+
+qsizetype CollectionStore::abandon() {
+    qsizetype dropped = 0;
+    for (Lane& lane : m_lanes) {
+        const size_t first = lane.inFlight ? 1 : 0;
+        if (lane.inFlight) {
+            qCWarning(lcStore).noquote()
+                << "still being written at exit:" << describePiece(lane.pieces.front()) << "for"
+                << lane.pieces.front().dir;
+        }
+        for (size_t i = first; i < lane.pieces.size(); ++i) {
+            qCWarning(lcStore).noquote() << "dropped at exit, not stored:" << describePiece(lane.pieces[i])
+                                         << "for" << lane.pieces[i].dir;
+            ++dropped;
+        }
+        lane.pieces.erase(lane.pieces.begin() + qsizetype(first), lane.pieces.end());
+        lane.failed = false;
+    }
+    return dropped;
 }
 
 qsizetype CollectionStore::finish(int budgetMs, const std::function<bool()>& stop) {

@@ -1,6 +1,6 @@
 #include "storage/inifile.h"
 
-#include "storage/safefile.h"
+#include "storage/wholefile.h"
 
 #include <QFile>
 #include <QList>
@@ -78,9 +78,8 @@ QString unquote(QString value) {
 }
 
 QList<RawLine> readLines(const QString& file) {
-    QString ignored;
     // A pipe in the profile's place must not hold up the start.
-    return splitLines(SafeFile::readPlain(file, &ignored).value_or(QByteArray()));
+    return splitLines(SafeFile::readPlain(file).value_or(QByteArray()));
 }
 
 } // namespace

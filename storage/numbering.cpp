@@ -1,6 +1,6 @@
 #include "storage/numbering.h"
 
-#include "storage/safefile.h"
+#include "storage/wholefile.h"
 
 QString numberText(int n) {
     return n < 10 ? QStringLiteral("0") + QString::number(n) : QString::number(n);

@@ -2,8 +2,10 @@
 #include "storage/piecewriter.h"
 
 #include "storage/bmpfile.h"
+#include "storage/collectionfiles.h"
+#include "storage/guardedappend.h"
 #include "storage/numbering.h"
-#include "storage/safefile.h"
+#include "storage/wholefile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +35,7 @@ WriteResult FileWriter::write(const Piece& piece) {
         WriteResult r;
         // The written line is the text, then its ending, then the line end of the write.
         r.ok =
-            SafeFile::appendRecord(piece.dir + u"clipbrd.dat"_s,
+            SafeFile::appendRecord(piece.dir + kCollectionFileName,
                                    (piece.text + piece.ending + u"\r\n"_s).toUtf8(), &r.error, &r.unguarded);
         return r;
     }

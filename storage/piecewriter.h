@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/storeerror.h"
+
 #include <QImage>
 #include <QString>
 
@@ -21,7 +23,7 @@ struct Piece {
 struct WriteResult {
     bool ok = false;
     QString name;           // numbered files: the name taken, or the one that could not be written
-    QString error;          // why not, in the words of the hint line
+    StoreError error;       // why not
     bool unguarded = false; // stored, but without crash protection (a foreign side file)
 };
 

@@ -1,6 +1,6 @@
 #include "storage/savetextfile.h"
 
-#include "storage/safefile.h"
+#include "storage/wholefile.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,8 @@
 #include "storage/textfiles.h"
 
+#include "storage/collectionfiles.h"
 #include "storage/inifile.h"
-#include "storage/safefile.h"
+#include "storage/plainfile.h"
 #include "storage/savetextfile.h"
 
 #include <QDir>
@@ -95,7 +96,7 @@ DiskState DiskState::absent() {
 ReadResult readTextFile(const QString& path, bool decode) {
     ReadResult r;
     if (!isTextFile(path)) {
-        r.error = u"keine Datei"_s;
+        r.error = StoreError::of(StoreError::Kind::NoFile, path);
         return r;
     }
     // Never waits for a writer, should a pipe take the file's place.
@@ -118,8 +119,7 @@ DiskCheck checkDisk(const QString& path, const DiskState& shown) {
     if (!info.exists() || (info.isFile() && info.size() == 0)) {
         return {};
     }
-    QString ignored;
-    const std::optional<QByteArray> read = SafeFile::readPlain(path, &ignored);
+    const std::optional<QByteArray> read = SafeFile::readPlain(path);
     if (!read) {
         return {DiskChange::Replaced, {}, {}};
     }
@@ -185,7 +185,7 @@ bool renameTextFile(const QString& dir, const QString& from, const QString& to) 
 }
 
 bool moveToBackup(const QString& dir, const QString& name) {
-    return renameTextFile(dir, name, u"backup.dat"_s);
+    return renameTextFile(dir, name, kBackupFileName);
 }
 
 QString copyTarget(const QString& dir, const QString& name) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/storeerror.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -36,7 +38,7 @@ struct ReadResult {
     QString text;     // decoded, line rules not yet applied
     QByteArray bytes; // instead of text, when not decoded
     DiskState disk;
-    QString error;
+    StoreError error;
 };
 // Reads a regular file whole; a read error fails the whole read.
 ReadResult readTextFile(const QString& path, bool decode = true);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What the real program leaves on disk: private modes, and a kill -9 in the middle of a large
-# append that leaves no part of a record for the next piece to be glued to.
+# append that leaves no part of a record for the next piece to be glued to, and loses no byte.
 . "$(dirname "$0")/lib.sh" "$@"
 umask 022
 
@@ -41,15 +41,27 @@ cut=$(size_of "$files/clipbrd.dat")
 kill -9 "$APP_PID"
 wait "$APP_PID" 2>/dev/null || true
 echo "killed with $((cut - size0)) bytes of the record written"
+# Another program appends a note before the next start: the repair must not lose it.
+printf 'Notiz von nebenan\r\n' >>"$files/clipbrd.dat"
+cp "$files/clipbrd.dat" "$E2E_DIR/crashed"
 start_app
 start_monitoring
 clip_text "nach dem Absturz"
 wait_until 20 bash -c "tail -c 200 '$files/clipbrd.dat' | grep -q 'nach dem Absturz'" || fail "next piece not stored"
-# Either the big record stands whole or not at all; the next piece starts on a boundary.
+# An unfinished record goes aside with the note after it, and the next piece starts where the
+# file ended before the record; a record written whole stays, and so does the note after it.
 printf 'nach dem Absturz' >"$E2E_DIR/next"
 { cat "$E2E_DIR/before"; append_record "$E2E_DIR/next"; } >"$E2E_DIR/without"
-{ cat "$E2E_DIR/before"; append_record "$E2E_DIR/big"; append_record "$E2E_DIR/next"; } >"$E2E_DIR/with"
-cmp -s "$E2E_DIR/without" "$files/clipbrd.dat" || cmp "$E2E_DIR/with" "$files/clipbrd.dat" ||
-    fail "clipbrd.dat holds part of a record"
+{ cat "$E2E_DIR/crashed"; append_record "$E2E_DIR/next"; } >"$E2E_DIR/with"
+rests=("$files"/clipbrd.dat.rest-*)
+if cmp -s "$E2E_DIR/without" "$files/clipbrd.dat"; then
+    [ ${#rests[@]} -eq 1 ] && [ -f "${rests[0]}" ] || fail "nothing moved aside: $(ls -A "$files")"
+    tail -c +$((size0 + 1)) "$E2E_DIR/crashed" | cmp - "${rests[0]}" || fail "the moved bytes differ"
+    [ "$(stat -c %a "${rests[0]}")" = 600 ] || fail "${rests[0]} is not private"
+    echo "moved aside: $(size_of "${rests[0]}") bytes, the note included"
+else
+    cmp "$E2E_DIR/with" "$files/clipbrd.dat" || fail "clipbrd.dat holds part of a record"
+    [ ! -e "${rests[0]}" ] || fail "a whole record was moved aside"
+fi
 [ ! -L "$files/.clipbrd.dat.len" ] || fail "the side file stayed"
-pass "kill -9 during a 50 MB append: the next piece starts on a record boundary"
+pass "kill -9 during a 50 MB append and a note after it: nothing lost, the next piece starts on a record boundary"

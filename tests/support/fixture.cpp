@@ -4,7 +4,10 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QThread>
+
+#include <atomic>
 
 #include <sys/mount.h>
 
@@ -17,6 +20,47 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     f.write(bytes);
+}
+
+struct LogSink {
+    static inline std::atomic<LogLines*> log = nullptr;
+    static inline QtMessageHandler previous = nullptr;
+    static inline QByteArray category;
+    static void take(QtMsgType, const QMessageLogContext& context, const QString& text) {
+        LogLines* lines = log;
+        if (lines && category == context.category) {
+            const QMutexLocker lock(&lines->m_mutex);
+            lines->m_lines << text;
+        }
+    }
+};
+
+LogLines::LogLines(const char* category) {
+    LogSink::log = this;
+    LogSink::category = category;
+    QLoggingCategory::setFilterRules(QString::fromLatin1(category) + u"=true"_s);
+    LogSink::previous = qInstallMessageHandler(&LogSink::take);
+}
+
+LogLines::~LogLines() {
+    qInstallMessageHandler(LogSink::previous);
+    QLoggingCategory::setFilterRules(QString());
+    LogSink::log = nullptr;
+}
+
+QStringList LogLines::lines() const {
+    const QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+QStringList LogLines::with(const QStringList& words) const {
+    QStringList found;
+    for (const QString& line : lines()) {
+        if (std::all_of(words.begin(), words.end(), [&](const QString& w) { return line.contains(w); })) {
+            found << line;
+        }
+    }
+    return found;
 }
 
 void AppFixture::SetUp() {

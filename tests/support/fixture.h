@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMutex>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,6 +27,22 @@ using namespace Qt::StringLiterals;
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
+
+// The lines a logging category writes while it lives, from any thread (the category is
+// switched on for it).
+class LogLines {
+public:
+    explicit LogLines(const char* category);
+    ~LogLines();
+    QStringList lines() const;
+    // The lines that contain all of the words.
+    QStringList with(const QStringList& words) const;
+
+private:
+    friend struct LogSink;
+    mutable QMutex m_mutex;
+    QStringList m_lines;
+};
 
 // A program started in a temporary directory with fakes for every platform service: the
 // main window is created and the settings are loaded as at start-up.

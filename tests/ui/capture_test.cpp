@@ -120,7 +120,7 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
 TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwrittenAndTheCountersFollowTheDirectory) {
     // Other text files count towards the number.
     writeFile(files() + u"notes.txt"_s, "n");
-    m_form1->Datei1.refresh();
+    m_form1->refreshFileLists();
     m_form1->Option3D2_Click();
     copy(u"eins"_s);
     copy(u"zwei"_s);
@@ -135,28 +135,30 @@ TEST_F(CaptureTest, SingleFilesAreNumberedAndNeverOverwrittenAndTheCountersFollo
     // becomes 4.txt.
     QFile::remove(files() + u"02.txt"_s);
     writeFile(files() + u"03.txt"_s, "alt");
-    m_form1->Datei1.refresh();
+    m_form1->refreshFileLists();
     copy(u"drei"_s);
     EXPECT_EQ(readFile(files() + u"4.txt"_s), "drei\r\n");
     EXPECT_EQ(readFile(files() + u"03.txt"_s), "alt");
 
     // Counts follow what another program does to the directory, as of the last refresh.
+    using List = CollectionFiles::List;
+    const CollectionFiles& lists = m_form1->cycle().store().files();
     const auto counts = [&] {
         m_form1->refreshFileLists();
-        return std::make_tuple(m_form1->Datei1.listCount(), m_form1->Datei2.listCount(),
-                               m_form1->Datei3.listCount());
+        return std::make_tuple(lists.count(List::Texts), lists.count(List::Bitmaps),
+                               lists.count(List::Metafiles));
     };
     for (const char16_t* name : {u"B.TXT", u"a.bmp", u"b.wmf", u".versteckt.txt", u"kurz"}) {
         writeFile(files() + QString::fromUtf16(name), "");
     }
     QDir(files()).mkdir(u"ordner.txt"_s);
-    EXPECT_EQ(m_form1->Datei1.listCount(), 4); // not refreshed yet
+    EXPECT_EQ(lists.count(List::Texts), 4); // not refreshed yet
     EXPECT_EQ(counts(), std::make_tuple(5, 1, 1));
     QFile::remove(files() + u"notes.txt"_s);
     QFile::rename(files() + u"kurz"_s, files() + u"lang.txt"_s);
     QFile::rename(files() + u"a.bmp"_s, files() + u"a.wmf"_s);
     EXPECT_EQ(counts(), std::make_tuple(5, 0, 2));
-    EXPECT_EQ(m_form1->Datei1.names(),
+    EXPECT_EQ(lists.of(List::Texts).names(),
               (QStringList{u"01.txt"_s, u"03.txt"_s, u"4.txt"_s, u"B.TXT"_s, u"lang.txt"_s}));
     // The directory itself replaced by another.
     QDir(files()).rename(files(), files().chopped(1) + u"-alt"_s);
@@ -282,6 +284,63 @@ TEST_F(CaptureTest, AFailedWriteIsReportedKeptFromClosingAndRetriedLaterAheadOfL
     tick();
     EXPECT_EQ(readFile(m_small + u"clipbrd.dat"_s), earlier + piece.toUtf8() + "\r\n\r\n");
     EXPECT_EQ(m_fake->sound.played.size(), tones + 1);
+}
+
+// While the close question is open nothing is taken, so that its count is what "Ja" loses;
+// "Nein" takes up what came meanwhile. Every piece left behind at exit, by "Ja" or by
+// termination, is named in the log with its kind and size.
+TEST_F(CaptureTest, TheCloseQuestionTakesNothingWhileOpenAndWhatIsDroppedIsLogged) {
+    for (const bool terminate : {false, true}) {
+        SCOPED_TRACE(terminate ? "termination" : "Ja");
+        if (terminate) {
+            m_form1.reset();
+            start();
+            startMonitoring();
+        }
+        ASSERT_TRUE(QDir(files()).removeRecursively());
+        copy(u"eins"_s);
+        m_form1->Zeit1->setInterval(20);
+        bool tickingWhileAsked = true;
+        qsizetype waitingWhileAsked = 0;
+        m_fake->messages.answers = {MessageBoxes::Answer::No};
+        m_fake->messages.whileShown = [&] {
+            m_fake->clipboard.setText(u"zwei"_s);
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 200) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            }
+            tickingWhileAsked = m_form1->Zeit1->isActive();
+            waitingWhileAsked = m_form1->cycle().store().size();
+        };
+        EXPECT_FALSE(m_form1->close());
+        ASSERT_EQ(m_fake->messages.shown.size(), 1);
+        EXPECT_EQ(m_fake->messages.shown[0].text,
+                  u"Ein kopierter Inhalt konnte nicht gespeichert werden (Verzeichnis fehlt).\n\n"
+                  u"Programm trotzdem beenden ? Das Kopierte geht dann verloren."_s);
+        EXPECT_FALSE(tickingWhileAsked);
+        EXPECT_EQ(waitingWhileAsked, 1);
+        EXPECT_EQ(m_form1->cycle().lastClipText(), u"eins"_s);
+        // "Nein": capture goes on and takes what was copied meanwhile.
+        EXPECT_TRUE(m_form1->Zeit1->isActive());
+        tick();
+        EXPECT_EQ(m_form1->cycle().lastClipText(), u"zwei"_s);
+        ASSERT_EQ(m_form1->cycle().store().size(), 2);
+
+        const LogLines log("snapwell.store");
+        if (terminate) {
+            m_form1->endSession();
+        } else {
+            EXPECT_TRUE(m_form1->close());
+        }
+        m_form1.reset();
+        // Each piece once, whichever way the program ended: "eins" and "zwei" with the
+        // separator block and the line end make 59 bytes each.
+        EXPECT_EQ(log.with({u"dropped at exit"_s, u"collected text of 59 bytes"_s}).size(), 2)
+            << log.lines().join(u'\n').toStdString();
+        m_fake->messages.shown.clear();
+        ASSERT_TRUE(QDir().mkpath(files()));
+    }
 }
 
 TEST_F(CaptureTest, ARefusedCollectionFileHoldsUpNoOtherFileAndWaitingPiecesFollowANewDirectory) {

@@ -119,7 +119,7 @@ TEST_F(PicturesTest, BitmapsAndScreenshotsTakenTickByTickShareOneNumbering) {
     snapshotTicks(10);
     EXPECT_FALSE(m_form1->isVisible());
     m_fake->desktop.busy = false;
-    m_fake->desktop.onSnapshotFailed(u"Bildschirmfoto abgebrochen - nichts gespeichert"_s);
+    m_fake->desktop.onSnapshotFailed(SnapshotFault::Cancelled);
     m_form1->Timer1_Timer();
     EXPECT_TRUE(m_form1->isVisible());
     EXPECT_FALSE(m_form1->Timer1->isActive());

@@ -2,11 +2,13 @@
 // temporary directories of their own.
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "storage/guardedappend.h"
 #include "storage/inifile.h"
-#include "storage/safefile.h"
 #include "storage/savetextfile.h"
 #include "storage/textfiles.h"
+#include "storage/wholefile.h"
 #include "tests/support/fixture.h"
+#include "ui/failuretexts.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -75,14 +77,14 @@ TEST_F(FilesTest, OnlyPlainFilesAreWrittenOrCountAsFilesAndNothingWaits) {
     ASSERT_TRUE(QFile::link(at(u"fehlt"_s), at(u"verwaist"_s)));
     QDir(m_path).mkdir(u"ordner"_s);
     for (const QString& name : {u"pipe"_s, u"pipe-mit-leser"_s, u"verweis"_s, u"verwaist"_s, u"ordner"_s}) {
-        QString error;
+        StoreError error;
         EXPECT_FALSE(SafeFile::appendRecord(at(name), "geheim\r\n\r\n", &error)) << name.toStdString();
-        EXPECT_EQ(error, u"keine normale Datei"_s) << name.toStdString();
+        EXPECT_EQ(describe(error), u"keine normale Datei"_s) << name.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(at(u"fehlt"_s)));
-    QString error;
+    StoreError error;
     EXPECT_FALSE(SafeFile::readPlain(at(u"pipe"_s), &error));
-    EXPECT_EQ(error, u"keine normale Datei"_s);
+    EXPECT_EQ(describe(error), u"keine normale Datei"_s);
     EXPECT_EQ(SafeFile::readPlain(at(u"verweis"_s), &error).value_or(""), "echt");
     ::close(reader);
 
@@ -108,7 +110,34 @@ TEST_F(FilesTest, OnlyPlainFilesAreWrittenOrCountAsFilesAndNothingWaits) {
     EXPECT_FALSE(QFileInfo::exists(u"rel"_s));
 }
 
-TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
+// What failed is a value below the windows; the words are the hint line's.
+TEST(FailureWords, EachFailureReadsAsTheHintLineSaysIt) {
+    using Kind = StoreError::Kind;
+    const struct {
+        StoreError error;
+        const char16_t* words;
+    } rows[] = {
+        {StoreError::fromErrno(ENOENT, {}), u"Verzeichnis fehlt"},
+        {StoreError::fromErrno(ENOTDIR, {}), u"Verzeichnis fehlt"},
+        {StoreError::fromErrno(ENOSPC, {}), u"Datenträger voll"},
+        {StoreError::fromErrno(EFBIG, {}), u"Datenträger voll"},
+        {StoreError::fromErrno(ELOOP, {}), u"keine normale Datei"},
+        {StoreError::fromErrno(ENXIO, {}), u"keine normale Datei"},
+        {StoreError::fromErrno(EACCES, {}), u"keine Berechtigung"},
+        {StoreError::fromErrno(EROFS, {}), u"schreibgeschützt"},
+        {StoreError::fromErrno(EIO, {}), u"Schreibfehler"},
+        {StoreError::of(Kind::MissingFile, {}), u"Datei fehlt"},
+        {StoreError::of(Kind::ReadFailed, {}), u"Lesefehler"},
+        {StoreError::of(Kind::OutOfMemory, {}), u"zu wenig Speicher"},
+        {StoreError::of(Kind::NoFile, {}), u"keine Datei"},
+        {StoreError(), u""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(describe(row.error), QString::fromUtf16(row.words)) << row.error.errnum;
+    }
+}
+
+TEST_F(FilesTest, NewFilesNeverReplaceANameAndAreMadePrivate) {
     writeFile(at(u"00.txt"_s), "alt");
     {
         SafeFile::NewFile file(m_path);
@@ -131,59 +160,9 @@ TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
     // A directory that is gone is named as the reason.
     SafeFile::NewFile missing(m_path + u"fehlt/"_s);
     EXPECT_FALSE(missing.isOpen());
-    EXPECT_EQ(missing.error(), u"Verzeichnis fehlt"_s);
+    EXPECT_EQ(describe(missing.error()), u"Verzeichnis fehlt"_s);
 
-    // A leftover side file of ours cuts off the unfinished record only (the same file, and
-    // before < size < after); the next append starts on a record boundary. Anything else under
-    // its name is never touched, and the piece is stored all the same, without the guard.
-    const QByteArray done = "eins\r\n\r\n";
-    const QByteArray next = "zwei\r\n\r\n";
-    const qint64 len = done.size();
-    enum class Side { Ours, ForAnotherFile, Foreign, File, Directory };
-    const struct {
-        Side side;
-        qint64 before, after;
-        QByteArray onDisk; // what the interrupted append left in the collection file
-        QByteArray mended; // what recovery keeps
-    } cases[] = {
-        {Side::Ours, len, len + 100, done + "halb ab", done},           // killed while writing
-        {Side::Ours, len, len + next.size(), done + next, done + next}, // before the side file went
-        {Side::Ours, 0, 1, done, done},                                 // stale: longer than its end
-        {Side::Ours, 0, 5, "", ""},                                     // the file was started anew
-        {Side::ForAnotherFile, 0, len + 5, done + "x", done + "x"},     // the file was replaced
-        {Side::Foreign, 0, 1, done, done},                              // "0 1" of someone else
-        {Side::File, 0, 0, done, done},
-        {Side::Directory, 0, 0, done, done},
-    };
-    QString error;
-    const QByteArray side = native(at(u".clipbrd.dat.len"_s));
-    for (const auto& c : cases) {
-        writeFile(at(u"clipbrd.dat"_s), c.onDisk);
-        struct stat st {};
-        ASSERT_EQ(::stat(native(at(u"clipbrd.dat"_s)).constData(), &st), 0);
-        const quint64 inode = st.st_ino + (c.side == Side::ForAnotherFile ? 1 : 0);
-        const QByteArray lengths = QByteArray::number(c.before) + ' ' + QByteArray::number(c.after);
-        if (c.side == Side::File) {
-            writeFile(at(u".clipbrd.dat.len"_s), "0 1");
-        } else if (c.side == Side::Directory) {
-            ASSERT_TRUE(QDir().mkdir(at(u".clipbrd.dat.len"_s)));
-        } else {
-            const QByteArray target =
-                c.side == Side::Foreign ? lengths : "snapwell " + QByteArray::number(inode) + ' ' + lengths;
-            ASSERT_EQ(::symlink(target.constData(), side.constData()), 0);
-        }
-        const bool foreign = c.side >= Side::Foreign;
-        bool unguarded = !foreign;
-        EXPECT_TRUE(SafeFile::appendRecord(at(u"clipbrd.dat"_s), next, &error, &unguarded))
-            << error.toStdString();
-        EXPECT_EQ(readFile(at(u"clipbrd.dat"_s)), c.mended + next) << int(c.side) << ' ' << c.after;
-        EXPECT_EQ(unguarded, foreign) << int(c.side);
-        EXPECT_EQ(hidden(m_path).isEmpty(), !foreign) << int(c.side);
-        EXPECT_EQ(QFileInfo(at(u".clipbrd.dat.len"_s)).isDir(), c.side == Side::Directory);
-        ::unlink(side.constData());
-        ::rmdir(side.constData());
-    }
-
+    StoreError error;
     // New files are private even where the umask would open them; old ones keep their mode.
     const mode_t before = ::umask(0);
     // Two new levels; the final separator is added.
@@ -213,6 +192,111 @@ TEST_F(FilesTest, NewFilesNeverReplaceANameAreMadePrivateAndACrashIsMended) {
     EXPECT_EQ(modeOf(created + u"snapwell.ini"_s), 0644);
     EXPECT_EQ(modeOf(created), 0755);
     ::umask(before);
+}
+
+// A crash while a record was appended: the next append (or the start) finds our side file. A
+// record written whole stays; from an unfinished one on, everything (with what another program
+// appended after it) goes into a file of its own, and the collection file ends where it ended
+// before the record. Anything else under the side file's name is never touched, and the piece
+// is stored all the same, without the guard.
+TEST_F(FilesTest, ACrashDuringAnAppendIsMendedWithoutLosingAByte) {
+    const QByteArray done = "eins\r\n\r\n";
+    const QByteArray planned = "zwei, lang genug, dass das Ende des Datensatzes fehlt\r\n\r\n";
+    const QByteArray next = "drei\r\n\r\n";
+    const QByteArray note = "Notiz eines anderen Programms\n";
+    const qint64 len = done.size();
+    enum class Side { Ours, Legacy, ForAnotherFile, Foreign, File, Directory };
+    const struct {
+        const char* what;
+        Side side;
+        qint64 before;
+        QByteArray onDisk; // what the crash (and whoever came after it) left in the collection file
+        QByteArray kept;   // what stays in it
+        QByteArray moved;  // what goes into a file of its own
+    } cases[] = {
+        {"partial record", Side::Ours, len, done + planned.left(9), done, planned.left(9)},
+        {"partial record, then a note", Side::Ours, len, done + planned.left(9) + note, done,
+         planned.left(9) + note},
+        {"partial record, a note past its end", Side::Ours, len, done + planned.left(40) + note + note, done,
+         planned.left(40) + note + note},
+        {"whole record, guard not yet gone", Side::Ours, len, done + planned, done + planned, {}},
+        {"whole record, then a note", Side::Ours, len, done + planned + note, done + planned + note, {}},
+        {"file started anew", Side::Ours, len, "", "", {}},
+        {"guard of an older program, partial", Side::Legacy, len, done + "zw", done, "zw"},
+        {"guard of an older program, longer",
+         Side::Legacy,
+         len,
+         done + planned + note,
+         done + planned + note,
+         {}},
+        {"guard naming another inode", Side::ForAnotherFile, len, done + "zw", done + "zw", {}},
+        {"someone else's link", Side::Foreign, 0, done + "zw", done + "zw", {}},
+        {"a file", Side::File, 0, done + "zw", done + "zw", {}},
+        {"a directory", Side::Directory, 0, done + "zw", done + "zw", {}},
+    };
+    const QString dat = at(u"clipbrd.dat"_s);
+    const QByteArray side = native(at(u".clipbrd.dat.len"_s));
+    const auto rests = [&] { return QDir(m_path).entryList({u"clipbrd.dat.rest-*"_s}, QDir::Files); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LogLines log("snapwell.store");
+        writeFile(dat, c.onDisk);
+        struct stat st {};
+        ASSERT_EQ(::stat(native(dat).constData(), &st), 0);
+        const quint64 inode = st.st_ino + (c.side == Side::ForAnotherFile ? 1 : 0);
+        QByteArray target = SafeFile::crashGuardTarget(inode, c.before, planned);
+        if (c.side == Side::Legacy) {
+            target = target.left(target.lastIndexOf(' ')); // no check of the record's end
+        } else if (c.side == Side::Foreign) {
+            target = "0 1";
+        }
+        if (c.side == Side::File) {
+            writeFile(at(u".clipbrd.dat.len"_s), target);
+        } else if (c.side == Side::Directory) {
+            ASSERT_TRUE(QDir().mkdir(at(u".clipbrd.dat.len"_s)));
+        } else {
+            ASSERT_EQ(::symlink(target.constData(), side.constData()), 0);
+        }
+        const bool foreign = c.side >= Side::Foreign;
+        bool unguarded = !foreign;
+        StoreError error;
+        EXPECT_TRUE(SafeFile::appendRecord(dat, next, &error, &unguarded)) << describe(error).toStdString();
+        EXPECT_EQ(readFile(dat), c.kept + next);
+        EXPECT_EQ(unguarded, foreign);
+        EXPECT_EQ(hidden(m_path).isEmpty(), !foreign);
+        const QStringList moved = rests();
+        ASSERT_EQ(moved.size(), c.moved.isEmpty() ? 0 : 1);
+        if (!c.moved.isEmpty()) {
+            EXPECT_EQ(readFile(at(moved[0])), c.moved);
+            EXPECT_EQ(modeOf(at(moved[0])), 0600);
+            // The log names what went where.
+            EXPECT_EQ(log.with({dat, QString::number(c.moved.size()) + u" bytes"_s, moved[0]}).size(), 1)
+                << log.lines().join(u'\n').toStdString();
+            QFile::remove(at(moved[0]));
+        }
+        ::unlink(side.constData());
+        ::rmdir(side.constData());
+    }
+
+    // A file moved aside never takes the place of another: the names of this second and the
+    // next are taken already.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const QDateTime& t : {now, now.addSecs(1)}) {
+        writeFile(at(u"clipbrd.dat.rest-"_s + t.toString(u"yyyyMMdd-hhmmss"_s)), "alt");
+    }
+    writeFile(dat, done + "zw");
+    struct stat st {};
+    ASSERT_EQ(::stat(native(dat).constData(), &st), 0);
+    ASSERT_EQ(::symlink(SafeFile::crashGuardTarget(st.st_ino, len, planned).constData(), side.constData()),
+              0);
+    ASSERT_TRUE(SafeFile::recoverAppend(dat));
+    EXPECT_EQ(readFile(dat), done);
+    QStringList contents;
+    for (const QString& name : rests()) {
+        contents << QString::fromUtf8(readFile(at(name)));
+    }
+    contents.sort();
+    EXPECT_EQ(contents, (QStringList{u"alt"_s, u"alt"_s, u"zw"_s}));
 }
 
 TEST_F(FilesTest, ProfilesAreReadByTheClassicRulesWrittenKeepingTheRestAndCopiedFromBesideTheProgram) {

@@ -9,6 +9,7 @@
 #include "platform/waylandselection.h"
 #include "platform/x11selection.h"
 #include "tests/support/fixture.h"
+#include "ui/failuretexts.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -506,7 +507,7 @@ TEST(PortalScreenshot, PictureOrTheReasonThereIsNone) {
     QString why;
     PortalScreenshot portal(
         connection, [&](const QByteArray& b, const QByteArray& f) { std::tie(got, format) = std::tie(b, f); },
-        [&](const QString& w) { why = w; });
+        [&](SnapshotFault fault) { why = describe(fault); });
     const auto ask = [&](const QByteArray& mode) {
         writeFile(dir.filePath(u"portal-mode"_s), mode);
         got.clear();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/filelist.h"
+#include "storage/filelist.h"
 
 #include <QListWidget>
 

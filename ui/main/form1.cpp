@@ -20,7 +20,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -64,6 +63,7 @@ Form1::Form1(AppState& state, Platform& platform, QWidget* parent)
     buildMenu();
     buildControls();
     m_cycle = std::make_unique<CaptureCycle>(m_state, m_platform, *this);
+    connect(&m_cycle->store(), &CollectionStore::filesChanged, this, &Form1::showCounters);
 }
 
 Form1::~Form1() {
@@ -277,23 +277,16 @@ void Form1::Form1_Form_Unload() {
 }
 
 void Form1::setCollectionPath(const QString& path) {
-    Datei1.setPath(path);
-    Datei2.setPath(path);
-    Datei3.setPath(path);
     // Pieces still waiting follow the directory, numbered from its lists.
     m_cycle->store().setDirectory(path);
 }
 
 void Form1::refreshFileLists() {
-    Datei1.refresh();
-    Datei2.refresh();
-    Datei3.refresh();
+    m_cycle->store().refreshFiles();
 }
 
 void Form1::showCounters() {
-    const bool textData = QFileInfo(m_state.SavePath + u"clipbrd.dat"_s).isFile() ||
-                          QFileInfo(m_state.SavePath + u"backup.dat"_s).isFile();
-    showCounts(Datei1.listCount(), Datei3.listCount() + Datei2.listCount(), textData);
+    showCounts(m_cycle->store().counts());
 }
 
 bool Form1::monitoring() const {

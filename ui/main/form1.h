@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/filelist.h"
 #include "app/settings.h"
 #include "capture/captureview.h"
 
@@ -50,11 +49,11 @@ public:
     Browser* browser() const;
     SeparatorDialog* separatorDialog() const;
 
-    // Counters and the text-data hint from the file lists as they stand; refreshFileLists()
-    // re-reads the directory first.
+    // Counters and the text-data hint from the store's file lists as they stand (also whenever
+    // the store says they changed); refreshFileLists() takes in what others did first.
     void showCounters();
     void refreshFileLists();
-    // The collection directory, set or changed: the file lists and the store follow it.
+    // The collection directory, set or changed: the store and its file lists follow it.
     void setCollectionPath(const QString& path);
     void setHint(const QString& text) override;
     void setIndicatorColor(quint32 bgr);
@@ -79,10 +78,9 @@ public:
     void showText(const QString& text) override;
     void appendText(const QString& text, qsizetype maxChars) override;
     void showPicture(const QImage& image) override;
-    void showCounts(int texts, int pictures, bool textData) override;
-    FileList& textFiles() override { return Datei1; }
-    FileList& bitmapFiles() override { return Datei2; }
-    FileList& metafiles() override { return Datei3; }
+    void showCounts(const CollectionCounts& counts) override;
+    QString describe(const StoreError& error) const override;
+    QString describe(SnapshotFault fault) const override;
     void setWindowShown(bool shown) override;
     void setSnapshotTimer(bool running) override;
 
@@ -134,10 +132,6 @@ public:
     QLabel* Label10 = nullptr;
     QTimer* Zeit1 = nullptr;
     QTimer* Timer1 = nullptr;
-
-    FileList Datei1{QStringLiteral("*.txt")};
-    FileList Datei2{QStringLiteral("*.bmp")};
-    FileList Datei3{QStringLiteral("*.wmf")};
 
     // The maker's web page, handed to the desktop by a click on Bezeichnung6.
     static QString webAddress();
@@ -198,6 +192,9 @@ private:
     bool m_unloaded = false;
     // Monitoring on or off: the one place that says so.
     bool m_monitoring = false;
+    // The close question is open: nothing is taken meanwhile, so that what it counts is what
+    // would be lost.
+    bool m_capturePaused = false;
     bool m_sessionEnding = false;
     bool m_toldNoBackgroundWatch = false;
     QuickBlink* m_quickBlink = nullptr;

@@ -7,6 +7,7 @@
 #include "platform/platform.h"
 #include "platform/sessionend.h"
 #include "platform/windowcaption.h"
+#include "ui/failuretexts.h"
 #include "ui/main/form1.h"
 #include "ui/main/quickblink.h"
 #include "ui/main/widgets.h"
@@ -36,7 +37,8 @@ void setIfChanged(QLineEdit* edit, const QString& text) {
 }
 } // namespace
 
-void Form1::showCounts(int texts, int pictures, bool textData) {
+void Form1::showCounts(const CollectionCounts& counts) {
+    const auto [texts, pictures, textData] = counts;
     const QString label = textData ? u"Textdaten vorhanden"_s : u"keine Textdaten vorhanden"_s;
     if (Text2->text() != QString::number(texts) || Text4->text() != QString::number(pictures) ||
         Label11->text() != label) {
@@ -65,7 +67,15 @@ bool Form1::soundOption() const {
 }
 
 bool Form1::monitoringActive() const {
-    return m_monitoring;
+    return m_monitoring && !m_capturePaused;
+}
+
+QString Form1::describe(const StoreError& error) const {
+    return ::describe(error);
+}
+
+QString Form1::describe(SnapshotFault fault) const {
+    return ::describe(fault);
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {
@@ -188,6 +198,8 @@ void Form1::endSession() {
     if (!std::exchange(m_sessionEnding, true) && !m_unloaded) {
         m_unloaded = true;
         m_cycle->store().finish(kEndingBudgetMs);
+        // What could not be written in time is named in the log, piece by piece.
+        m_cycle->store().abandon();
         Form1_Form_Unload();
         emit unloaded();
     }
@@ -204,7 +216,19 @@ bool Form1::mayClose() {
     const QString what = left == 1 ? u"Ein kopierter Inhalt konnte nicht gespeichert werden"_s
                                    : u"%1 kopierte Inhalte konnten nicht gespeichert werden"_s.arg(left);
     const QString text = u"%1 (%2).\n\nProgramm trotzdem beenden ? Das Kopierte geht dann verloren."_s.arg(
-        what, m_cycle->store().lastError());
-    return m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo,
-                                     text, m_state.AppTitle) == MessageBoxes::Answer::Yes;
+        what, ::describe(m_cycle->store().lastError()));
+    // While the question is open nothing is taken (neither by the tick nor on a change of the
+    // clipboard), so that the count is what "Ja" loses; "Nein" takes up what came meanwhile.
+    m_capturePaused = true;
+    Zeit1->stop();
+    const bool quit =
+        m_platform.messages->show(this, MessageBoxes::Icon::Exclamation, MessageBoxes::Buttons::YesNo, text,
+                                  m_state.AppTitle) == MessageBoxes::Answer::Yes;
+    m_capturePaused = false;
+    if (quit) {
+        m_cycle->store().abandon();
+    } else if (m_monitoring && !m_unloaded) {
+        Zeit1->start();
+    }
+    return quit;
 }

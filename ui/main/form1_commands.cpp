@@ -98,8 +98,8 @@ void Form1::Browser_Left() {
 }
 
 void Form1::Befehl4_Click() {
-    if (Text2->text() == u"0"_s && !FileExists(m_state.SavePath + u"clipbrd.dat"_s) &&
-        !FileExists(m_state.SavePath + u"backup.dat"_s)) {
+    if (Text2->text() == u"0"_s && !FileExists(m_state.SavePath + kCollectionFileName) &&
+        !FileExists(m_state.SavePath + kBackupFileName)) {
         m_platform.messages->show(
             this, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok,
             u"Im aktuellen Sammel-Verzeichnis wurden noch keine Textdaten gespeichert !   "_s,
@@ -115,9 +115,9 @@ void Form1::Befehl4_Click() {
     }
     Form5& form5 = *m_form5;
     form5.show();
-    if (QFileInfo(m_state.SavePath + u"clipbrd.dat"_s).isFile()) {
+    if (QFileInfo(m_state.SavePath + kCollectionFileName).isFile()) {
         // Choosing the entry shows the file, as a choice by the user does.
-        Form5::selectEntry(form5.Liste1, u"clipbrd.dat"_s);
+        Form5::selectEntry(form5.Liste1, kCollectionFileName);
         form5.Befehl2->setEnabled(false);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/filelist.h"
 #include "platform/messageboxes.h"
+#include "storage/filelist.h"
 #include "storage/textfiles.h"
 
 #include <QWidget>

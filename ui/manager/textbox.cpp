@@ -1,5 +1,7 @@
 #include "ui/manager/textbox.h"
 
+#include "ui/failuretexts.h"
+
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
@@ -201,7 +203,7 @@ struct TextBox::Job {
     Loaded fill() {
         ReadResult r = readTextFile(path, false);
         if (!r.ok) {
-            return {false, {}, r.error};
+            return {false, {}, describe(r.error)};
         }
         QByteArray bytes = std::move(r.bytes);
         // A document that no view shows yet: made here, so that clearing its room costs the

@@ -1,4 +1,4 @@
-#include "app/filelist.h"
+#include "storage/filelist.h"
 
 #include "platform/dirwatch.h"
 
