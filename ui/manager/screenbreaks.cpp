@@ -2,6 +2,8 @@
 
 #include <Qsci/qsciscintillabase.h>
 
+#include <utility>
+
 namespace {
 // The editor's mark for breaks on screen.
 constexpr int kScreenBreak = 20;
@@ -17,6 +19,7 @@ std::vector<qsizetype> ScreenBreaks::in(qsizetype from, qsizetype to) const {
     if (!m_any) {
         return found;
     }
+    unmarkInherited();
     from = std::max<qsizetype>(from, 0);
     for (qsizetype position = from; position < to;) {
         const qsizetype end =
@@ -32,6 +35,13 @@ std::vector<qsizetype> ScreenBreaks::in(qsizetype from, qsizetype to) const {
         position = end;
     }
     return found;
+}
+
+bool ScreenBreaks::at(qsizetype position) const {
+    unmarkInherited();
+    // Past the end the editor answers with the last character's mark.
+    return m_any && position >= 0 && position < m_editor.SendScintilla(Sci::SCI_GETLENGTH) &&
+           m_editor.SendScintilla(Sci::SCI_INDICATORVALUEAT, ulong(kScreenBreak), long(position)) != 0;
 }
 
 QByteArray ScreenBreaks::without(qsizetype from, qsizetype to) const {
@@ -79,12 +89,24 @@ void ScreenBreaks::markLoaded(const std::vector<qsizetype>& at) {
 void ScreenBreaks::forget() {
     m_any = false;
     m_records.clear();
+    m_inherited.clear();
+}
+
+void ScreenBreaks::unmarkInherited() const {
+    if (m_inherited.empty()) {
+        return;
+    }
+    m_editor.SendScintilla(Sci::SCI_SETINDICATORCURRENT, ulong(kScreenBreak));
+    for (const auto& [position, length] : std::exchange(m_inherited, {})) {
+        m_editor.SendScintilla(Sci::SCI_INDICATORCLEARRANGE, ulong(position), long(length));
+    }
 }
 
 void ScreenBreaks::mark(qsizetype position, const std::vector<qsizetype>& offsets) {
     if (offsets.empty()) {
         return;
     }
+    unmarkInherited();
     m_editor.SendScintilla(Sci::SCI_SETINDICATORCURRENT, ulong(kScreenBreak));
     for (const qsizetype offset : offsets) {
         m_editor.SendScintilla(Sci::SCI_INDICATORFILLRANGE, ulong(position + offset), long(1));
@@ -102,6 +124,12 @@ void ScreenBreaks::record(Record r) {
 }
 
 void ScreenBreaks::notified(int position, int type, int length, int token) {
+    // The change before this one is done: what it put in has its place.
+    unmarkInherited();
+    if ((type & Sci::SC_MOD_BEFOREINSERT) && at(position - 1) && at(position)) {
+        m_inherited.emplace_back(position, length);
+        return;
+    }
     if (type & Sci::SC_MOD_CONTAINER) {
         if (token < 0 || size_t(token) >= m_records.size()) {
             return;

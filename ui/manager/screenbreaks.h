@@ -71,6 +71,7 @@ public:
     explicit ScreenBreaks(QsciScintillaBase& editor);
 
     bool any() const { return m_any; }
+    bool at(qsizetype position) const;
     // Breaks in [from, to), as positions of the box.
     std::vector<qsizetype> in(qsizetype from, qsizetype to) const;
     // The bytes of [from, to) without the breaks.
@@ -97,6 +98,11 @@ private:
         bool onUndo;
     };
     void record(Record r);
+
+    // Text put in between two breaks takes on their mark, as the editor extends a mark over
+    // what goes in inside it; such stretches lose it again before the marks are next used.
+    void unmarkInherited() const;
+    mutable std::vector<std::pair<qsizetype, qsizetype>> m_inherited;
 
     QsciScintillaBase& m_editor;
     bool m_any = false;

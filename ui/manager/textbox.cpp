@@ -152,9 +152,7 @@ bool TextBox::event(QEvent* event) {
             return true;
         }
         if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete) {
-            bool handled = false;
-            groupedIfNearBreak([&] { handled = QsciScintilla::event(event); });
-            return handled;
+            overBreaks(key->key() == Qt::Key_Delete);
         }
         if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
             const Qt::KeyboardModifiers mods = key->modifiers();
@@ -266,16 +264,17 @@ void TextBox::inputMethodEvent(QInputMethodEvent* event) {
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
-void TextBox::groupedIfNearBreak(const std::function<void()>& change) {
-    // A deletion the editor does not group itself takes at most one character or a CR LF.
+void TextBox::overBreaks(bool forward) {
     const qsizetype caret = SendScintilla(SCI_GETCURRENTPOS);
-    const bool near = m_breaks.any() && !m_breaks.in(caret - 4, caret + 4).empty();
-    if (near) {
-        SendScintilla(SCI_BEGINUNDOACTION);
+    if (!m_breaks.any() || caret != qsizetype(SendScintilla(SCI_GETANCHOR))) {
+        return;
     }
-    change();
-    if (near) {
-        SendScintilla(SCI_ENDUNDOACTION);
+    qsizetype at = caret;
+    while (forward ? m_breaks.at(at) : at > 0 && m_breaks.at(at - 1)) {
+        at += forward ? 1 : -1;
+    }
+    if (at != caret) {
+        SendScintilla(SCI_SETEMPTYSELECTION, ulong(at));
     }
 }
 

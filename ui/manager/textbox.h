@@ -105,9 +105,9 @@ protected:
 private:
     // Only the keys of a plain text box.
     void bindKeys();
-    // A deletion next to a break runs as one step of the undo history of its own, so that the
-    // note of the breaks it takes belongs to that step.
-    void groupedIfNearBreak(const std::function<void()>& change);
+    // Backspace and Delete take the character of the text next to the caret, as in a plain
+    // text box, not a break on screen: the caret goes over the breaks first.
+    void overBreaks(bool forward);
     // The horizontal range follows the text shown, not the widest line ever shown.
     void resetScrollWidth();
     void toTop();
