@@ -81,6 +81,23 @@ TEST_F(KeysTest, OnlyPlainTextBoxKeysTabLeavesTheBoxAndTheMenuIsGerman) {
     }
     EXPECT_EQ(captions, (QStringList{u"&Rückgängig"_s, u"Wieder&herstellen"_s, u"&Ausschneiden"_s,
                                      u"&Kopieren"_s, u"Einf&ügen"_s, u"Löschen"_s, u"Alles auswählen"_s}));
+
+    // The keys the menu shows for undo and redo (they follow the desktop) do that, and both
+    // redo keys redo.
+    const QString shownUndo = menu->actions().at(0)->text().section(u'\t', 1);
+    const QString shownRedo = menu->actions().at(1)->text().section(u'\t', 1);
+    const auto press = [box](const QKeySequence& keys) {
+        pressKey(box, keys[0].key(), {}, keys[0].keyboardModifiers());
+    };
+    for (const QString& redo : {shownRedo, u"Strg+Y"_s, u"Strg+Umschalt+Z"_s}) {
+        pressKey(box, Qt::Key_End, {}, kCtrl);
+        typeText(box, u"!"_s);
+        press(QKeySequence::fromString(shownUndo, QKeySequence::NativeText));
+        EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n"_s) << shownUndo.toStdString();
+        press(QKeySequence::fromString(redo, QKeySequence::NativeText));
+        EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n!"_s) << redo.toStdString();
+        pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    }
 }
 
 TEST_F(KeysTest, ReturnPressesTheFocusedButtonEscapeCancelsRenamingAndTheScrollRangeFollowsTheFile) {
@@ -248,6 +265,47 @@ TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNoth
 
     pressKey(find->What, Qt::Key_Escape);
     EXPECT_FALSE(find->isVisible());
+}
+
+TEST_F(KeysTest, ASearchStartedDuringALongOneTakesItsPlaceAndGoesOnePieceAtATime) {
+    QByteArray big;
+    for (int i = 0; big.size() < 9 * 1024 * 1024; ++i) {
+        big += "Zeile " + QByteArray::number(i) + " mit Text\r\n";
+    }
+    put(u"clipbrd.dat"_s, big + "Ziel\r\n");
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    while (box->loading()) {
+        QCoreApplication::processEvents();
+    }
+    std::vector<TextBox::Found> told;
+    QObject::connect(box, &TextBox::searched, box, [&told](TextBox::Found found) { told.push_back(found); });
+    // The turns of the event loop a search takes, one piece each.
+    const auto turns = [box] {
+        int n = 0;
+        for (; box->searching(); ++n) {
+            QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
+        }
+        return n;
+    };
+    box->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    box->find(u"Ziel"_s, true, true);
+    const int alone = turns();
+    EXPECT_GE(alone, 3);
+    ASSERT_EQ(told, std::vector{TextBox::Found::Match});
+    EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART), long(big.size()));
+
+    // A search for what is not there, and a new one while it runs: the new one alone goes on, at
+    // its own pace, and only it tells how it went.
+    told.clear();
+    box->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    box->find(u"fehlt"_s, true, true);
+    QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
+    ASSERT_TRUE(box->searching());
+    box->find(u"Ziel"_s, true, true);
+    EXPECT_EQ(turns(), alone);
+    EXPECT_EQ(told, std::vector{TextBox::Found::Match});
+    EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART), long(big.size()));
 }
 
 TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannotOpen) {
