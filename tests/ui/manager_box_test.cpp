@@ -202,6 +202,17 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     EXPECT_EQ(box->text().toUtf8(), QByteArray(1200, 'q') + pasted);
     EXPECT_EQ(send(QsciScintillaBase::SCI_GETLINECOUNT), brokenLines + 2);
     EXPECT_EQ(send(QsciScintillaBase::SCI_GETSELECTIONEND), 1202);
+
+    // A rectangle copied in another editor goes in as plain text, at the caret.
+    QsciScintilla other;
+    other.setText(u"ab\r\ncd\r\n"_s);
+    other.SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 0UL);
+    other.SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 5UL);
+    ASSERT_NE(other.SendScintilla(QsciScintillaBase::SCI_SELECTIONISRECTANGLE), 0);
+    other.copy();
+    send(QsciScintillaBase::SCI_DOCUMENTSTART);
+    pressKey(box, Qt::Key_V, u"\x16"_s, kCtrl);
+    EXPECT_EQ(box->text().toUtf8(), "a\r\nc\r\n" + QByteArray(1200, 'q') + pasted);
 }
 
 TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNothing) {
