@@ -119,7 +119,9 @@ void ScreenBreaks::record(Record r) {
         return;
     }
     m_records.push_back(std::move(r));
-    // Joined to the step of the change it belongs to, also outside a group of the editor's.
+    // Joined to the step of the change it belongs to: an insertion's note also outside a group
+    // of the editor's; a deletion that takes breaks always runs in one (a selection deleted or
+    // replaced, or a group of ours), since Backspace and Delete go over the breaks.
     m_editor.SendScintilla(Sci::SCI_ADDUNDOACTION, ulong(m_records.size() - 1), long(Sci::UNDO_MAY_COALESCE));
 }
 
