@@ -68,24 +68,28 @@ protected:
     }
     // A changing step of the model; undo and redo move through these states.
     void changed(QByteArray now) {
+        // A key that changes nothing (Delete at the end) leaves the editor's history alone.
+        if (now == model()) {
+            return;
+        }
         m_states.resize(m_at + 1);
         m_states.push_back(std::move(now));
         ++m_at;
     }
     QByteArray& model() { return m_states[m_at]; }
     // Undo and redo take back or redo some steps (the editor joins typing): the box must
-    // hold one of the states passed through, never anything else.
+    // hold one of the states passed through, never anything else. The nearest in the
+    // direction of the move is taken first; an edit that replaced text by the same text is a
+    // step of the editor's but none of the model's.
     ::testing::AssertionResult moved(int direction) {
         const QByteArray now = m_box->bytes();
-        for (qsizetype i = qsizetype(m_at) + direction; i >= 0 && i < qsizetype(m_states.size());
-             i += direction) {
-            if (m_states[size_t(i)] == now) {
-                m_at = size_t(i);
-                return ::testing::AssertionSuccess();
+        for (const int way : {direction, -direction}) {
+            for (qsizetype i = qsizetype(m_at); i >= 0 && i < qsizetype(m_states.size()); i += way) {
+                if (m_states[size_t(i)] == now) {
+                    m_at = size_t(i);
+                    return ::testing::AssertionSuccess();
+                }
             }
-        }
-        if (now == model()) {
-            return ::testing::AssertionSuccess();
         }
         const size_t next = std::min(m_states.size() - 1, size_t(qsizetype(m_at) + direction));
         return ::testing::AssertionFailure()
