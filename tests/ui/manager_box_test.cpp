@@ -81,6 +81,23 @@ TEST_F(KeysTest, OnlyPlainTextBoxKeysTabLeavesTheBoxAndTheMenuIsGerman) {
     }
     EXPECT_EQ(captions, (QStringList{u"&Rückgängig"_s, u"Wieder&herstellen"_s, u"&Ausschneiden"_s,
                                      u"&Kopieren"_s, u"Einf&ügen"_s, u"Löschen"_s, u"Alles auswählen"_s}));
+
+    // The keys the menu shows for undo and redo (they follow the desktop) do that, and both
+    // redo keys redo.
+    const QString shownUndo = menu->actions().at(0)->text().section(u'\t', 1);
+    const QString shownRedo = menu->actions().at(1)->text().section(u'\t', 1);
+    const auto press = [box](const QKeySequence& keys) {
+        pressKey(box, keys[0].key(), {}, keys[0].keyboardModifiers());
+    };
+    for (const QString& redo : {shownRedo, u"Strg+Y"_s, u"Strg+Umschalt+Z"_s}) {
+        pressKey(box, Qt::Key_End, {}, kCtrl);
+        typeText(box, u"!"_s);
+        press(QKeySequence::fromString(shownUndo, QKeySequence::NativeText));
+        EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n"_s) << shownUndo.toStdString();
+        press(QKeySequence::fromString(redo, QKeySequence::NativeText));
+        EXPECT_EQ(box->text(), u"eins\r\nzwei\r\n!"_s) << redo.toStdString();
+        pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
+    }
 }
 
 TEST_F(KeysTest, ReturnPressesTheFocusedButtonEscapeCancelsRenamingAndTheScrollRangeFollowsTheFile) {
@@ -137,38 +154,17 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
               ' ');
     EXPECT_EQ(box->text().toUtf8(), content);
 
-    // Copying takes the text without the breaks; deleting across one and undoing brings the
-    // same text back.
-    pressKey(box, Qt::Key_A, u"\x01"_s, kCtrl);
-    pressKey(box, Qt::Key_C, u"\x03"_s, kCtrl);
-    EXPECT_EQ(QApplication::clipboard()->text().toUtf8(), content);
-    const long firstBreak = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, 0);
-    send(QsciScintillaBase::SCI_SETSEL, firstBreak - 10, firstBreak + 10);
-    pressKey(box, Qt::Key_Delete);
-    EXPECT_EQ(box->text().toUtf8(), QByteArray(content).remove(firstBreak - 10, 19));
-    pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
-    settle();
-    EXPECT_EQ(box->text().toUtf8(), content);
-
-    // Typed at a break, the text goes into the line; saved, the file holds just that.
-    send(QsciScintillaBase::SCI_GOTOPOS, firstBreak);
-    typeText(box, u"X"_s);
-    const QByteArray typed = QByteArray(content).insert(firstBreak, 'X');
-    EXPECT_EQ(box->text().toUtf8(), typed);
-    f.Befehl2->click();
-    settle();
-    EXPECT_EQ(file(u"lang.txt"_s), typed);
-
+    // Edits, copies, undo and redo at the breaks: manager_model_test.cpp.
     // A long line pasted is broken on screen too, undone and redone whole.
     QApplication::clipboard()->setText(QString(3000, u'ß') + u'\n');
     send(QsciScintillaBase::SCI_DOCUMENTEND);
     pressKey(box, Qt::Key_V, u"\x16"_s, kCtrl);
-    const QByteArray pasted = typed + QString(3000, u'ß').toUtf8() + "\r\n";
+    const QByteArray pasted = content + QString(3000, u'ß').toUtf8() + "\r\n";
     EXPECT_EQ(box->text().toUtf8(), pasted);
     const long brokenLines = send(QsciScintillaBase::SCI_GETLINECOUNT);
     EXPECT_GE(brokenLines, lines + 6);
     pressKey(box, Qt::Key_Z, u"\x1a"_s, kCtrl);
-    EXPECT_EQ(box->text().toUtf8(), typed);
+    EXPECT_EQ(box->text().toUtf8(), content);
     pressKey(box, Qt::Key_Y, u"\x19"_s, kCtrl);
     settle();
     EXPECT_EQ(box->text().toUtf8(), pasted);
@@ -185,6 +181,17 @@ TEST_F(KeysTest, OverLongLinesAreBrokenOnScreenOnlyAndTheTextStaysExact) {
     EXPECT_EQ(box->text().toUtf8(), QByteArray(1200, 'q') + pasted);
     EXPECT_EQ(send(QsciScintillaBase::SCI_GETLINECOUNT), brokenLines + 2);
     EXPECT_EQ(send(QsciScintillaBase::SCI_GETSELECTIONEND), 1202);
+
+    // A rectangle copied in another editor goes in as plain text, at the caret.
+    QsciScintilla other;
+    other.setText(u"ab\r\ncd\r\n"_s);
+    other.SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 0UL);
+    other.SendScintilla(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 5UL);
+    ASSERT_NE(other.SendScintilla(QsciScintillaBase::SCI_SELECTIONISRECTANGLE), 0);
+    other.copy();
+    send(QsciScintillaBase::SCI_DOCUMENTSTART);
+    pressKey(box, Qt::Key_V, u"\x16"_s, kCtrl);
+    EXPECT_EQ(box->text().toUtf8(), "a\r\nc\r\n" + QByteArray(1200, 'q') + pasted);
 }
 
 TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNothing) {
@@ -248,6 +255,47 @@ TEST_F(KeysTest, FindSelectsTheNextMatchRoundTheEndAndSaysWhenItWrapsOrFindsNoth
 
     pressKey(find->What, Qt::Key_Escape);
     EXPECT_FALSE(find->isVisible());
+}
+
+TEST_F(KeysTest, ASearchStartedDuringALongOneTakesItsPlaceAndGoesOnePieceAtATime) {
+    QByteArray big;
+    for (int i = 0; big.size() < 9 * 1024 * 1024; ++i) {
+        big += "Zeile " + QByteArray::number(i) + " mit Text\r\n";
+    }
+    put(u"clipbrd.dat"_s, big + "Ziel\r\n");
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    while (box->loading()) {
+        QCoreApplication::processEvents();
+    }
+    std::vector<TextBox::Found> told;
+    QObject::connect(box, &TextBox::searched, box, [&told](TextBox::Found found) { told.push_back(found); });
+    // The turns of the event loop a search takes, one piece each.
+    const auto turns = [box] {
+        int n = 0;
+        for (; box->searching(); ++n) {
+            QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
+        }
+        return n;
+    };
+    box->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    box->find(u"Ziel"_s, true, true);
+    const int alone = turns();
+    EXPECT_GE(alone, 3);
+    ASSERT_EQ(told, std::vector{TextBox::Found::Match});
+    EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART), long(big.size()));
+
+    // A search for what is not there, and a new one while it runs: the new one alone goes on, at
+    // its own pace, and only it tells how it went.
+    told.clear();
+    box->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL);
+    box->find(u"fehlt"_s, true, true);
+    QCoreApplication::sendPostedEvents(box, QEvent::MetaCall);
+    ASSERT_TRUE(box->searching());
+    box->find(u"Ziel"_s, true, true);
+    EXPECT_EQ(turns(), alone);
+    EXPECT_EQ(told, std::vector{TextBox::Found::Match});
+    EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART), long(big.size()));
 }
 
 TEST_F(KeysTest, TheCopyPanelShowsLongNamesKeepsThePathInViewAndSaysWhenItCannotOpen) {

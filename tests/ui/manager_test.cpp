@@ -174,6 +174,39 @@ TEST_F(ManagerTest, FilesAreShownByTheLineRulesAndButtonsFollowTheLastAction) {
     EXPECT_EQ(buttons(f), std::make_tuple(true, false, true));
 }
 
+TEST_F(ManagerTest, AFileIsAlwaysShownFromItsTop) {
+    QByteArray lines;
+    for (int i = 0; i < 300; ++i) {
+        lines += "Zeile " + QByteArray::number(i) + ' ' + QByteArray(300, 'w') + "\r\n";
+    }
+    put(u"clipbrd.dat"_s, lines);
+    put(u"a.txt"_s, lines);
+    put(u"b.txt"_s, lines);
+    Form5& f = open();
+    TextBox* box = f.Text3;
+    const struct {
+        const char* how;
+        std::function<void()> show;
+    } rows[] = {
+        {"the file shown, clicked again",
+         [&] { clickOn(f.Liste1->viewport(), f.Liste1->visualItemRect(f.Liste1->item(0)).center()); }},
+        {"another file of the same length", [&] { Form5::selectEntry(f.Liste2, u"a.txt"_s); }},
+        {"the file shown, chosen again", [&] { Form5::selectEntry(f.Liste2, u"a.txt"_s); }},
+    };
+    for (const auto& row : rows) {
+        box->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        box->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 200UL);
+        settle();
+        ASSERT_GT(box->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE), 200) << row.how;
+        row.show();
+        settle();
+        EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE), 0) << row.how;
+        EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET), 0) << row.how;
+        EXPECT_EQ(box->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 0) << row.how;
+        EXPECT_EQ(box->bytes(), lines) << row.how;
+    }
+}
+
 TEST_F(ManagerTest, LargeFilesLoadAndSaveWhileTheWindowStaysResponsive) {
     QByteArray big;
     for (int i = 0; big.size() < 3 * TextBox::kSyncLimit; ++i) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/textfiles.h"
+#include "ui/manager/screenbreaks.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -17,7 +18,12 @@
 // textChanged comes just before each change of the text, not after it.
 //
 // A large file is read in a worker thread into a document of its own, which then takes the
-// place of the shown one at once; until then the box keeps its previous text, read-only.
+// place of the shown one at once; until then the box keeps its previous text, read-only. The
+// document is made and shown on the window's thread; the worker only fills it.
+//
+// Over-long lines are broken on screen only (screenbreaks.h): whatever leaves the box (its
+// bytes, copies, drags, the primary selection, what find looks through) is without those
+// breaks. A selection is always a stream of text, as in a plain text box: no rectangles.
 class TextBox final : public QsciScintilla {
     Q_OBJECT
 public:
@@ -50,8 +56,9 @@ public:
         QString error;
     };
     using Done = std::function<void(const Loaded&)>;
-    // Shows a file's text by the line rules; done runs once it is shown, or could not be read
-    // (the previous text then stays). A later showFile or setText drops an earlier load.
+    // Shows a file's text by the line rules, from its top; done runs once it is shown, or could
+    // not be read (the previous text then stays). A later showFile or setText drops an earlier
+    // load.
     void showFile(const QString& path, Done done);
     bool loading() const { return m_current != nullptr; }
     // Read-only with a busy pointer, while the box waits for a load or a save.
@@ -81,46 +88,54 @@ protected:
     // The wheel scrolls, with Ctrl too: no zoom.
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    // A middle-click paste and a drop break over-long lines as paste does.
+    // A middle-click paste and a drop break over-long lines as paste does. The mouse selects
+    // as in a plain text box: Ctrl and Alt make no rectangle.
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     // Whatever the editor hands out (clipboard, primary selection, drag) leaves out the breaks
     // made on screen only.
     QMimeData* toMimeData(const QByteArray& text, bool rectangular) const override;
+    // Text offered as a rectangle goes in as plain text.
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
 private:
     // Only the keys of a plain text box.
     void bindKeys();
+    // Backspace and Delete take the character of the text next to the caret, as in a plain
+    // text box, not a break on screen: the caret goes over the breaks first.
+    void overBreaks(bool forward);
     // The horizontal range follows the text shown, not the widest line ever shown.
     void resetScrollWidth();
-    // Over-long lines are broken on screen by an LF that the text does not hold. Such breaks
-    // carry a mark of their own and are left out wherever the text leaves the box.
-    void markScreenBreaks(const std::vector<qsizetype>& at);
-    std::vector<qsizetype> screenBreaksIn(qsizetype from, qsizetype to) const;
-    QByteArray withoutScreenBreaks(qsizetype from, qsizetype to) const;
-    // Puts text in at a place, with its over-long lines broken on screen; with replacing, the
-    // bytes already lie there whole and are replaced only if they need a break.
-    qsizetype insertBroken(qsizetype at, const QByteArray& bytes, qsizetype replacing = 0);
+    void toTop();
     // Runs an insertion of the editor's own, then breaks what it put in, in one undo step.
     void breakingInserts(const std::function<void()>& insert);
     std::optional<std::vector<std::pair<qsizetype, qsizetype>>> m_inserts;
-    // An undo or redo brings back the text a deletion took; its breaks get their mark again.
-    void changing(int position, int type, int length);
-    void remarkRestored();
-    void forgetScreenBreaks();
-    bool m_screenBreaks = false;
-    struct Removed {
-        qsizetype position;
-        qsizetype length;
-        std::vector<qsizetype> breaks; // relative to position
+    ScreenBreaks m_breaks{*this};
+
+    // A search: the text, and the stretch of the box still to be looked through in this pass.
+    struct Search {
+        QString what;
+        Qt::CaseSensitivity cs;
+        bool forward;
+        qsizetype origin;
+        // The next piece starts at (forward) or ends at (backward) this position.
+        qsizetype next;
+        // The stretch of this pass ends at (forward) or begins at (backward) this position.
+        qsizetype limit;
+        bool wrapped = false;
+        // Its own number: a step queued for an earlier search finds a newer one under way.
+        quint64 id;
     };
-    std::vector<Removed> m_removed;
-    std::vector<qsizetype> m_restored;
-    struct Search;
     std::unique_ptr<Search> m_search;
+    quint64 m_searches = 0;
     void searchStep();
     // Where a position of the text without screen breaks lies in the box.
     static qsizetype boxPosition(qsizetype from, qsizetype clean, const std::vector<qsizetype>& breaks);
+
     struct Job;
     void cancelLoad();
     void finish(const std::shared_ptr<Job>& job);
