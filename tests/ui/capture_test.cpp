@@ -179,14 +179,14 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     EXPECT_TRUE(m_form1->Zeit1->isActive());
     EXPECT_TRUE(m_form1->Command2->isEnabled());
     EXPECT_FALSE(m_form1->Option3D3->isEnabled());
-    EXPECT_TRUE(m_form1->windowTitle().isEmpty());
+    EXPECT_TRUE(caption().isEmpty());
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
 
     tick();
-    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell   A K T I V"_s);
+    EXPECT_EQ(caption(), u"Pelloran Snapwell   A K T I V"_s);
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::red));
     tick();
-    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(caption(), u"Pelloran Snapwell"_s);
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
 
     // A colour zone clicked while monitoring changes the next blink.

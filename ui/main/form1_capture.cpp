@@ -6,7 +6,6 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
-#include "platform/windowcaption.h"
 #include "ui/main/form1.h"
 #include "ui/main/quickblink.h"
 #include "ui/main/widgets.h"
@@ -69,10 +68,7 @@ bool Form1::monitoringActive() const {
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {
-    {
-        const QuietCaptionChange quiet(windowHandle());
-        setWindowTitle(caption);
-    }
+    setCaption(caption);
     if (!m_quickBlink->show(colorFromBgr(bgr))) {
         setIndicatorColor(bgr);
     }
@@ -156,6 +152,11 @@ void Form1::setSnapshotTimer(bool running) {
 
 void Form1::setHint(const QString& text) {
     hinweis->setText(text);
+}
+
+void Form1::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+    setAccessibleName(caption);
 }
 
 void Form1::setIndicatorColor(quint32 bgr) {
