@@ -1,4 +1,5 @@
 #include "app/appmodul.h"
+#include "platform/lockfileinstancelock.h"
 #include "platform/platform.h"
 #include "platform/waylandselection.h"
 #include "ui/systemmessageboxes.h"
@@ -6,6 +7,11 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Alone or not at all: a second start ends before it reaches the display or the clipboard.
+    std::unique_ptr<InstanceLock> lock = takeInstanceLock();
+    if (!lock) {
+        return 0;
+    }
     chooseQtPlatform();
     // Arguments are ignored, Qt's own (-reverse, -style, -platform ...) among them.
     char name[] = "snapwell";
@@ -19,6 +25,7 @@ int main(int argc, char** argv) {
     // the main window closes.
     app.setQuitOnLastWindowClosed(false);
     Platform platform = makeSystemPlatform();
+    platform.instanceLock = std::move(lock);
     // Message boxes are windows: made here, beside the windows, not in the platform layer.
     platform.messages = std::make_unique<SystemMessageBoxes>();
     return runSnapwell(argc, argv, platform);

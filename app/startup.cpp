@@ -23,7 +23,8 @@ int runSnapwell(int argc, char** argv, Platform& platform) {
     // Arguments are accepted and ignored.
     Q_UNUSED(argc);
     Q_UNUSED(argv);
-    if (!platform.instanceLock->tryLock()) {
+    // Taken before the platform was built; a platform without one is not known to be alone.
+    if (!platform.instanceLock || !platform.instanceLock->tryLock()) {
         return 0;
     }
     AppState state;
