@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
@@ -96,6 +97,19 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
     QPlainTextEdit whole;
     whole.setPlainText(CaptureCycle::shownText(m_state.CapturedText, true));
     EXPECT_EQ(m_form1->Text1->toPlainText(), whole.toPlainText());
+    // Piece by piece, the box looks as it does given the whole text at once: the same lines,
+    // the same scroll bars, the view still at the top once the text runs over.
+    m_form1->show();
+    for (int i = 0; i < 30; ++i) {
+        m_fake->clipboard.setText(u"Zeile %1"_s.arg(i));
+        settleCapture();
+    }
+    QScrollBar* bar = m_form1->Text1->verticalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GT(bar->maximum(), 0);
+    const QImage appended = m_form1->Text1->grab().toImage();
+    m_form1->showText(CaptureCycle::shownText(m_state.CapturedText, true));
+    EXPECT_EQ(m_form1->Text1->grab().toImage(), appended);
     // Beyond what it shows, whole lines at its beginning make room.
     m_form1->showText(u"eins\ndrei\n"_s);
     m_form1->appendText(u"vier\n"_s, 10);

@@ -10,7 +10,6 @@
 #include "ui/main/quickblink.h"
 #include "ui/main/widgets.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -18,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -85,19 +83,23 @@ void Form1::showText(const QString& text) {
 }
 
 void Form1::appendText(const QString& text, qsizetype maxChars) {
+    // The box lays out only what is added, and repaints only what of it shows: the first line
+    // joins the last one, every further line is appended as a block of its own, as the box's
+    // own appending does. A whole piece in one edit would repaint the whole box.
     QTextDocument* doc = Text1->document();
-    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    QScrollBar* bar = Text1->verticalScrollBar();
+    const int shownFrom = bar->value();
+    QString plain = text;
+    plain.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    const QStringList lines = plain.split(u'\n');
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    // The box's layout asks for the whole box to be repainted at every new line, though a
-    // new piece is mostly out of view: its signals are held back, and only the lines added
-    // are repainted where they show, together with the scroll bars.
-    QSignalBlocker quiet(layout);
-    const QRect before = Text1->cursorRect(end);
-    end.insertText(text);
+    end.insertText(lines.first());
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        Text1->appendPlainText(lines[i]);
+    }
     // The document counts one character more than it shows (the last paragraph's end).
     const int excess = doc->characterCount() - 1 - int(maxChars);
-    bool all = false;
     if (excess > 0) {
         const QTextBlock first = doc->findBlock(excess);
         const int cut = first.position() == excess || !first.next().isValid() ? first.position()
@@ -105,33 +107,9 @@ void Form1::appendText(const QString& text, qsizetype maxChars) {
         QTextCursor front(doc);
         front.setPosition(cut, QTextCursor::KeepAnchor);
         front.removeSelectedText();
-        all = true;
     }
-    const QSizeF size = layout->documentSize();
-    QWidget* viewport = Text1->viewport();
-    quiet.unblock();
-    // The scroll bars follow the new size; the text in view stays where it is.
-    {
-        // Both scroll bars are always on: a new range never shows or hides one, and the
-        // area's answer to it would repaint the whole box with its scroll bars.
-        QScrollBar* bar = Text1->verticalScrollBar();
-        const int value = bar->value();
-        {
-            const QSignalBlocker still(bar);
-            emit layout->documentSizeChanged(size);
-        }
-        if (bar->value() != value) {
-            emit bar->valueChanged(bar->value());
-        }
-    }
-    if (all) {
-        viewport->update();
-    } else {
-        end.movePosition(QTextCursor::End);
-        const QRect after = Text1->cursorRect(end);
-        const QRect changed(0, before.top(), viewport->width(), after.bottom() - before.top() + 1);
-        viewport->update(changed.intersected(viewport->rect()));
-    }
+    // The text in view stays where it is; the box would follow the end once it runs over.
+    bar->setValue(shownFrom);
 }
 
 void Form1::showPicture(const QImage& image) {
