@@ -85,7 +85,9 @@ void Form1::showText(const QString& text) {
 void Form1::appendText(const QString& text, qsizetype maxChars) {
     // The box lays out only what is added, and repaints only what of it shows: the first line
     // joins the last one, every further line is appended as a block of its own, as the box's
-    // own appending does. A whole piece in one edit would repaint the whole box.
+    // own appending does. The layout repaints the whole box for a change that ends before the
+    // last line, which an empty line appended at once is: it gets a character that goes again
+    // at once, each step a change of the last line alone.
     QTextDocument* doc = Text1->document();
     QScrollBar* bar = Text1->verticalScrollBar();
     const int shownFrom = bar->value();
@@ -96,7 +98,11 @@ void Form1::appendText(const QString& text, qsizetype maxChars) {
     end.movePosition(QTextCursor::End);
     end.insertText(lines.first());
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        Text1->appendPlainText(lines[i]);
+        Text1->appendPlainText(lines[i].isEmpty() ? u" "_s : lines[i]);
+        if (lines[i].isEmpty()) {
+            end.movePosition(QTextCursor::End);
+            end.deletePreviousChar();
+        }
     }
     // The document counts one character more than it shows (the last paragraph's end).
     const int excess = doc->characterCount() - 1 - int(maxChars);
