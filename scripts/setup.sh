@@ -25,6 +25,8 @@ packages=(
   sway wl-clipboard dbus-daemon python3-dbus python3-gi
   # a GTK program's clipboard in the end-to-end tests
   gir1.2-gtk-3.0
+  # the main window as an assistive tool sees it
+  python3-pyatspi
 )
 
 missing=()
