@@ -1,5 +1,6 @@
 #include "app/appmodul.h"
 #include "platform/displayprobe.h"
+#include "platform/lockfileinstancelock.h"
 #include "platform/platform.h"
 #include "platform/waylandselection.h"
 #include "ui/systemmessageboxes.h"
@@ -9,6 +10,11 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // Alone or not at all: a second start ends before it reaches the display or the clipboard.
+    std::unique_ptr<InstanceLock> lock = takeInstanceLock();
+    if (!lock) {
+        return 0;
+    }
     // Without a display the toolkit would abort; one line tells the terminal why instead.
     if (const DisplayProbe display = probeDisplay(); !display.reachable) {
         const QByteArray why = display.tried.isEmpty()
@@ -31,6 +37,7 @@ int main(int argc, char** argv) {
     // the main window closes.
     app.setQuitOnLastWindowClosed(false);
     Platform platform = makeSystemPlatform();
+    platform.instanceLock = std::move(lock);
     // Message boxes are windows: made here, beside the windows, not in the platform layer.
     platform.messages = std::make_unique<SystemMessageBoxes>();
     return runSnapwell(argc, argv, platform);

@@ -13,7 +13,7 @@ std::unique_ptr<Form1> openMainWindow(AppState& state, Platform& platform) {
     applyDesktopConventions();
     const Settings settings = LoadSettings(state);
     auto form1 = std::make_unique<Form1>(state, platform);
-    form1->setWindowTitle(state.AppTitle);
+    form1->setCaption(state.AppTitle);
     form1->Form1_Form_Load();
     form1->applySettings(settings);
     return form1;
@@ -23,7 +23,8 @@ int runSnapwell(int argc, char** argv, Platform& platform) {
     // Arguments are accepted and ignored.
     Q_UNUSED(argc);
     Q_UNUSED(argv);
-    if (!platform.instanceLock->tryLock()) {
+    // Taken before the platform was built; a platform without one is not known to be alone.
+    if (!platform.instanceLock || !platform.instanceLock->tryLock()) {
         return 0;
     }
     AppState state;

@@ -17,3 +17,11 @@ LockFileInstanceLock::LockFileInstanceLock(const QString& name) {
 bool LockFileInstanceLock::tryLock() {
     return m_lock->isLocked() || m_lock->tryLock(0);
 }
+
+std::unique_ptr<InstanceLock> takeInstanceLock() {
+    auto lock = std::make_unique<LockFileInstanceLock>(u"snapwell"_s);
+    if (!lock->tryLock()) {
+        return nullptr;
+    }
+    return lock;
+}

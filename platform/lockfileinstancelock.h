@@ -15,3 +15,8 @@ public:
 private:
     std::unique_ptr<QLockFile> m_lock;
 };
+
+// The program's own lock, taken before anything else: null while another instance holds it.
+// It needs no application object, so that a second start ends before it has touched the
+// display or the clipboard.
+std::unique_ptr<InstanceLock> takeInstanceLock();

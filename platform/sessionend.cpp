@@ -4,6 +4,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,10 +28,14 @@ void request() {
     }
 }
 
+// The interrupted code may be about to read errno. The write never waits: when the socket
+// is full (EAGAIN), a byte is pending already and the loop will wake for it.
 void onSignal(int) {
+    const int saved = errno;
     request();
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
+    errno = saved;
 }
 
 } // namespace
@@ -46,7 +51,7 @@ void onSessionEnd(QObject* context, std::function<void()> handler) {
         fire();
     });
 
-    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0) {
+    if (g_pipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
         return;
     }
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, context);

@@ -1,4 +1,3 @@
-#include "platform/lockfileinstancelock.h"
 #include "platform/platform.h"
 #include "platform/pulsesound.h"
 #include "platform/selectionclipboard.h"
@@ -38,6 +37,5 @@ Platform makeSystemPlatform() {
     p.clipboard = makeClipboard(p.watchesInBackground);
     p.sound = std::make_unique<PulseSound>();
     p.desktop = std::make_unique<SystemDesktop>();
-    p.instanceLock = std::make_unique<LockFileInstanceLock>(u"snapwell"_s);
     return p;
 }

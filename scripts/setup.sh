@@ -32,6 +32,8 @@ test_packages=(
     sway wl-clipboard dbus-daemon python3-dbus python3-gi
     # a GTK program's clipboard in the end-to-end tests
     gir1.2-gtk-3.0
+    # the main window as an assistive tool sees it
+    python3-pyatspi
 )
 # What a running sound server already provides.
 sound_servers=(pulseaudio)

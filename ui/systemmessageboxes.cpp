@@ -3,10 +3,39 @@
 #include "platform/logging.h"
 #include "platform/sessionend.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The box wraps every text wider than a fixed few hundred pixels, though most of ours are
+// one sentence written for one line: the label showing the text is given the width its lines
+// need, as long as that leaves the box well inside the screen; longer texts wrap as before.
+void keepLinesWhole(QMessageBox& box, const QString& text) {
+    box.ensurePolished();
+    const QScreen* screen = box.screen();
+    const int room = std::min(screen ? screen->availableGeometry().width() - 200 : 600, 700);
+    for (QLabel* label : box.findChildren<QLabel*>()) {
+        if (label->text() != text) {
+            continue;
+        }
+        const bool wrapping = label->wordWrap();
+        label->setWordWrap(false);
+        const int oneLine = label->sizeHint().width();
+        label->setWordWrap(wrapping);
+        if (oneLine <= room) {
+            label->setMinimumWidth(oneLine);
+        }
+    }
+}
+
+} // namespace
 
 MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Buttons buttons,
                                               const QString& text, const QString& title) {
@@ -35,6 +64,7 @@ MessageBoxes::Answer SystemMessageBoxes::show(QWidget* parent, Icon icon, Button
         box.setIcon(QMessageBox::Critical);
         break;
     }
+    keepLinesWhole(box, text);
     // German button captions whatever translations are installed.
     if (buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton(u"&Ja"_s, QMessageBox::YesRole);

@@ -14,8 +14,27 @@ start_app
 sleep 0.5
 import -window "$win" "$E2E_DIR/plain.png"
 
-# A second start ends at once, silently, and leaves the first running.
-timeout 3 "$app/snapwell" >/dev/null 2>&1 || [ $? != 124 ] || fail "second start did not end within 3 s"
+# A second start ends at once, silently, and leaves the first running. It touches neither
+# the clipboard nor the display before it knows it is not alone: an owner that logs every
+# request hears nothing from it once the first instance has read, it logs no reading, and
+# with a display that leads nowhere it still ends quietly.
+owner_log="$E2E_DIR/owner.log"
+printf 'gehört einem anderen' >"$E2E_DIR/owned.txt"
+spawn "$OWNER_BIN" text "$E2E_DIR/owned.txt" >/dev/null 2>"$owner_log"
+wait_until 10 grep -q '^request' "$owner_log" || fail "the first instance did not read the clipboard"
+# Its reading done: nothing new for a second.
+until before=$(wc -l <"$owner_log") && sleep 1 && [ "$(wc -l <"$owner_log")" = "$before" ]; do :; done
+second_start() {
+    local code=0
+    (cd "$app" && QT_LOGGING_RULES='snapwell.*=true' timeout 3 ./snapwell >"$E2E_DIR/second.log" 2>&1) || code=$?
+    [ "$code" != 124 ] || fail "second start did not end within 3 s ($1)"
+    [ "$code" = 0 ] || fail "second start ended with $code ($1): $(cat "$E2E_DIR/second.log")"
+    [ ! -s "$E2E_DIR/second.log" ] || fail "second start said something ($1): $(cat "$E2E_DIR/second.log")"
+}
+second_start "same display"
+sleep 1
+[ "$(wc -l <"$owner_log")" = "$before" ] || fail "the second start asked the owner: $(tail -n +$((before + 1)) "$owner_log")"
+DISPLAY=:nowhere second_start "no display"
 kill -0 "$APP_PID" || fail "first instance ended"
 [ "$(xdotool search --onlyvisible --name '^Pelloran Snapwell$' | wc -l)" -eq 1 ] || fail "a second window appeared"
 

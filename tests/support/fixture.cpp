@@ -2,6 +2,7 @@
 
 #include "app/appmodul.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -157,12 +158,20 @@ void AppFixture::startMonitoring() {
     settle();
 }
 
+QString AppFixture::caption() const {
+    const QString title = m_form1->windowTitle();
+    EXPECT_EQ(m_form1->accessibleName(), title);
+    const QAccessibleInterface* named = QAccessible::queryAccessibleInterface(m_form1.get());
+    EXPECT_TRUE(named && named->text(QAccessible::Name) == title);
+    return title;
+}
+
 void AppFixture::expectStopped() const {
     const Form1* f = m_form1.get();
     EXPECT_EQ(f->Befehl1->text(), u"S T A R T"_s);
     EXPECT_TRUE(f->Befehl1->isEnabled() && f->Option3D3->isEnabled() && f->Frame3D9->isVisibleTo(f));
     EXPECT_FALSE(f->Zeit1->isActive() || f->Command2->isEnabled() || f->Frame3D2->isVisibleTo(f) ||
                  f->Frame3D1->isVisibleTo(f));
-    EXPECT_EQ(f->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(caption(), u"Pelloran Snapwell"_s);
     EXPECT_EQ(f->Frame3D7->background(), QColor(0xC0, 0, 0));
 }

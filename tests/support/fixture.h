@@ -71,6 +71,8 @@ protected:
     void offer(std::unique_ptr<QMimeData> data);
     // The main window's hint line.
     QString hint() const;
+    // The main window's caption; assistive tools are given the same name.
+    QString caption() const;
     // The main window as monitoring is off: START, no timer, no snapshot, the built-in picture.
     void expectStopped() const;
     // Makes the collection directory a 64 kB file system of its own, which runs full for

@@ -9,7 +9,8 @@
 //   x11owner trickle FILE        hands FILE over in INCR pieces of one byte, one per 200 ms
 //   x11owner ping WINDOW         prints how many ms the window takes to answer _NET_WM_PING
 //   x11owner close WINDOW        asks the window to close (WM_DELETE_WINDOW)
-// An owner says "ready" once it holds the clipboard and ends when another takes it.
+// An owner says "ready" once it holds the clipboard and ends when another takes it; it logs
+// every request it gets on stderr ("request TARGET").
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -122,10 +123,18 @@ int main(int argc, char** argv) {
             XFlush(dpy);
             continue;
         }
-        if (e.type != SelectionRequest || mode == "hang") {
+        if (e.type != SelectionRequest) {
             continue;
         }
         const XSelectionRequestEvent& r = e.xselectionrequest;
+        if (char* name = XGetAtomName(dpy, r.target)) {
+            std::fprintf(stderr, "request %s\n", name);
+            std::fflush(stderr);
+            XFree(name);
+        }
+        if (mode == "hang") {
+            continue;
+        }
         XEvent reply{};
         reply.xselection = {SelectionNotify, 0,        False,      nullptr, r.requestor,
                             r.selection,     r.target, r.property, r.time};

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
@@ -96,6 +97,19 @@ TEST_F(CaptureTest, CollectionFileRecordsEachPieceOnceInOrderWithAndWithoutSepar
     QPlainTextEdit whole;
     whole.setPlainText(CaptureCycle::shownText(m_state.CapturedText, true));
     EXPECT_EQ(m_form1->Text1->toPlainText(), whole.toPlainText());
+    // Piece by piece, the box looks as it does given the whole text at once: the same lines,
+    // the same scroll bars, the view still at the top once the text runs over.
+    m_form1->show();
+    for (int i = 0; i < 30; ++i) {
+        m_fake->clipboard.setText(u"Zeile %1"_s.arg(i));
+        settleCapture();
+    }
+    QScrollBar* bar = m_form1->Text1->verticalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_GT(bar->maximum(), 0);
+    const QImage appended = m_form1->Text1->grab().toImage();
+    m_form1->showText(CaptureCycle::shownText(m_state.CapturedText, true));
+    EXPECT_EQ(m_form1->Text1->grab().toImage(), appended);
     // Beyond what it shows, whole lines at its beginning make room.
     m_form1->showText(u"eins\ndrei\n"_s);
     m_form1->appendText(u"vier\n"_s, 10);
@@ -181,14 +195,14 @@ TEST_F(CaptureTest, SwitchEmptiesTheClipboardAndSetsTheLook) {
     EXPECT_TRUE(m_form1->Zeit1->isActive());
     EXPECT_TRUE(m_form1->Command2->isEnabled());
     EXPECT_FALSE(m_form1->Option3D3->isEnabled());
-    EXPECT_TRUE(m_form1->windowTitle().isEmpty());
+    EXPECT_TRUE(caption().isEmpty());
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
 
     tick();
-    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell   A K T I V"_s);
+    EXPECT_EQ(caption(), u"Pelloran Snapwell   A K T I V"_s);
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::red));
     tick();
-    EXPECT_EQ(m_form1->windowTitle(), u"Pelloran Snapwell"_s);
+    EXPECT_EQ(caption(), u"Pelloran Snapwell"_s);
     EXPECT_EQ(m_form1->Frame3D7->background(), QColor(Qt::black));
 
     // A colour zone clicked while monitoring changes the next blink.

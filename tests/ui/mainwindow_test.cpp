@@ -177,17 +177,45 @@ TEST_F(MainWindowTest, BilddatenStopsMonitoringFirstAndSaysItIsNotBuiltIn) {
 }
 
 TEST_F(MainWindowTest, MessagesAreShownAsTypedAndWindowsAreCentredOnTheScreen) {
-    Qt::TextFormat format = Qt::AutoText;
-    // The real box, answered as soon as it is open.
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
-        format = box->findChild<QLabel*>(u"qt_msgbox_label"_s)->textFormat();
-        box->buttons().first()->click();
-    });
-    SystemMessageBoxes().show(nullptr, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok,
-                              u"<B>.txt"_s, u"t"_s);
-    EXPECT_EQ(format, Qt::PlainText);
+    // The real box, answered as soon as it is open: the label with the text, as shown.
+    const auto show = [](const QString& text) {
+        struct {
+            Qt::TextFormat format = Qt::AutoText;
+            bool oneLine = false;
+        } seen;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            for (const QLabel* label : box->findChildren<QLabel*>()) {
+                if (label->text() == text) {
+                    seen.format = label->textFormat();
+                    const QFontMetrics metrics(label->font());
+                    seen.oneLine =
+                        label->contentsRect().width() >= metrics.horizontalAdvance(text.trimmed()) &&
+                        (!label->wordWrap() ||
+                         label->heightForWidth(label->width()) < 2 * metrics.lineSpacing());
+                }
+            }
+            box->buttons().first()->click();
+        });
+        SystemMessageBoxes().show(nullptr, MessageBoxes::Icon::Information, MessageBoxes::Buttons::Ok, text,
+                                  u"t"_s);
+        return seen;
+    };
+    EXPECT_EQ(show(u"<B>.txt"_s).format, Qt::PlainText);
+    // A sentence is shown on one line; a text wider than the screen allows wraps.
+    const struct {
+        QString text;
+        bool oneLine;
+    } lines[] = {
+        {u"Im aktuellen Sammel-Verzeichnis wurden noch keine Textdaten gespeichert !   "_s, true},
+        {u"Im aktuellen Sammel-Verzeichnis wurden noch keine Bilddaten gespeichert !   "_s, true},
+        {u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s, true},
+        {QString(40, u'x') + QString(u" Wort"_s).repeated(60), false},
+    };
+    for (const auto& line : lines) {
+        EXPECT_EQ(show(line.text).oneLine, line.oneLine) << line.text.toStdString();
+    }
 
     // A window is centred a little above the middle, and kept on the screen.
     QWidget half;

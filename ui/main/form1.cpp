@@ -309,11 +309,11 @@ void Form1::Befehl1_Click() {
         Frame3D1->hide();
         Befehl1->setText(u"S T A R T"_s);
         Option3D3->setEnabled(true);
-        setWindowTitle(m_state.AppTitle);
+        setCaption(m_state.AppTitle);
         setIndicatorColor(192);
     } else {
         m_monitoring = true;
-        setWindowTitle(QString());
+        setCaption(QString());
         setEmptyCaption(windowHandle());
         m_state.BlinkColor1 = 255;
         m_state.BlinkColor2 = 0;

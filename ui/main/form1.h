@@ -56,6 +56,8 @@ public:
     // The collection directory, set or changed: the store and its file lists follow it.
     void setCollectionPath(const QString& path);
     void setHint(const QString& text) override;
+    // The caption, and the window's name for assistive tools, which hear of every change.
+    void setCaption(const QString& caption);
     void setIndicatorColor(quint32 bgr);
     bool monitoring() const;
     // Closes without questions: the desktop session ends or the program is terminated.

@@ -6,13 +6,11 @@
 #include "platform/messageboxes.h"
 #include "platform/platform.h"
 #include "platform/sessionend.h"
-#include "platform/windowcaption.h"
 #include "ui/failuretexts.h"
 #include "ui/main/form1.h"
 #include "ui/main/quickblink.h"
 #include "ui/main/widgets.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -20,7 +18,6 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -79,10 +76,7 @@ QString Form1::describe(SnapshotFault fault) const {
 }
 
 void Form1::blink(const QString& caption, quint32 bgr) {
-    {
-        const QuietCaptionChange quiet(windowHandle());
-        setWindowTitle(caption);
-    }
+    setCaption(caption);
     if (!m_quickBlink->show(colorFromBgr(bgr))) {
         setIndicatorColor(bgr);
     }
@@ -99,19 +93,29 @@ void Form1::showText(const QString& text) {
 }
 
 void Form1::appendText(const QString& text, qsizetype maxChars) {
+    // The box lays out only what is added, and repaints only what of it shows: the first line
+    // joins the last one, every further line is appended as a block of its own, as the box's
+    // own appending does. The layout repaints the whole box for a change that ends before the
+    // last line, which an empty line appended at once is: it gets a character that goes again
+    // at once, each step a change of the last line alone.
     QTextDocument* doc = Text1->document();
-    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    QScrollBar* bar = Text1->verticalScrollBar();
+    const int shownFrom = bar->value();
+    QString plain = text;
+    plain.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+    const QStringList lines = plain.split(u'\n');
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    // The box's layout asks for the whole box to be repainted at every new line, though a
-    // new piece is mostly out of view: its signals are held back, and only the lines added
-    // are repainted where they show, together with the scroll bars.
-    QSignalBlocker quiet(layout);
-    const QRect before = Text1->cursorRect(end);
-    end.insertText(text);
+    end.insertText(lines.first());
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        Text1->appendPlainText(lines[i].isEmpty() ? u" "_s : lines[i]);
+        if (lines[i].isEmpty()) {
+            end.movePosition(QTextCursor::End);
+            end.deletePreviousChar();
+        }
+    }
     // The document counts one character more than it shows (the last paragraph's end).
     const int excess = doc->characterCount() - 1 - int(maxChars);
-    bool all = false;
     if (excess > 0) {
         const QTextBlock first = doc->findBlock(excess);
         const int cut = first.position() == excess || !first.next().isValid() ? first.position()
@@ -119,33 +123,9 @@ void Form1::appendText(const QString& text, qsizetype maxChars) {
         QTextCursor front(doc);
         front.setPosition(cut, QTextCursor::KeepAnchor);
         front.removeSelectedText();
-        all = true;
     }
-    const QSizeF size = layout->documentSize();
-    QWidget* viewport = Text1->viewport();
-    quiet.unblock();
-    // The scroll bars follow the new size; the text in view stays where it is.
-    {
-        // Both scroll bars are always on: a new range never shows or hides one, and the
-        // area's answer to it would repaint the whole box with its scroll bars.
-        QScrollBar* bar = Text1->verticalScrollBar();
-        const int value = bar->value();
-        {
-            const QSignalBlocker still(bar);
-            emit layout->documentSizeChanged(size);
-        }
-        if (bar->value() != value) {
-            emit bar->valueChanged(bar->value());
-        }
-    }
-    if (all) {
-        viewport->update();
-    } else {
-        end.movePosition(QTextCursor::End);
-        const QRect after = Text1->cursorRect(end);
-        const QRect changed(0, before.top(), viewport->width(), after.bottom() - before.top() + 1);
-        viewport->update(changed.intersected(viewport->rect()));
-    }
+    // The text in view stays where it is; the box would follow the end once it runs over.
+    bar->setValue(shownFrom);
 }
 
 void Form1::showPicture(const QImage& image) {
@@ -166,6 +146,11 @@ void Form1::setSnapshotTimer(bool running) {
 
 void Form1::setHint(const QString& text) {
     hinweis->setText(text);
+}
+
+void Form1::setCaption(const QString& caption) {
+    setWindowTitle(caption);
+    setAccessibleName(caption);
 }
 
 void Form1::setIndicatorColor(quint32 bgr) {

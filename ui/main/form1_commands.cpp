@@ -106,7 +106,7 @@ void Form1::Befehl4_Click() {
             m_state.AppTitle);
         return;
     }
-    setWindowTitle(m_state.AppTitle);
+    setCaption(m_state.AppTitle);
     hide();
     // Monitoring goes on meanwhile; captures land in the files the manager shows.
     if (!m_form5) {
@@ -149,7 +149,7 @@ void Form1::Befehl3_Click() {
         Frame3D9->show();
         Frame3D2->hide();
         Frame3D1->hide();
-        setWindowTitle(m_state.AppTitle);
+        setCaption(m_state.AppTitle);
         Befehl1->setText(u"S T A R T"_s);
         setIndicatorColor(192);
         Option3D3->setEnabled(true);
