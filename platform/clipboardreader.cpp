@@ -4,6 +4,7 @@
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
+#include <QStringDecoder>
 #include <QThread>
 
 #include <vector>
@@ -108,11 +109,31 @@ ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter&
     return s;
 }
 
-void ClipboardReader::finish(ClipboardSnapshot& s) {
-    if (!s.utf8.isNull()) {
-        s.text.text = QString::fromUtf8(s.utf8);
-        s.utf8 = QByteArray();
+std::optional<QString> ClipboardReader::decodeText(const QByteArray& utf8) {
+    if (utf8.contains('\0')) {
+        return std::nullopt;
     }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(utf8);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+void ClipboardReader::finish(ClipboardSnapshot& s) {
+    if (s.utf8.isNull()) {
+        return;
+    }
+    // Text of the legacy type STRING came as Latin-1 and was turned into UTF-8 on the way:
+    // only its NUL bytes can tell binary data there.
+    if (std::optional<QString> text = decodeText(s.utf8)) {
+        s.text.text = std::move(*text);
+    } else {
+        s.text.binary = true;
+        s.text.type = s.textType;
+    }
+    s.utf8 = QByteArray();
 }
 
 ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter& secrets,
@@ -144,7 +165,8 @@ ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter&
         return s;
     }
     if (s.has[int(Clipboard::Kind::Text)] && (wins == Clipboard::Kind::Text || marked)) {
-        const SelectionBackend::Data data = backend.read(textForm(*formats), maxTextBytes, budget);
+        s.textType = textForm(*formats);
+        const SelectionBackend::Data data = backend.read(s.textType, maxTextBytes, budget);
         switch (data.status) {
         case SelectionBackend::Data::Status::Ok:
             s.textBytes = data.bytes.size();

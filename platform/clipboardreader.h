@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -25,6 +26,7 @@ struct ClipboardSnapshot {
     Clipboard::TextResult text;
     qsizetype textBytes = 0; // the text's size as handed over
     QByteArray utf8;         // the text until it is decoded
+    QString textType;        // the type the text was read as
     Clipboard::Kind imageKind = Clipboard::Kind::Bitmap;
     QImage image;
     Clipboard::ImageFault imageFault = Clipboard::ImageFault::None;
@@ -67,6 +69,9 @@ public:
     static ClipboardSnapshot look(SelectionBackend& backend, SecretFilter& secrets,
                                   SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
     static void finish(ClipboardSnapshot& snapshot);
+    // Text as UTF-8 bytes; nullopt for bytes that are not text: a NUL byte, or a sequence
+    // that is not UTF-8 (overlong forms and surrogates included).
+    static std::optional<QString> decodeText(const QByteArray& utf8);
 
 private:
     void clearIfAsked();

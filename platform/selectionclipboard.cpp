@@ -57,7 +57,7 @@ void SelectionClipboard::apply(const SnapshotPtr& snapshot) {
 
 Clipboard::TextResult SelectionClipboard::text(qsizetype maxBytes) {
     if (m_snapshot->textBytes > maxBytes) {
-        return {QString(), true};
+        return {QString(), true, false, {}};
     }
     return m_snapshot->text;
 }
