@@ -6,6 +6,7 @@
 #include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QThread>
+#include <QTimer>
 
 #include <vector>
 
@@ -34,14 +35,20 @@ QString textForm(const QStringList& formats) {
 
 } // namespace
 
-ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish)
-    : m_backend(std::move(backend)), m_publish(std::move(publish)) {}
+ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish,
+                                 std::unique_ptr<SelectionBackend> other)
+    : m_backend(std::move(backend)), m_publish(std::move(publish)), m_other(std::move(other)) {}
 
 ClipboardReader::~ClipboardReader() = default;
 
 void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ClipboardReader::onEvents);
+    if (const auto interval = m_backend->wakeInterval(); interval.count() > 0) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] { m_backend->wake(); });
+        timer->start(interval);
+    }
     onEvents();
 }
 
@@ -55,6 +62,9 @@ void ClipboardReader::clearIfAsked() {
     if (asked != m_clearsDone) {
         m_backend->interrupted();
         m_backend->clearNow();
+        if (m_other) {
+            m_other->clearNow();
+        }
         m_clearsDone = asked;
         qCDebug(lcReader) << "cleared on request";
     }

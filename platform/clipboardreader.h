@@ -46,7 +46,9 @@ public:
     static constexpr qsizetype kMaxPictureBytes = qsizetype(512) * 1024 * 1024;
 
     using Publish = std::function<void(SnapshotPtr)>;
-    ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish);
+    // other: a second clipboard of the desktop (X11 beside Wayland), emptied with the first.
+    ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish,
+                    std::unique_ptr<SelectionBackend> other = nullptr);
     ~ClipboardReader() override;
 
     // On the reader's thread: watches the connection and takes the first look.
@@ -78,6 +80,7 @@ private:
 
     std::unique_ptr<SelectionBackend> m_backend;
     Publish m_publish;
+    std::unique_ptr<SelectionBackend> m_other;
     QSocketNotifier* m_notifier = nullptr;
     SecretFilter m_secrets;
     quint64 m_serial = 0;
