@@ -56,6 +56,17 @@ start_sway() {
         fail "headless sway did not start: $(tail -n 5 "$E2E_DIR/sway.log")"
 }
 
+# Starts weston with XWayland as a window of a private Xvfb; exports WAYLAND_DISPLAY and
+# DISPLAY (XWayland's), keeps the Xvfb's display in OUTER for input; fails when it does not start.
+start_weston() {
+    start_xvfb
+    OUTER=$DISPLAY
+    spawn bash "$SUPPORT_DIR/weston.sh" "$E2E_DIR/weston" >"$E2E_DIR/weston.out" 2>"$E2E_DIR/weston.err"
+    wait_until 20 eval "[ \$(wc -l <'$E2E_DIR/weston.out') -ge 2 ] || ended $BG_PID" || true
+    [ "$(wc -l <"$E2E_DIR/weston.out")" -ge 2 ] || fail "weston did not start: $(cat "$E2E_DIR/weston.err")"
+    export WAYLAND_DISPLAY=$(sed -n 1p "$E2E_DIR/weston.out") DISPLAY=$(sed -n 2p "$E2E_DIR/weston.out")
+}
+
 # Copies the program into $app and starts it there with the arguments given; sets APP_PID.
 start_program() {
     mkdir -p "$app"

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The real program as an X client of XWayland under weston, with a GTK program on the Wayland
+# side holding the focus: every copy is heard, START and STOP empty the clipboard on both
+# sides, and a picture that the bridge hands over as text is never stored as text.
+. "$(dirname "$0")/lib.sh" "$@"
+
+start_weston
+export QT_LOGGING_RULES="snapwell.*=true"
+start_program
+wait_until 10 find_window "Pelloran Snapwell" || fail "no window on XWayland: $(cat "$app/output.log")"
+grep -q "clipboard watched through XWayland" "$app/output.log" || fail "the log does not say XWayland"
+grep -q "snapshots through the desktop portal" "$app/output.log" || fail "the log does not say how snapshots go"
+
+# Input goes through weston's window on the Xvfb, at the window's place on XWayland.
+click_weston() {
+    local info x y h
+    info=$(xwininfo -id "$WIN_ID")
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    h=$(sed -n 's/.*Height: *//p' <<<"$info")
+    DISPLAY=$OUTER xdotool mousemove $((x + $1 / 15)) $((y + h - 352 + $2 / 15))
+    sleep 0.3
+    DISPLAY=$OUTER xdotool click 1
+}
+clears() { grep -c "cleared on request" "$app/output.log" || true; }
+# A click on a window behind another one may only raise it: then once more.
+start_stop() {
+    local before=$(clears)
+    click_weston $((150 + 120 + 1065)) $((4140 + 90 + 217))
+    wait_until 3 eval '[ $(clears) -gt '"$before"' ]' && return
+    click_weston $((150 + 120 + 1065)) $((4140 + 90 + 217))
+    wait_until 3 eval '[ $(clears) -gt '"$before"' ]'
+}
+
+# A GTK program on the Wayland side copies at every key press; it takes the focus.
+# A new window takes the focus.
+gtk_window() {
+    spawn env GDK_BACKEND=wayland /usr/bin/python3 "$SUPPORT_DIR/gtkowner.py" keys "$1" >"$E2E_DIR/$1.out" 2>&1
+    wait_until 10 grep -q ready "$E2E_DIR/$1.out" || fail "no GTK window: $(cat "$E2E_DIR/$1.out")"
+    sleep 0.5
+}
+gtk_window vorher
+DISPLAY=$OUTER xdotool key a
+wait_until 5 eval '[ "$(timeout 2 wl-paste -n 2>/dev/null)" = "vorher 01" ]' || fail "the GTK copy did not arrive"
+
+# START empties both sides: what was copied before is not stored.
+sleep 1
+start_stop || fail "monitoring did not start: $(tail -n 3 "$app/output.log")"
+wl_empty() { [ -z "$(timeout 2 wl-paste -n 2>/dev/null)" ]; }
+x_empty() { [ -z "$(timeout 2 xclip -selection clipboard -o 2>/dev/null)" ]; }
+wait_until 5 wl_empty || fail "START left the Wayland clipboard: $(timeout 2 wl-paste -n)"
+wait_until 5 x_empty || fail "START left the X11 clipboard"
+pass "START empties the Wayland and the X11 clipboard"
+! grep -q "only to the window with the focus" "$app/output.log" || fail "the focus hint was shown on XWayland"
+
+# Twenty copies 300 ms apart with the focus elsewhere: all stored, in order.
+gtk_window Stück
+expected="$E2E_DIR/expected"
+for i in $(seq -w 1 20); do
+    printf 'Stück %s\r\n%s\r\n\r\n' "$i" "$SEP" >>"$expected"
+    DISPLAY=$OUTER xdotool key a
+    sleep 0.3
+done
+expect_records "$expected" "20 GTK copies 300 ms apart"
+pass "20 GTK copies 300 ms apart, focus elsewhere, all stored"
+
+# A picture from the Wayland side arrives as text holding PNG bytes: stored as a picture or
+# not at all, never as text.
+convert -size 31x17 xc:red "$E2E_DIR/p.png"
+before=$(size_of "$files/clipbrd.dat")
+timeout 5 wl-copy --type image/png <"$E2E_DIR/p.png" || true
+wait_until 10 eval 'grep -q "binary data offered as" "$app/output.log" || test -f "$files/00.bmp"' ||
+    fail "the picture was neither refused nor stored: $(tail -n 5 "$app/output.log")"
+sleep 1
+[ "$(size_of "$files/clipbrd.dat")" = "$before" ] || fail "the picture was stored as text"
+pass "a picture offered as text is not stored as text"
+
+# STOP empties both sides too.
+DISPLAY=$OUTER xdotool key a
+wait_until 5 eval '! wl_empty' || fail "the last GTK copy did not arrive"
+start_stop || fail "monitoring did not stop"
+wait_until 5 wl_empty || fail "STOP left the Wayland clipboard: $(timeout 2 wl-paste -n)"
+wait_until 5 x_empty || fail "STOP left the X11 clipboard"
+pass "STOP empties the Wayland and the X11 clipboard"
