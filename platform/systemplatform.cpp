@@ -47,12 +47,14 @@ std::unique_ptr<Clipboard> makeClipboard(bool& watchesInBackground) {
             return std::make_unique<SelectionClipboard>(std::move(wayland), std::move(x11));
         }
     }
-    watchesInBackground = !waylandSession;
+    // Only a native Wayland program is limited to the focus; through XWayland Qt hears of
+    // every change as any X program does.
+    watchesInBackground = !(waylandSession && QGuiApplication::platformName() == "wayland"_L1);
     qCInfo(lcReader).noquote() << "clipboard watched through the toolkit on"
                                << QGuiApplication::platformName()
-                               << (waylandSession ? "(native Wayland without data control: only while the "
-                                                    "window has the focus)"
-                                                  : "");
+                               << (watchesInBackground ? ""
+                                                       : "(native Wayland without data control: only while "
+                                                         "the window has the focus)");
     return std::make_unique<SystemClipboard>();
 }
 
