@@ -179,12 +179,19 @@ bool X11Selection::answer(const void* generic) {
     notify.selection = request->selection;
     notify.target = request->target;
     notify.property = XCB_NONE;
-    if (request->owner == m_window && request->selection == m_atoms->clipboard &&
-        request->target == m_atoms->targets) {
-        const xcb_atom_t property = request->property ? request->property : request->target;
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property, XCB_ATOM_ATOM,
-                            32, 1, &m_atoms->targets);
-        notify.property = property;
+    const xcb_atom_t property = request->property ? request->property : request->target;
+    if (request->owner == m_window && request->selection == m_atoms->clipboard) {
+        // An empty text: some bridges pass on only a selection that offers a type.
+        if (request->target == m_atoms->targets) {
+            const xcb_atom_t targets[] = {m_atoms->targets, m_atoms->utf8};
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                                XCB_ATOM_ATOM, 32, 2, targets);
+            notify.property = property;
+        } else if (request->target == m_atoms->utf8) {
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                                m_atoms->utf8, 8, 0, nullptr);
+            notify.property = property;
+        }
     }
     xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char*>(&notify));
@@ -195,26 +202,30 @@ bool X11Selection::answer(const void* generic) {
 void X11Selection::clearNow() {
     if (m_bridged) {
         // A Wayland client's copy is out of reach of an X client; but a selection an X client
-        // gives up is given up on the Wayland side too. So we take it with nothing in it, let
-        // the compositor's bridge ask what it holds, and give it up.
+        // gives up is given up on the Wayland side too. So we take it with an empty text in
+        // it, let the compositor's bridge ask what it holds and take it over, and give it up.
         xcb_set_selection_owner(m_connection, m_window, m_atoms->clipboard, XCB_CURRENT_TIME);
         xcb_flush(m_connection);
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(300);
+        Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(300);
+        bool asked = false;
         for (;;) {
             Data::Status why = Data::Status::TimedOut;
             const Reply<xcb_generic_event_t> event(
                 static_cast<xcb_generic_event_t*>(nextEvent(deadline, why)));
             if (!event) {
-                qCInfo(lcReader) << "the compositor did not ask for the emptied clipboard";
                 break;
             }
             if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
-                if (answer(event.get())) {
-                    break;
+                // The bridge asked: a moment more for it to hand the selection on.
+                if (answer(event.get()) && !std::exchange(asked, true)) {
+                    deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(100));
                 }
                 continue;
             }
             noteOwnerChange(event.get());
+        }
+        if (!asked) {
+            qCInfo(lcReader) << "the compositor did not ask for the emptied clipboard";
         }
     }
     // The server's time, not the time of a look: whoever holds the selection gives it up.
