@@ -25,8 +25,8 @@ packages=(
   sway wl-clipboard dbus-daemon python3-dbus python3-gi
   # a GTK program's clipboard in the end-to-end tests
   gir1.2-gtk-3.0
-  # a compositor whose clipboard reaches X programs through XWayland, in the end-to-end tests
-  weston xwayland
+  # compositors whose clipboard reaches X programs through XWayland, in the end-to-end tests
+  weston mutter xwayland
 )
 
 missing=()
