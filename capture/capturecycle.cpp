@@ -87,10 +87,10 @@ QImage CaptureCycle::clipImage(Clipboard::Kind kind) {
 }
 
 // A hint about the clipboard's content: once per change, not on every tick.
-void CaptureCycle::notice(const QString& hint) {
+void CaptureCycle::notice(const QString& hint, const QString& logged) {
     if (m_noticeCount != m_count) {
         m_noticeCount = m_count;
-        qCInfo(lcCapture) << "not taken:" << hint;
+        qCInfo(lcCapture).noquote() << "not taken:" << (logged.isEmpty() ? hint : logged);
         m_view.setHint(hint);
     }
 }

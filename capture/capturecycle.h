@@ -67,7 +67,8 @@ private:
     void refreshCache();
     const Clipboard::TextResult& clipText();
     QImage clipImage(Clipboard::Kind kind);
-    void notice(const QString& hint);
+    // logged: what the log says instead of the hint.
+    void notice(const QString& hint, const QString& logged = {});
 
     Next textBranch(bool tick);
     Next takePicture(Clipboard::Kind kind);

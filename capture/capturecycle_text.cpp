@@ -14,6 +14,13 @@ CaptureCycle::Next CaptureCycle::textBranch(bool tick) {
             m_maxTextBytes / (1024 * 1024)));
         return Next::EndTick;
     }
+    if (clip.binary) {
+        // Not text, whatever it was offered as: left to the user, who may paste it where it
+        // belongs. A picture offered beside it was taken by the picture branch already.
+        notice(u"Binärdaten statt Text - nicht gespeichert"_s,
+               u"binary data offered as %1, left on the clipboard"_s.arg(clip.type));
+        return Next::Counters;
+    }
     const QString& text = clip.text;
     // Only the tick shows the clipboard text: after a store the collected text stays in the
     // box until then.

@@ -15,6 +15,10 @@ public:
     struct TextResult {
         QString text;
         bool tooLarge = false; // refused: above the size cap, or out of memory
+        // Offered as text, but holding NUL bytes or bytes that are not UTF-8: binary data,
+        // not text. type names what it was offered as.
+        bool binary = false;
+        QString type;
     };
 
     // Why image() gave no picture.

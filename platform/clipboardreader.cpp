@@ -4,7 +4,9 @@
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
+#include <QStringDecoder>
 #include <QThread>
+#include <QTimer>
 
 #include <vector>
 
@@ -33,14 +35,20 @@ QString textForm(const QStringList& formats) {
 
 } // namespace
 
-ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish)
-    : m_backend(std::move(backend)), m_publish(std::move(publish)) {}
+ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish,
+                                 std::unique_ptr<SelectionBackend> other)
+    : m_backend(std::move(backend)), m_publish(std::move(publish)), m_other(std::move(other)) {}
 
 ClipboardReader::~ClipboardReader() = default;
 
 void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ClipboardReader::onEvents);
+    if (const auto interval = m_backend->wakeInterval(); interval.count() > 0) {
+        auto* timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] { m_backend->wake(); });
+        timer->start(interval);
+    }
     onEvents();
 }
 
@@ -54,6 +62,9 @@ void ClipboardReader::clearIfAsked() {
     if (asked != m_clearsDone) {
         m_backend->interrupted();
         m_backend->clearNow();
+        if (m_other) {
+            m_other->clearNow();
+        }
         m_clearsDone = asked;
         qCDebug(lcReader) << "cleared on request";
     }
@@ -108,11 +119,31 @@ ClipboardSnapshot ClipboardReader::take(SelectionBackend& backend, SecretFilter&
     return s;
 }
 
-void ClipboardReader::finish(ClipboardSnapshot& s) {
-    if (!s.utf8.isNull()) {
-        s.text.text = QString::fromUtf8(s.utf8);
-        s.utf8 = QByteArray();
+std::optional<QString> ClipboardReader::decodeText(const QByteArray& utf8) {
+    if (utf8.contains('\0')) {
+        return std::nullopt;
     }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(utf8);
+    if (decoder.hasError()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+void ClipboardReader::finish(ClipboardSnapshot& s) {
+    if (s.utf8.isNull()) {
+        return;
+    }
+    // Text of the legacy type STRING came as Latin-1 and was turned into UTF-8 on the way:
+    // only its NUL bytes can tell binary data there.
+    if (std::optional<QString> text = decodeText(s.utf8)) {
+        s.text.text = std::move(*text);
+    } else {
+        s.text.binary = true;
+        s.text.type = s.textType;
+    }
+    s.utf8 = QByteArray();
 }
 
 ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter& secrets,
@@ -144,7 +175,8 @@ ClipboardSnapshot ClipboardReader::look(SelectionBackend& backend, SecretFilter&
         return s;
     }
     if (s.has[int(Clipboard::Kind::Text)] && (wins == Clipboard::Kind::Text || marked)) {
-        const SelectionBackend::Data data = backend.read(textForm(*formats), maxTextBytes, budget);
+        s.textType = textForm(*formats);
+        const SelectionBackend::Data data = backend.read(s.textType, maxTextBytes, budget);
         switch (data.status) {
         case SelectionBackend::Data::Status::Ok:
             s.textBytes = data.bytes.size();

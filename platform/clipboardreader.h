@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -25,6 +26,7 @@ struct ClipboardSnapshot {
     Clipboard::TextResult text;
     qsizetype textBytes = 0; // the text's size as handed over
     QByteArray utf8;         // the text until it is decoded
+    QString textType;        // the type the text was read as
     Clipboard::Kind imageKind = Clipboard::Kind::Bitmap;
     QImage image;
     Clipboard::ImageFault imageFault = Clipboard::ImageFault::None;
@@ -44,7 +46,9 @@ public:
     static constexpr qsizetype kMaxPictureBytes = qsizetype(512) * 1024 * 1024;
 
     using Publish = std::function<void(SnapshotPtr)>;
-    ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish);
+    // other: a second clipboard of the desktop (X11 beside Wayland), emptied with the first.
+    ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish,
+                    std::unique_ptr<SelectionBackend> other = nullptr);
     ~ClipboardReader() override;
 
     // On the reader's thread: watches the connection and takes the first look.
@@ -67,12 +71,16 @@ public:
     static ClipboardSnapshot look(SelectionBackend& backend, SecretFilter& secrets,
                                   SelectionBackend::Budget budget, qsizetype maxTextBytes = kMaxTextBytes);
     static void finish(ClipboardSnapshot& snapshot);
+    // Text as UTF-8 bytes; nullopt for bytes that are not text: a NUL byte, or a sequence
+    // that is not UTF-8 (overlong forms and surrogates included).
+    static std::optional<QString> decodeText(const QByteArray& utf8);
 
 private:
     void clearIfAsked();
 
     std::unique_ptr<SelectionBackend> m_backend;
     Publish m_publish;
+    std::unique_ptr<SelectionBackend> m_other;
     QSocketNotifier* m_notifier = nullptr;
     SecretFilter m_secrets;
     quint64 m_serial = 0;

@@ -54,6 +54,11 @@ public:
     // Empties the selection, whoever holds it now.
     virtual void clearNow() = 0;
 
+    // Where the desktop tells of a change only once something stirs it: how often to stir
+    // it (wake()); zero where it tells of every change by itself.
+    virtual std::chrono::milliseconds wakeInterval() const { return std::chrono::milliseconds(0); }
+    virtual void wake() {}
+
     // From any thread: the wait under way, and every later one until interrupted() is
     // called, ends at once as Cancelled.
     void interrupt() {

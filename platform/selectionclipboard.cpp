@@ -2,16 +2,20 @@
 
 #include <QPointer>
 
-SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend, QObject* parent)
+SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend,
+                                       std::unique_ptr<SelectionBackend> other, QObject* parent)
     : Clipboard(parent), m_snapshot(std::make_shared<ClipboardSnapshot>()) {
     QPointer<SelectionClipboard> self(this);
-    m_reader = new ClipboardReader(std::move(backend), [self](SnapshotPtr snapshot) {
-        // A snapshot that arrives after the window side is gone is dropped with the event.
-        if (self) {
-            QMetaObject::invokeMethod(
-                self.data(), [self, snapshot] { self->receive(snapshot); }, Qt::QueuedConnection);
-        }
-    });
+    m_reader = new ClipboardReader(
+        std::move(backend),
+        [self](SnapshotPtr snapshot) {
+            // A snapshot that arrives after the window side is gone is dropped with the event.
+            if (self) {
+                QMetaObject::invokeMethod(
+                    self.data(), [self, snapshot] { self->receive(snapshot); }, Qt::QueuedConnection);
+            }
+        },
+        std::move(other));
     m_reader->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("clipboard reader"));
@@ -57,7 +61,7 @@ void SelectionClipboard::apply(const SnapshotPtr& snapshot) {
 
 Clipboard::TextResult SelectionClipboard::text(qsizetype maxBytes) {
     if (m_snapshot->textBytes > maxBytes) {
-        return {QString(), true};
+        return {QString(), true, false, {}};
     }
     return m_snapshot->text;
 }

@@ -12,7 +12,9 @@
 class SelectionClipboard final : public Clipboard {
     Q_OBJECT
 public:
-    explicit SelectionClipboard(std::unique_ptr<SelectionBackend> backend, QObject* parent = nullptr);
+    // other: a second clipboard of the desktop, emptied with the first (clearNow()).
+    explicit SelectionClipboard(std::unique_ptr<SelectionBackend> backend,
+                                std::unique_ptr<SelectionBackend> other = nullptr, QObject* parent = nullptr);
     ~SelectionClipboard() override;
 
     bool has(Kind kind) override { return m_snapshot->has[int(kind)]; }

@@ -1,5 +1,7 @@
 #include "platform/systemclipboard.h"
 
+#include "platform/clipboardreader.h"
+
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -209,11 +211,25 @@ Clipboard::TextResult SystemClipboard::text(qsizetype maxBytes) {
         return result;
     }
     try {
-        QString text = data->text();
-        if (text.size() * qsizetype(sizeof(QChar)) > maxBytes) {
+        // The owner's own bytes where it names them UTF-8: binary data offered as text shows
+        // there, where the toolkit's decoded text has turned it into replacement characters.
+        const QString utf8 = u"text/plain;charset=utf-8"_s;
+        std::optional<QString> text;
+        if (data->hasFormat(utf8)) {
+            text = ClipboardReader::decodeText(data->data(utf8));
+        } else {
+            text = data->text();
+            if (text->contains(QChar(0))) {
+                text.reset();
+            }
+        }
+        if (!text) {
+            result.binary = true;
+            result.type = data->hasFormat(utf8) ? utf8 : u"text/plain"_s;
+        } else if (text->size() * qsizetype(sizeof(QChar)) > maxBytes) {
             result.tooLarge = true;
         } else {
-            result.text = std::move(text);
+            result.text = std::move(*text);
         }
     } catch (const std::bad_alloc&) {
         result.tooLarge = true;

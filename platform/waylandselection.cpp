@@ -300,13 +300,18 @@ void chooseQtPlatform() {
     }
 }
 
-std::unique_ptr<SelectionBackend> openWaylandSelection(SelectionBackend::Budget budget) {
+std::unique_ptr<SelectionBackend> openWaylandSelection(SelectionBackend::Budget budget,
+                                                       DataControl* protocol) {
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         return nullptr;
     }
     const Clock::time_point deadline = Clock::now() + budget;
     auto c = std::make_unique<Connection>();
-    switch (connect(*c, budget)) {
+    const DataControl offered = connect(*c, budget);
+    if (protocol) {
+        *protocol = offered;
+    }
+    switch (offered) {
     case DataControl::Ext:
         return DataControlSelection<Ext>::open(std::move(c), deadline);
     case DataControl::Wlr:

@@ -36,5 +36,7 @@ QByteArray qtPlatformFor(const QByteArray& userChoice, bool waylandSession, bool
 // Applies that choice to QT_QPA_PLATFORM, asking the compositor what it offers.
 void chooseQtPlatform();
 
-// The backend, or null where no compositor or no data-control protocol is there.
-std::unique_ptr<SelectionBackend> openWaylandSelection(SelectionBackend::Budget budget);
+// The backend, or null where no compositor or no data-control protocol is there; protocol
+// tells which one it speaks.
+std::unique_ptr<SelectionBackend> openWaylandSelection(SelectionBackend::Budget budget,
+                                                       DataControl* protocol = nullptr);

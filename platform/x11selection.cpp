@@ -1,7 +1,9 @@
+// The connection of the X11 selection: opening it, hearing of new owners, waiting for events
+// and clearing. The conversions are in x11transfer.cpp.
 #include "platform/x11selection.h"
 
-#include "platform/clipboard.h"
 #include "platform/logging.h"
+#include "platform/x11common.h"
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -15,32 +17,9 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
+using namespace x11selection;
 
-constexpr int kProperties = 4;
-constexpr std::chrono::milliseconds kGrace{1000};
-
-struct Freer {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T> using Reply = std::unique_ptr<T, Freer>;
-
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name) {
-    const Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-} // namespace
-
-struct X11Selection::Atoms {
-    xcb_atom_t clipboard, targets, incr, utf8, text, stamp;
-    // Conversions take turns among these, so a late answer to a request that ran out of time
-    // never lands in the property the next request waits for.
-    xcb_atom_t properties[kProperties];
-};
-
-std::unique_ptr<X11Selection> X11Selection::open(const char* display) {
+std::unique_ptr<X11Selection> X11Selection::open(const char* display, bool watch, bool bridged) {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(display, &screenNumber);
     if (xcb_connection_has_error(c)) {
@@ -89,15 +68,18 @@ std::unique_ptr<X11Selection> X11Selection::open(const char* display) {
             now = reinterpret_cast<xcb_property_notify_event_t*>(event.get())->time;
         }
     }
-    xcb_xfixes_select_selection_input(c, window, atoms->clipboard,
-                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
-                                          XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    if (watch) {
+        xcb_xfixes_select_selection_input(c, window, atoms->clipboard,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    }
     xcb_flush(c);
     std::unique_ptr<X11Selection> selection(
         new X11Selection(c, window, std::move(atoms), xfixes->first_event));
     selection->m_ownerTime = now;
     selection->m_lookTime = now;
+    selection->m_bridged = bridged;
     return selection;
 }
 
@@ -117,6 +99,10 @@ bool X11Selection::noteOwnerChange(const void* generic) {
     const auto* event = static_cast<const xcb_generic_event_t*>(generic);
     if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
         drain(event);
+        return false;
+    }
+    if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+        answer(event);
         return false;
     }
     if ((event->response_type & 0x7f) != m_xfixesEvent + XCB_XFIXES_SELECTION_NOTIFY) {
@@ -184,289 +170,79 @@ void* X11Selection::nextEvent(Clock::time_point deadline, Data::Status& why) {
     }
 }
 
-std::uint32_t X11Selection::intern(const QByteArray& name) {
-    return internAtom(m_connection, name.constData());
-}
-
-QString X11Selection::mimeFor(const QByteArray& target) {
-    if (target == "UTF8_STRING") {
-        return u"text/plain;charset=utf-8"_s;
-    }
-    if (target == "STRING" || target == "TEXT") {
-        return u"text/plain"_s;
-    }
-    if (target.contains('/') || target == Clipboard::kSecretHint) {
-        return QString::fromLatin1(target);
-    }
-    return {};
-}
-
-QList<std::pair<QString, qsizetype>> X11Selection::offered(const QList<QByteArray>& targets) {
-    // A MIME type offered under its own name wins over the same type under an X11 name, but
-    // for UTF-8 text: UTF8_STRING hands over the owner's own bytes, where some toolkits turn
-    // the line ends of their "text/plain;charset=utf-8" into CR LF.
-    const auto rank = [](const QByteArray& name, const QString& mime) {
-        return name == "UTF8_STRING" ? 0 : mime == QLatin1String(name) ? 1 : 2;
-    };
-    QList<std::pair<QString, qsizetype>> chosen;
-    QHash<QString, qsizetype> at;
-    for (qsizetype i = 0; i < targets.size(); ++i) {
-        const QString mime = mimeFor(targets.at(i));
-        if (mime.isEmpty()) {
-            continue;
-        }
-        const auto it = at.constFind(mime);
-        if (it == at.cend()) {
-            at.insert(mime, chosen.size());
-            chosen.append({mime, i});
-        } else if (rank(targets.at(i), mime) < rank(targets.at(chosen.at(*it).second), mime)) {
-            chosen[*it].second = i;
+bool X11Selection::answer(const void* generic) {
+    const auto* request = static_cast<const xcb_selection_request_event_t*>(generic);
+    xcb_selection_notify_event_t notify{};
+    notify.response_type = XCB_SELECTION_NOTIFY;
+    notify.time = request->time;
+    notify.requestor = request->requestor;
+    notify.selection = request->selection;
+    notify.target = request->target;
+    notify.property = XCB_NONE;
+    const xcb_atom_t property = request->property ? request->property : request->target;
+    if (request->owner == m_window && request->selection == m_atoms->clipboard) {
+        // An empty text: some bridges pass on only a selection that offers a type.
+        if (request->target == m_atoms->targets) {
+            const xcb_atom_t targets[] = {m_atoms->targets, m_atoms->utf8};
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                                XCB_ATOM_ATOM, 32, 2, targets);
+            notify.property = property;
+        } else if (request->target == m_atoms->utf8) {
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request->requestor, property,
+                                m_atoms->utf8, 8, 0, nullptr);
+            notify.property = property;
         }
     }
-    return chosen;
-}
-
-std::optional<QStringList> X11Selection::formats(Budget budget) {
-    m_lookTime = m_ownerTime;
-    m_targets.clear();
-    const Reply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
-        m_connection, xcb_get_selection_owner(m_connection, m_atoms->clipboard), nullptr));
-    if (!owner || owner->owner == XCB_NONE) {
-        return QStringList();
-    }
-    const Data answer = convert(m_atoms->targets, 1 << 20, budget);
-    if (answer.status == Data::Status::TimedOut || answer.status == Data::Status::Cancelled ||
-        answer.status == Data::Status::Invalid) {
-        return std::nullopt;
-    }
-    QList<xcb_atom_t> targets(answer.bytes.size() / 4);
-    std::memcpy(targets.data(), answer.bytes.constData(), targets.size() * 4);
-    // Names not seen before are asked for all at once: one round trip, not one per name.
-    QHash<xcb_atom_t, xcb_get_atom_name_cookie_t> asked;
-    for (const xcb_atom_t target : std::as_const(targets)) {
-        if (!m_names.contains(target) && !asked.contains(target)) {
-            asked.insert(target, xcb_get_atom_name(m_connection, target));
-        }
-    }
-    for (auto i = asked.cbegin(); i != asked.cend(); ++i) {
-        const Reply<xcb_get_atom_name_reply_t> name(
-            xcb_get_atom_name_reply(m_connection, i.value(), nullptr));
-        m_names.insert(i.key(), name ? QByteArray(xcb_get_atom_name_name(name.get()),
-                                                  xcb_get_atom_name_name_length(name.get()))
-                                     : QByteArray());
-    }
-    QList<QByteArray> names;
-    for (const xcb_atom_t target : std::as_const(targets)) {
-        names.append(m_names.value(target));
-    }
-    QStringList mimes;
-    for (const auto& [mime, index] : offered(names)) {
-        m_targets.insert(mime, targets.at(index));
-        mimes.append(mime);
-    }
-    return mimes;
-}
-
-SelectionBackend::Data X11Selection::read(const QString& mimeType, qsizetype maxBytes, Budget budget) {
-    // A content that replaced the one looked at is not mixed into its look.
-    if (m_ownerTime != m_lookTime) {
-        qCInfo(lcReader) << mimeType << "not read: the clipboard changed hands since its types were asked";
-        m_abandoned = true;
-        return {Data::Status::Cancelled, {}};
-    }
-    const xcb_atom_t target = m_targets.value(mimeType, 0);
-    Data data = convert(target ? target : intern(mimeType.toLatin1()), maxBytes, budget);
-    // Text of the type STRING is Latin-1; the other text types are read as UTF-8.
-    if (data.status == Data::Status::Ok && m_replyType == XCB_ATOM_STRING) {
-        data.bytes = QString::fromLatin1(data.bytes).toUtf8();
-    }
-    return data;
-}
-
-const QByteArray& X11Selection::nameOf(std::uint32_t atom) {
-    if (!m_names.contains(atom)) {
-        const Reply<xcb_get_atom_name_reply_t> name(
-            xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr));
-        m_names.insert(atom, name ? QByteArray(xcb_get_atom_name_name(name.get()),
-                                               xcb_get_atom_name_name_length(name.get()))
-                                  : QByteArray());
-    }
-    return m_names[atom];
-}
-
-bool X11Selection::fits(std::uint32_t target, std::uint32_t type, int format) {
-    if (target == m_atoms->targets) {
-        return format == 32 && (type == XCB_ATOM_ATOM || type == m_atoms->targets);
-    }
-    if (format != 8) {
-        return false;
-    }
-    if (type == target) {
-        return true;
-    }
-    // A text may come in any of the text types, whatever text type was asked for.
-    const auto isText = [this](std::uint32_t atom) {
-        return atom == m_atoms->utf8 || atom == XCB_ATOM_STRING || atom == m_atoms->text ||
-               nameOf(atom).startsWith("text/plain");
-    };
-    return isText(target) && type != m_atoms->text && isText(type);
-}
-
-SelectionBackend::Data X11Selection::convert(std::uint32_t target, qsizetype maxBytes, Budget budget) {
-    const Clock::time_point deadline = Clock::now() + budget;
-    const xcb_atom_t property = m_atoms->properties[m_request++ % kProperties];
-    if (property == m_drain) {
-        m_drain = 0;
-    }
-    xcb_delete_property(m_connection, m_window, property);
-    xcb_convert_selection(m_connection, m_window, m_atoms->clipboard, target, property, XCB_CURRENT_TIME);
+    xcb_send_event(m_connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&notify));
     xcb_flush(m_connection);
-    bool changed = false;
-    for (;;) {
-        Data::Status why = Data::Status::TimedOut;
-        const Reply<xcb_generic_event_t> event(static_cast<xcb_generic_event_t*>(
-            nextEvent(changed ? std::min(deadline, m_graceEnd) : deadline, why)));
-        if (!event) {
-            why = changed ? Data::Status::Cancelled : why;
-            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
-                                                                : "no answer within the budget:")
-                             << nameOf(target);
-            m_abandoned = m_abandoned || why == Data::Status::Cancelled;
-            return {why, {}};
-        }
-        if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY) {
-            changed = noteOwnerChange(event.get()) || changed;
-            continue;
-        }
-        const auto* notify = reinterpret_cast<const xcb_selection_notify_event_t*>(event.get());
-        if (notify->requestor != m_window || notify->selection != m_atoms->clipboard ||
-            notify->target != target) {
-            continue;
-        }
-        if (notify->property == XCB_NONE) {
-            qCInfo(lcReader) << "the owner refused" << nameOf(target);
-            return {Data::Status::Refused, {}};
-        }
-        if (notify->property != property) {
-            continue; // the late answer to an earlier request
-        }
-        break;
-    }
-    const Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-        nullptr));
-    if (!head) {
-        qCInfo(lcReader) << "the answer to" << nameOf(target) << "is gone";
-        return {Data::Status::Refused, {}};
-    }
-    if (head->type == m_atoms->incr) {
-        return readIncr(target, property, maxBytes, budget);
-    }
-    if (!fits(target, head->type, head->format)) {
-        qCInfo(lcReader) << "answer of type" << nameOf(head->type) << "format" << head->format << "to"
-                         << nameOf(target) << "not taken";
-        xcb_delete_property(m_connection, m_window, property);
-        xcb_flush(m_connection);
-        return {Data::Status::Invalid, {}};
-    }
-    m_replyType = head->type;
-    if (qint64(head->bytes_after) > maxBytes) {
-        qCInfo(lcReader) << nameOf(target) << "of" << head->bytes_after << "bytes is above the cap";
-        xcb_delete_property(m_connection, m_window, property);
-        xcb_flush(m_connection);
-        return {Data::Status::TooLarge, {}};
-    }
-    const Reply<xcb_get_property_reply_t> all(
-        xcb_get_property_reply(m_connection,
-                               xcb_get_property(m_connection, 1, m_window, property,
-                                                XCB_GET_PROPERTY_TYPE_ANY, 0, (head->bytes_after + 3) / 4),
-                               nullptr));
-    if (!all) {
-        qCInfo(lcReader) << "the answer to" << nameOf(target) << "is gone";
-        return {Data::Status::Refused, {}};
-    }
-    return {Data::Status::Ok, QByteArray(static_cast<const char*>(xcb_get_property_value(all.get())),
-                                         xcb_get_property_value_length(all.get()))};
-}
-
-// The owner announces a lower bound of the size, then hands the data over in pieces: each
-// piece is put into the property, and deleting it asks for the next; an empty piece ends it.
-// Each piece must come within the budget, and the whole transfer ends within the budget plus
-// a second for every 16 MB received: a large transfer that keeps moving is not cut short, one
-// that trickles is.
-SelectionBackend::Data X11Selection::readIncr(std::uint32_t target, std::uint32_t property,
-                                              qsizetype maxBytes, Budget budget) {
-    const Clock::time_point start = Clock::now();
-    constexpr qsizetype kBytesPerSecond = qsizetype(16) * 1024 * 1024;
-    const Reply<xcb_get_property_reply_t> announced(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 1, m_window, property, m_atoms->incr, 0, 1), nullptr));
-    xcb_flush(m_connection);
-    if (announced && xcb_get_property_value_length(announced.get()) >= 4) {
-        std::uint32_t size = 0;
-        std::memcpy(&size, xcb_get_property_value(announced.get()), 4);
-        if (qint64(size) > maxBytes) {
-            qCInfo(lcReader) << nameOf(target) << "announces" << size << "bytes, above the cap";
-            return {Data::Status::TooLarge, {}};
-        }
-    }
-    QByteArray bytes;
-    Clock::time_point idle = start + budget;
-    bool changed = false;
-    for (;;) {
-        const Clock::time_point total =
-            start + budget + std::chrono::milliseconds(1000 * bytes.size() / kBytesPerSecond);
-        Data::Status why = Data::Status::TimedOut;
-        const Clock::time_point until = std::min(idle, total);
-        const Reply<xcb_generic_event_t> event(
-            static_cast<xcb_generic_event_t*>(nextEvent(changed ? std::min(until, m_graceEnd) : until, why)));
-        if (!event) {
-            why = changed ? Data::Status::Cancelled : why;
-            qCInfo(lcReader) << (why == Data::Status::Cancelled ? "abandoned (clipboard changed or cleared):"
-                                                                : "transfer out of time:")
-                             << nameOf(target) << "after" << bytes.size() << "bytes";
-            m_abandoned = m_abandoned || why == Data::Status::Cancelled;
-            abandon(property);
-            return {why, {}};
-        }
-        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
-            changed = noteOwnerChange(event.get()) || changed;
-            continue;
-        }
-        const auto* notify = reinterpret_cast<const xcb_property_notify_event_t*>(event.get());
-        if (notify->window != m_window || notify->atom != property ||
-            notify->state != XCB_PROPERTY_NEW_VALUE) {
-            noteOwnerChange(event.get());
-            continue;
-        }
-        const Reply<xcb_get_property_reply_t> piece(xcb_get_property_reply(
-            m_connection,
-            xcb_get_property(m_connection, 1, m_window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
-            nullptr));
-        xcb_flush(m_connection);
-        const int length = piece ? xcb_get_property_value_length(piece.get()) : 0;
-        if (length == 0) {
-            return {Data::Status::Ok, bytes};
-        }
-        if (!fits(target, piece->type, piece->format)) {
-            qCInfo(lcReader) << "piece of type" << nameOf(piece->type) << "format" << piece->format << "to"
-                             << nameOf(target) << "not taken";
-            abandon(property);
-            return {Data::Status::Invalid, {}};
-        }
-        m_replyType = piece->type;
-        if (bytes.size() + length > maxBytes) {
-            qCInfo(lcReader) << nameOf(target) << "passed the cap of" << maxBytes << "bytes";
-            abandon(property);
-            return {Data::Status::TooLarge, {}};
-        }
-        bytes.append(static_cast<const char*>(xcb_get_property_value(piece.get())), length);
-        idle = Clock::now() + budget;
-    }
+    return request->requestor != m_window;
 }
 
 void X11Selection::clearNow() {
+    if (m_bridged) {
+        // A Wayland client's copy is out of reach of an X client; but a selection an X client
+        // gives up is given up on the Wayland side too. So we take it with an empty text in
+        // it, let the compositor's bridge ask what it holds and take it over, and give it up.
+        xcb_set_selection_owner(m_connection, m_window, m_atoms->clipboard, XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
+        Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(300);
+        bool asked = false;
+        for (;;) {
+            Data::Status why = Data::Status::TimedOut;
+            const Reply<xcb_generic_event_t> event(
+                static_cast<xcb_generic_event_t*>(nextEvent(deadline, why)));
+            if (!event) {
+                break;
+            }
+            if ((event->response_type & 0x7f) == XCB_SELECTION_REQUEST) {
+                // The bridge asked: a moment more for it to hand the selection on.
+                if (answer(event.get()) && !std::exchange(asked, true)) {
+                    deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(100));
+                }
+                continue;
+            }
+            noteOwnerChange(event.get());
+        }
+        if (!asked) {
+            qCInfo(lcReader) << "the compositor did not ask for the emptied clipboard";
+        }
+    }
     // The server's time, not the time of a look: whoever holds the selection gives it up.
     xcb_set_selection_owner(m_connection, XCB_NONE, m_atoms->clipboard, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+}
+
+std::chrono::milliseconds X11Selection::wakeInterval() const {
+    // A compositor's bridge may leave its new ownership of the selection unsent until its X
+    // window manager has an event to handle: a copy every 300 ms needs a stir every 100 ms.
+    return m_bridged ? std::chrono::milliseconds(100) : std::chrono::milliseconds(0);
+}
+
+void X11Selection::wake() {
+    // Our window's property changes without a change: the window manager hears of it.
+    xcb_change_property(m_connection, XCB_PROP_MODE_APPEND, m_window, m_atoms->stamp, XCB_ATOM_STRING, 8, 0,
+                        nullptr);
     xcb_flush(m_connection);
 }
 

@@ -15,7 +15,10 @@ struct xcb_connection_t;
 class X11Selection final : public SelectionBackend {
 public:
     // Null where the server cannot be reached or lacks XFixes. display: null for $DISPLAY.
-    static std::unique_ptr<X11Selection> open(const char* display = nullptr);
+    // watch: hear of new owners (else the connection only clears). bridged: the server is
+    // XWayland, whose compositor hands the selection on to and from Wayland.
+    static std::unique_ptr<X11Selection> open(const char* display = nullptr, bool watch = true,
+                                              bool bridged = false);
     ~X11Selection() override;
 
     int eventFd() const override;
@@ -24,6 +27,8 @@ public:
     Data read(const QString& mimeType, qsizetype maxBytes, Budget budget) override;
     void clear() override;
     void clearNow() override;
+    std::chrono::milliseconds wakeInterval() const override;
+    void wake() override;
 
     // Maps a target's name to the MIME type it stands for; empty for targets of no interest.
     static QString mimeFor(const QByteArray& target);
@@ -44,6 +49,9 @@ private:
     // Notes an event of interest to every wait; true when the clipboard changed hands.
     bool noteOwnerChange(const void* event);
     void drain(const void* event);
+    // Answers a request for the selection while we own it (to empty it): no targets at all.
+    // True when another client asked.
+    bool answer(const void* event);
     // Leaves a transfer in pieces: it goes on unread to its end.
     void abandon(std::uint32_t property);
     // Asks the owner for the selection in the given target and waits for its answer, all of
@@ -59,6 +67,7 @@ private:
     std::uint32_t m_window;
     std::unique_ptr<Atoms> m_atoms;
     int m_xfixesEvent;
+    bool m_bridged = false;
     int m_changes = 0;
     // The server time at which the current owner took the selection, and the time of the
     // owner whose content formats() looked at last: what clear() gives up.

@@ -34,6 +34,8 @@ test_packages=(
     gir1.2-gtk-3.0
     # the main window as an assistive tool sees it
     python3-pyatspi
+    # compositors whose clipboard reaches X programs through XWayland, in the end-to-end tests
+    weston mutter xwayland
 )
 # What a running sound server already provides.
 sound_servers=(pulseaudio)

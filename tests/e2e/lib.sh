@@ -56,6 +56,20 @@ start_sway() {
         fail "headless sway did not start: $(tail -n 5 "$E2E_DIR/sway.log")"
 }
 
+# Starts a compositor ($1: weston or mutter) with XWayland as a window of a private Xvfb;
+# exports WAYLAND_DISPLAY and DISPLAY (XWayland's, with its XAUTHORITY where it has one) and
+# keeps the Xvfb's display in OUTER for input; fails when it does not start.
+start_compositor() {
+    local out="$E2E_DIR/$1.out"
+    start_xvfb
+    OUTER=$DISPLAY
+    spawn bash "$SUPPORT_DIR/$1.sh" "$E2E_DIR/$1" >"$out" 2>"$E2E_DIR/$1.err"
+    wait_until 30 eval "[ \$(wc -l <'$out') -ge 2 ] || ended $BG_PID" || true
+    [ "$(wc -l <"$out")" -ge 2 ] || fail "$1 did not start: $(cat "$E2E_DIR/$1.err")"
+    export WAYLAND_DISPLAY=$(sed -n 1p "$out") DISPLAY=$(sed -n 2p "$out")
+    [ -z "$(sed -n 3p "$out")" ] || export XAUTHORITY=$(sed -n 3p "$out")
+}
+
 # Copies the program into $app and starts it there with the arguments given; sets APP_PID.
 start_program() {
     mkdir -p "$app"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What the reader takes from odd owners, against the real X11 clipboard: START while a 50 MB
 # text is still being read clears it unstored; the caption is empty until the first tick; an
-# owner that trickles its text, one that answers with the wrong type, and a toolkit's text
-# with LF line ends.
+# owner that trickles its text, one that answers with the wrong type, binary data offered as
+# text, and a toolkit's text with LF line ends.
 . "$(dirname "$0")/lib.sh" "$@"
 
 # Owns the clipboard through the test owner ($1: mode, $2: text); sets BG_PID.
@@ -20,6 +20,7 @@ head -c 37500000 /dev/urandom | base64 -w 0 >"$E2E_DIR/big"
 clip_file "$E2E_DIR/big" text/plain
 big=$BG_PID
 wait_until 5 xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1 || fail "xclip did not take the clipboard"
+export QT_LOGGING_RULES="snapwell.capture.info=true"
 start_program
 win=$(wait_window "Pelloran Snapwell")
 click_start_stop "$win"
@@ -53,6 +54,21 @@ wait_until 5 grep -q danach "$dat" || fail "text after the wrong type not stored
 ! grep -q "Inhalt" "$dat" || fail "the reply of the wrong type was stored"
 ! grep -qaP '\x00|\xef\xbf\xbd' "$dat" || fail "NUL or U+FFFD in clipbrd.dat"
 pass "a reply of the wrong type is not stored"
+
+# A picture's bytes as UTF-8 text, and Latin-1 text holding NUL bytes: left on the clipboard,
+# not stored, one log line naming the type.
+convert -size 13x11 xc:green "$E2E_DIR/green.png"
+printf 'Gr\xfc\xdfe\0Ende' >"$E2E_DIR/latin1"
+for offer in "UTF8_STRING green.png text/plain;charset=utf-8" "STRING latin1 text/plain"; do
+    read -r target file type <<<"$offer"
+    before=$(size_of "$dat")
+    clip_file "$E2E_DIR/$file" "$target"
+    wait_until 5 grep -q "binary data offered as $type, left" "$app/output.log" || fail "$target: no log line naming the type"
+    sleep 1
+    [ "$(size_of "$dat")" = "$before" ] || fail "$target: binary data stored as text"
+    xclip -selection clipboard -o -t "$target" | cmp - "$E2E_DIR/$file" || fail "$target: not left on the clipboard"
+done
+pass "binary data offered as text is left on the clipboard, not stored"
 
 # A toolkit turns LF into CR LF in text/plain;charset=utf-8: its own bytes come from
 # UTF8_STRING, as xclip's do.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program as a native Wayland client on a headless sway, no X server at all, with the
 # keyboard focus on another program's window: texts, a picture, a secret and a snapshot
-# through the (fake) screenshot portal.
+# through the (fake) screenshot portal. An X server beside it (as XWayland would be) has its
+# clipboard emptied with the Wayland one.
 . "$(dirname "$0")/lib.sh" "$@"
 
 # A headless sway of the test's own with a pointer device, no X server at all.
@@ -15,12 +16,31 @@ spawn bash "$SUPPORT_DIR/privatebus.sh" "$E2E_DIR/bus" >"$E2E_DIR/bus.out" 2>&1
 wait_until 10 grep -q '^unix:' "$E2E_DIR/bus.out" || fail "no session bus with the fake portal"
 export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$E2E_DIR/bus.out")
 
+start_xvfb
+export QT_LOGGING_RULES="snapwell.*=true"
 start_program
 wait_until 10 sway_window 'Pelloran Snapwell' >/dev/null || fail "no native window: $(cat "$app/output.log")"
+grep -q "native Wayland with data control (zwlr_data_control_v1)" "$app/output.log" ||
+    fail "the log does not say how the clipboard is watched: $(grep reader "$app/output.log")"
+grep -q "X11 clipboard on $DISPLAY is emptied beside it" "$app/output.log" || fail "the log does not name the X11 side"
+
+# START and STOP empty the Wayland and the X11 clipboard.
+wl_empty() { ! timeout 5 wl-paste -l >/dev/null 2>&1; }
+x_empty() { ! xclip -selection clipboard -o >/dev/null 2>&1; }
+both_filled() {
+    printf 'vorher' | wl-copy
+    clip_text "X11 vorher"
+    wait_until 5 eval '[ "$(xclip -selection clipboard -o 2>/dev/null)" = "X11 vorher" ]' || fail "xclip did not take it"
+}
+both_filled
 click_start_stop -
 wait_until 5 sway_window 'Pelloran Snapwell +A K T I V' >/dev/null || fail "monitoring did not start"
+wait_until 5 wl_empty || fail "START left the Wayland clipboard"
+wait_until 5 x_empty || fail "START left the X11 clipboard: $(xclip -selection clipboard -o)"
+! grep -q "only to the window with the focus" "$app/output.log" || fail "the focus hint was shown"
+pass "START empties both clipboards, no focus hint"
 
-spawn "$FOCUS_BIN" >/dev/null 2>&1
+spawn env QT_QPA_PLATFORM=wayland "$FOCUS_BIN" >/dev/null 2>&1
 focused() { [ "$(sway_window Fokus | cut -d' ' -f5)" = 1 ]; }
 wait_until 10 focused || fail "the other window did not take the focus"
 
@@ -73,3 +93,10 @@ wait_until 5 sway_window 'Pelloran Snapwell.*' >/dev/null || fail "the window di
 wl-copy --type image/png <"$E2E_DIR/p.png"
 wait_until 10 test -f "$files/scr02.bmp" || fail "next picture not named as a snapshot: $(ls "$files")"
 pass "cancelled snapshot leaves the request pending"
+
+both_filled
+click_start_stop -
+wait_until 5 sway_window 'Pelloran Snapwell' >/dev/null || fail "monitoring did not stop"
+wait_until 5 wl_empty || fail "STOP left the Wayland clipboard"
+wait_until 5 x_empty || fail "STOP left the X11 clipboard"
+pass "STOP empties both clipboards"

@@ -1,5 +1,7 @@
 #include "tests/support/fakes.h"
 
+#include "platform/clipboardreader.h"
+
 #include "platform/systemclipboard.h"
 
 #include <QBuffer>
@@ -37,9 +39,14 @@ bool FakeClipboard::has(Kind kind) {
 
 Clipboard::TextResult FakeClipboard::text(qsizetype maxBytes) {
     ++textReads;
+    // The owner's bytes where it offers UTF-8 by name, as the reader takes them.
+    const QString utf8 = QStringLiteral("text/plain;charset=utf-8");
+    if (m_data && m_data->hasFormat(utf8) && !ClipboardReader::decodeText(m_data->data(utf8))) {
+        return {QString(), false, true, utf8};
+    }
     const QString text = currentText();
     const bool tooLarge = text.size() * qsizetype(sizeof(QChar)) > maxBytes;
-    return {tooLarge ? QString() : text, tooLarge};
+    return {tooLarge ? QString() : text, tooLarge, false, {}};
 }
 
 QImage FakeClipboard::image(Kind kind) {

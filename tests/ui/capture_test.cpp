@@ -1,12 +1,17 @@
 #include "tests/support/fixture.h"
 
+#include "capture/soundqueue.h"
+
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+
+#include <atomic>
 
 #include <sys/stat.h>
 
@@ -460,6 +465,26 @@ TEST_F(CaptureTest, SecretsAndUnreadableContentAreNeitherStoredNorShown) {
     EXPECT_EQ(hint(), u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s);
     EXPECT_EQ(dat(), "davor\r\n" + kTildes + "\r\n\r\noffen\r\n" + kTildes + "\r\n\r\nwieder\r\n" + kTildes +
                          "\r\n\r\n");
+
+    // A picture's bytes offered as text: left on the clipboard, one hint; offered beside a
+    // picture type, the picture is taken.
+    QImage red(3, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QByteArray png = encoded(red, "PNG");
+    const QString utf8 = u"text/plain;charset=utf-8"_s;
+    offer(formats({{utf8, png}}));
+    tick();
+    EXPECT_EQ(hint(), u"Binärdaten statt Text - nicht gespeichert"_s);
+    const int clears = m_fake->clipboard.clears;
+    tick();
+    EXPECT_EQ(m_fake->clipboard.clears, clears);
+    EXPECT_TRUE(m_fake->clipboard.has(Clipboard::Kind::Text));
+    offer(formats({{utf8, png}, {u"image/png"_s, png}}));
+    tick();
+    settleCapture();
+    EXPECT_TRUE(QFileInfo::exists(files() + u"00.bmp"_s));
+    EXPECT_FALSE(dat().contains("PNG"));
+    EXPECT_EQ(m_fake->sound.played.size(), 4);
 }
 
 // A disk that takes its time.
@@ -516,9 +541,9 @@ TEST_F(CaptureTest, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
         EXPECT_EQ(hints[i], u"In Datei CLIPBRD.DAT wurde Text hinzugefügt!"_s) << i;
         EXPECT_EQ(labels[i], u"Textdaten vorhanden"_s) << i;
     }
-    // The first tone plays for 2 s; the two confirmations meanwhile are merged into one.
+    // The first tone plays for 2 s; the two confirmations meanwhile wait their turn.
     m_form1->cycle().sound().waitIdle();
-    EXPECT_EQ(m_fake->sound.played.size(), 2);
+    EXPECT_EQ(m_fake->sound.played.size(), 3);
 
     // A piece taken before STOP and confirmed after the next START belongs to the session
     // that took it: on the disk, not in the new session's collected text.
@@ -531,6 +556,49 @@ TEST_F(CaptureTest, ASlowDiskAndASlowSoundNeverHoldTheWindow) {
     EXPECT_TRUE(dat().endsWith("vorher\r\n\r\n"));
     EXPECT_TRUE(m_state.CapturedText.isEmpty());
     EXPECT_EQ(m_form1->Text1->toPlainText(), u"neu"_s);
+}
+
+TEST(SoundQueueTest, OneTonePerPieceInTurnAndABurstMergedToTwoSecondsOfTones) {
+    QFile clip(u":/clip.wav"_s);
+    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
+    const QByteArray wave = clip.readAll();
+    const auto length = SoundQueue::duration(wave);
+    EXPECT_GE(length.count(), 55);
+    EXPECT_LE(length.count(), 65);
+    const qsizetype merged = SoundQueue::kMaxWaiting / length + 1; // waiting, and one playing
+    const struct {
+        int pieces;
+        int gapMs;
+        qsizetype least, most;
+    } cases[] = {
+        {10, 50, 10, 10},                 // one after another
+        {3, 0, 3, 3},                     // written together
+        {100, 0, merged - 1, merged + 1}, // a burst: about two seconds of tones
+    };
+    for (const auto& c : cases) {
+        FakeSound sound;
+        std::atomic<int> playing{0};
+        bool overlapped = false;
+        sound.onPlay = [&] {
+            overlapped = overlapped || ++playing > 1;
+            QThread::msleep(quint64(length.count()));
+            --playing;
+        };
+        QElapsedTimer clock;
+        clock.start();
+        {
+            SoundQueue queue(sound);
+            for (int i = 0; i < c.pieces; ++i) {
+                EXPECT_TRUE(queue.playWave(wave, SoundOutput::Memory));
+                QThread::msleep(quint64(c.gapMs));
+            }
+            queue.waitIdle();
+        }
+        EXPECT_GE(sound.played.size(), c.least) << c.pieces;
+        EXPECT_LE(sound.played.size(), c.most) << c.pieces;
+        EXPECT_FALSE(overlapped);
+        EXPECT_LT(clock.elapsed(), c.pieces * c.gapMs + 2500) << c.pieces;
+    }
 }
 
 } // namespace

@@ -146,6 +146,49 @@ TEST(OfferedTypes, TheOwnersOwnTextBytesAndThePictureThatKeepsItsTransparency) {
     EXPECT_EQ(bitmapOnly.reads, QStringList{u"image/bmp"_s});
 }
 
+TEST(TextCheck, OnlyUtf8WithoutNulBytesIsText) {
+    QImage red(2, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const struct {
+        QByteArray bytes;
+        bool text;
+    } replies[] = {
+        {"", true},
+        {"plain ASCII\r\n", true},
+        {"Grüße, Ærø, Δ, 東京", true},
+        {"😀 \xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd", true}, // emoji, one with a skin tone
+        {"\xef\xbf\xbd", true},                       // a replacement character copied as such
+        {QByteArray("Zeile\0Ende", 10), false},
+        {QByteArray(1, '\0'), false},
+        {"Gr\xfc\xdf"
+         "e",
+         false},                     // Latin-1, not UTF-8
+        {"abc\xc3", false},          // cut off inside a sequence
+        {"\x80\x81", false},         // continuation bytes alone
+        {"\xc0\xaf", false},         // overlong '/'
+        {"\xe0\x80\xaf", false},     // overlong in three bytes
+        {"\xed\xa0\x80", false},     // a surrogate
+        {"\xf4\x90\x80\x80", false}, // above U+10FFFF
+        {encoded(red, "PNG"), false},
+        {encoded(red, "BMP"), false},
+    };
+    for (const auto& r : replies) {
+        const std::optional<QString> text = ClipboardReader::decodeText(r.bytes);
+        EXPECT_EQ(text.has_value(), r.text) << r.bytes.toHex().toStdString();
+        if (text) {
+            EXPECT_EQ(text->toUtf8(), r.bytes);
+        }
+        // Through a whole look: binary data is reported as such, with the type it came as.
+        SecretFilter secrets;
+        const QString type = u"text/plain;charset=utf-8"_s;
+        OfferedSelection selection({{type, r.bytes}});
+        const ClipboardSnapshot s = ClipboardReader::take(selection, secrets, 100ms);
+        EXPECT_EQ(s.text.binary, !r.text);
+        EXPECT_EQ(s.text.type, r.text ? QString() : type);
+        EXPECT_EQ(s.text.text.isEmpty(), !r.text || r.bytes.isEmpty());
+    }
+}
+
 class X11ReaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -186,7 +229,7 @@ protected:
 
 TEST_F(X11ReaderTest, PoliteOwnersAreReadByteExactAndSilentOnesCostOneBoundedWait) {
     EXPECT_EQ(m_backend->dispatch(), 0);
-    const QByteArray text = "Grüße 😀\r\nZeile zwei\0Ende";
+    const QByteArray text = "Grüße 😀\r\nZeile zwei\tEnde";
     own(u"text"_s, text);
     EXPECT_GE(changes(*m_backend), 1);
     const auto formats = m_backend->formats(300ms);
