@@ -1,5 +1,7 @@
 #include "platform/selectionclipboard.h"
 
+#include "platform/racecheck.h"
+
 #include <QPointer>
 
 SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend, QObject* parent)
@@ -8,15 +10,17 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
     m_reader = new ClipboardReader(std::move(backend), [self](SnapshotPtr snapshot) {
         // A snapshot that arrives after the window side is gone is dropped with the event.
         if (self) {
-            QMetaObject::invokeMethod(
-                self.data(), [self, snapshot] { self->receive(snapshot); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(self.data(),
+                                      raceHandOver([self, snapshot] { self->receive(snapshot); }),
+                                      Qt::QueuedConnection);
         }
     });
     m_reader->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("clipboard reader"));
     m_thread.start();
-    QMetaObject::invokeMethod(m_reader, &ClipboardReader::start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_reader, raceHandOver([reader = m_reader] { reader->start(); }),
+                              Qt::QueuedConnection);
 }
 
 SelectionClipboard::~SelectionClipboard() {
@@ -72,8 +76,8 @@ QImage SelectionClipboard::image(Kind kind) {
 void SelectionClipboard::clear() {
     const quint64 serial = m_snapshot->serial;
     ClipboardReader* reader = m_reader;
-    QMetaObject::invokeMethod(
-        reader, [reader, serial] { reader->clear(serial); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(reader, raceHandOver([reader, serial] { reader->clear(serial); }),
+                              Qt::QueuedConnection);
     // Empty from now on for this side, as a clipboard that was cleared is: a tick before the
     // reader's word must not take the same content again.
     if (!m_snapshot->empty) {
@@ -87,8 +91,7 @@ void SelectionClipboard::clearNow() {
     ++m_clears;
     m_reader->requestClear();
     ClipboardReader* reader = m_reader;
-    QMetaObject::invokeMethod(
-        reader, [reader] { reader->onEvents(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(reader, raceHandOver([reader] { reader->onEvents(); }), Qt::QueuedConnection);
     m_pending.clear();
     if (!m_snapshot->empty) {
         auto empty = std::make_shared<ClipboardSnapshot>();

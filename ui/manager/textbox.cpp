@@ -188,14 +188,21 @@ struct TextBox::Job {
     // locks that race checkers cannot see; this pair they can.
     std::atomic<bool> ready{false};
 
-    // Reads the file into the loader; on failure or cancellation the loader is gone.
+    // Reads the file into the loader; on failure or cancellation the loader is gone, released
+    // on the window's thread (by finish() for a loading thread): the editor is not thread-safe.
     void run() {
         result = fill();
-        if (!result.ok && loader) {
+        if (!result.ok && loader && !thread) {
             loader->Release();
             loader = nullptr;
         }
         ready.store(true, std::memory_order_release);
+    }
+
+    // Room for the text and the line ends the rules may add.
+    ILoader* makeLoader(qsizetype size) const {
+        return reinterpret_cast<ILoader*>(box->SendScintilla(SCI_CREATELOADER, ulong(size + size / 64 + 2),
+                                                             long(SC_DOCUMENTOPTION_STYLES_NONE)));
     }
 
     Loaded fill() {
@@ -204,11 +211,12 @@ struct TextBox::Job {
             return {false, {}, r.error};
         }
         QByteArray bytes = std::move(r.bytes);
-        // A document that no view shows yet: made here, so that clearing its room costs the
-        // window nothing. Room for the text and the line ends the rules may add.
-        const qsizetype size = bytes.size();
-        loader = reinterpret_cast<ILoader*>(box->SendScintilla(SCI_CREATELOADER, ulong(size + size / 64 + 2),
-                                                               long(SC_DOCUMENTOPTION_STYLES_NONE)));
+        // A document that no view shows yet, made by the window's thread before a loading
+        // thread starts: making it resets the editor's own line state, which only that thread
+        // may touch.
+        if (!loader) {
+            loader = makeLoader(bytes.size());
+        }
         if (!loader) {
             return {false, {}, u"zu wenig Speicher"_s};
         }
@@ -272,6 +280,7 @@ TextBox::~TextBox() {
     }
     for (const auto& job : m_jobs) {
         job->thread->wait();
+        [[maybe_unused]] const bool ready = job->ready.load(std::memory_order_acquire);
         delete job->thread;
         if (job->loader) {
             job->loader->Release();
@@ -666,6 +675,7 @@ void TextBox::showFile(const QString& path, Done done) {
         job->done(job->result);
         return;
     }
+    job->loader = job->makeLoader(QFileInfo(path).size());
     job->thread = QThread::create([job = job.get()] { job->run(); });
     connect(job->thread, &QThread::finished, this, [this, job] { finish(job); });
     m_jobs.push_back(job);
@@ -679,10 +689,10 @@ void TextBox::finish(const std::shared_ptr<Job>& job) {
     std::erase(m_jobs, job);
     job->thread->deleteLater();
     job->thread = nullptr;
+    if (job->loader && (job != m_current || !job->result.ok)) {
+        std::exchange(job->loader, nullptr)->Release();
+    }
     if (job != m_current) {
-        if (job->loader) {
-            std::exchange(job->loader, nullptr)->Release();
-        }
         return;
     }
     m_current.reset();
