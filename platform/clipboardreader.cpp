@@ -1,6 +1,7 @@
 #include "platform/clipboardreader.h"
 
 #include "platform/logging.h"
+#include "platform/racecheck.h"
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
@@ -36,7 +37,9 @@ QString textForm(const QStringList& formats) {
 ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publish publish)
     : m_backend(std::move(backend)), m_publish(std::move(publish)) {}
 
-ClipboardReader::~ClipboardReader() = default;
+ClipboardReader::~ClipboardReader() {
+    raceAcquire(this);
+}
 
 void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);

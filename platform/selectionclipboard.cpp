@@ -27,6 +27,7 @@ SelectionClipboard::~SelectionClipboard() {
     // A look under way ends at once; no other one begins.
     m_thread.requestInterruption();
     m_reader->interrupt();
+    raceRelease(m_reader); // the reader is deleted on its thread as it ends
     m_thread.quit();
     m_thread.wait();
 }
