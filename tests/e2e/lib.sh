@@ -82,6 +82,11 @@ start_app() {
     win=$(wait_window "Pelloran Snapwell")
 }
 
+# Waits until the window has handled a click on START (its caption changed: a build with a
+# sanitizer takes a moment); sets caption to the first caption after it.
+caption_changed() { caption=$(xdotool getwindowname "$1"); [ "$caption" != "Pelloran Snapwell" ]; }
+wait_start_handled() { wait_until 5 caption_changed "$1" || fail "the caption did not change after START"; }
+
 # "S T A R T" and waits until the caption blinks.
 start_monitoring() {
     click_start_stop "$win"

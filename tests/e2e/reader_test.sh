@@ -23,7 +23,7 @@ wait_until 5 xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1 || fail "x
 start_program
 win=$(wait_window "Pelloran Snapwell")
 click_start_stop "$win"
-caption=$(xdotool getwindowname "$win")
+wait_start_handled "$win"
 [ -z "$caption" ] || fail "caption right after START is '$caption'"
 wait_until 10 ended "$big" || fail "the 50 MB text stayed on the clipboard"
 sleep 3
