@@ -675,7 +675,9 @@ void TextBox::showFile(const QString& path, Done done) {
         job->done(job->result);
         return;
     }
-    job->loader = job->makeLoader(QFileInfo(path).size());
+    // With little room: the loading thread grows it as it fills, so clearing it costs the
+    // window nothing.
+    job->loader = job->makeLoader(0);
     job->thread = QThread::create([job = job.get()] { job->run(); });
     connect(job->thread, &QThread::finished, this, [this, job] { finish(job); });
     m_jobs.push_back(job);
