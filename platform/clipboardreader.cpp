@@ -1,6 +1,7 @@
 #include "platform/clipboardreader.h"
 
 #include "platform/logging.h"
+#include "platform/racecheck.h"
 #include "platform/systemclipboard.h"
 
 #include <QSocketNotifier>
@@ -39,7 +40,9 @@ ClipboardReader::ClipboardReader(std::unique_ptr<SelectionBackend> backend, Publ
                                  std::unique_ptr<SelectionBackend> other)
     : m_backend(std::move(backend)), m_publish(std::move(publish)), m_other(std::move(other)) {}
 
-ClipboardReader::~ClipboardReader() = default;
+ClipboardReader::~ClipboardReader() {
+    raceAcquire(this);
+}
 
 void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);

@@ -1,5 +1,7 @@
 #include "platform/selectionclipboard.h"
 
+#include "platform/racecheck.h"
+
 #include <QPointer>
 
 SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend,
@@ -11,8 +13,9 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
         [self](SnapshotPtr snapshot) {
             // A snapshot that arrives after the window side is gone is dropped with the event.
             if (self) {
-                QMetaObject::invokeMethod(
-                    self.data(), [self, snapshot] { self->receive(snapshot); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(self.data(),
+                                          raceHandOver([self, snapshot] { self->receive(snapshot); }),
+                                          Qt::QueuedConnection);
             }
         },
         std::move(other));
@@ -20,13 +23,15 @@ SelectionClipboard::SelectionClipboard(std::unique_ptr<SelectionBackend> backend
     connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("clipboard reader"));
     m_thread.start();
-    QMetaObject::invokeMethod(m_reader, &ClipboardReader::start, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(m_reader, raceHandOver([reader = m_reader] { reader->start(); }),
+                              Qt::QueuedConnection);
 }
 
 SelectionClipboard::~SelectionClipboard() {
     // A look under way ends at once; no other one begins.
     m_thread.requestInterruption();
     m_reader->interrupt();
+    raceRelease(m_reader); // the reader is deleted on its thread as it ends
     m_thread.quit();
     m_thread.wait();
 }
@@ -76,8 +81,8 @@ QImage SelectionClipboard::image(Kind kind) {
 void SelectionClipboard::clear() {
     const quint64 serial = m_snapshot->serial;
     ClipboardReader* reader = m_reader;
-    QMetaObject::invokeMethod(
-        reader, [reader, serial] { reader->clear(serial); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(reader, raceHandOver([reader, serial] { reader->clear(serial); }),
+                              Qt::QueuedConnection);
     // Empty from now on for this side, as a clipboard that was cleared is: a tick before the
     // reader's word must not take the same content again.
     if (!m_snapshot->empty) {
@@ -91,8 +96,7 @@ void SelectionClipboard::clearNow() {
     ++m_clears;
     m_reader->requestClear();
     ClipboardReader* reader = m_reader;
-    QMetaObject::invokeMethod(
-        reader, [reader] { reader->onEvents(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(reader, raceHandOver([reader] { reader->onEvents(); }), Qt::QueuedConnection);
     m_pending.clear();
     if (!m_snapshot->empty) {
         auto empty = std::make_shared<ClipboardSnapshot>();

@@ -4,6 +4,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
@@ -12,7 +13,10 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_requested = 0;
+// A signal may arrive on any thread, two of them at once: atomic, and lock-free, so safe in
+// a signal handler.
+std::atomic<int> g_requested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 // The last resort: a write that hangs on a dead network file system, or an event loop that
 // does not return, must not keep the process alive.
@@ -22,8 +26,7 @@ void onAlarm(int) {
 
 // Only async-signal-safe work here: the event loop picks the byte up.
 void request() {
-    if (!g_requested) {
-        g_requested = 1;
+    if (g_requested.exchange(1) == 0) {
         ::alarm(kLastResortSeconds);
     }
 }

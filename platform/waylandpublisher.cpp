@@ -1,5 +1,6 @@
 #include "platform/waylandpublisher.h"
 
+#include "platform/racecheck.h"
 #include "platform/waylandconnection.h"
 
 #include <QSocketNotifier>
@@ -11,6 +12,9 @@
 using namespace waylandcontrol;
 
 namespace {
+
+// A sending thread's copy of the bytes is gone once it released this.
+char g_sent = 0;
 
 template <typename P> class Publisher final : public WaylandPublisher {
 public:
@@ -62,6 +66,7 @@ private:
             P::destroy(m_source);
             m_source = nullptr;
         }
+        raceAcquire(&g_sent);
         m_bytes.clear();
     }
 
@@ -73,7 +78,7 @@ private:
             close(fd);
             return;
         }
-        std::thread([bytes = self->m_bytes, fd] {
+        std::thread([bytes = self->m_bytes, fd]() mutable {
             for (qsizetype done = 0; done < bytes.size();) {
                 const ssize_t n = write(fd, bytes.constData() + done, size_t(bytes.size() - done));
                 if (n < 0 && errno == EINTR) {
@@ -92,6 +97,8 @@ private:
                 done += n;
             }
             close(fd);
+            bytes = QByteArray(); // whoever lets the bytes go last frees them
+            raceRelease(&g_sent);
         }).detach();
     }
     static void onCancelled(void* data, typename P::Source*) { static_cast<Publisher*>(data)->drop(); }

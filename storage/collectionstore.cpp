@@ -151,22 +151,19 @@ void CollectionStore::dispatch(Lane& lane) {
     const int index = int(&lane - m_lanes);
     ++m_jobs;
     QMetaObject::invokeMethod(
-        m_worker,
-        [this, index, writer = m_writer, piece = lane.pieces.front()] {
+        m_worker, raceHandOver([this, index, writer = m_writer, piece = lane.pieces.front()] {
             const WriteResult result = writer->write(piece);
             if (!result.ok) {
                 qCWarning(lcStore) << target(piece, result) << "not written:" << result.error;
             } else if (result.unguarded) {
                 qCWarning(lcStore) << target(piece, result) << "written without crash protection";
             }
-            QMetaObject::invokeMethod(
-                this,
-                [this, index, result] {
-                    --m_jobs;
-                    done(index, result);
-                },
-                Qt::QueuedConnection);
-        },
+            QMetaObject::invokeMethod(this, raceHandOver([this, index, result] {
+                                          --m_jobs;
+                                          done(index, result);
+                                      }),
+                                      Qt::QueuedConnection);
+        }),
         Qt::QueuedConnection);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/racecheck.h"
 #include "storage/collectionfiles.h"
 #include "storage/piecewriter.h"
 
@@ -70,19 +71,19 @@ public:
         ++m_jobs;
         QMetaObject::invokeMethod(
             m_worker,
-            [this, guard = QPointer<QObject>(context), work = std::move(work),
-             done = std::move(done)]() mutable {
+            raceHandOver([this, guard = QPointer<QObject>(context), work = std::move(work),
+                          done = std::move(done)]() mutable {
                 auto result = work();
                 QMetaObject::invokeMethod(
                     this,
-                    [this, guard, done = std::move(done), result = std::move(result)]() mutable {
+                    raceHandOver([this, guard, done = std::move(done), result = std::move(result)]() mutable {
                         --m_jobs;
                         if (guard) {
                             done(std::move(result));
                         }
-                    },
+                    }),
                     Qt::QueuedConnection);
-            },
+            }),
             Qt::QueuedConnection);
     }
 

@@ -49,6 +49,7 @@ for f in "$pieces"/*; do append_record "$f"; done >"$E2E_DIR/expected"
 # and copied in later: two looks only, with the button unchanged, also after another window
 # covered the panel for a moment.
 click_start_stop "$win"
+wait_start_handled "$win"
 panel_look "$E2E_DIR/look-0.png"
 for i in $(seq 1 12); do
     panel_look "$E2E_DIR/look-$i.png"

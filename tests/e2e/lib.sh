@@ -28,6 +28,16 @@ e2e_cleanup() {
     # process numbers wrap within minutes on a busy machine.
     kill $(jobs -pr) 2>/dev/null || true
     wait 2>/dev/null || true
+    # Built with a sanitizer: whatever it reported in any run of the program fails the test.
+    local reports
+    reports=$(grep -rlsaE '^(WARNING|ERROR): (Thread|Address|Leak)Sanitizer|runtime error:' "$E2E_DIR" || true)
+    if [ -n "$reports" ]; then
+        echo "FAIL: sanitizer reports in: $reports" >&2
+        cat $reports >&2
+        E2E_KEEP=1
+        trap - EXIT
+        exit 1
+    fi
     [ "${E2E_KEEP:-0}" = 1 ] && echo "kept $E2E_DIR" >&2 || rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
@@ -85,6 +95,11 @@ start_app() {
     start_program "$@"
     win=$(wait_window "Pelloran Snapwell")
 }
+
+# Waits until the window has handled a click on START (its caption changed: a build with a
+# sanitizer takes a moment); sets caption to the first caption after it.
+caption_changed() { caption=$(xdotool getwindowname "$1"); [ "$caption" != "Pelloran Snapwell" ]; }
+wait_start_handled() { wait_until 5 caption_changed "$1" || fail "the caption did not change after START"; }
 
 # "S T A R T" and waits until the caption blinks.
 start_monitoring() {

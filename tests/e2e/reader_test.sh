@@ -24,7 +24,7 @@ export QT_LOGGING_RULES="snapwell.capture.info=true"
 start_program
 win=$(wait_window "Pelloran Snapwell")
 click_start_stop "$win"
-caption=$(xdotool getwindowname "$win")
+wait_start_handled "$win"
 [ -z "$caption" ] || fail "caption right after START is '$caption'"
 wait_until 10 ended "$big" || fail "the 50 MB text stayed on the clipboard"
 sleep 3

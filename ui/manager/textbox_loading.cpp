@@ -67,6 +67,8 @@ TextBox::~TextBox() {
     }
     for (const auto& job : m_jobs) {
         job->thread->wait();
+        // What the thread wrote before it ended is ours now; QThread::wait() hides that.
+        [[maybe_unused]] const bool ready = job->ready.load(std::memory_order_acquire);
         delete job->thread;
         job->release();
     }
