@@ -44,6 +44,9 @@ public:
     // Empties the clipboard of whatever it holds at this moment, also a content that is still
     // being read, which is then never reported.
     virtual void clearNow() { clear(); }
+    // Whether the capture listens. A desktop that tells of a change only once it is stirred
+    // is stirred only while it does, so that a program that is not monitoring costs nothing.
+    virtual void setWatching(bool) {}
     // Bumped on every change of the clipboard's content, our own clearing included.
     virtual quint64 changeCount() const = 0;
     // The content is marked by a password manager (it offers the type kSecretHint), or is

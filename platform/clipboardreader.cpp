@@ -48,11 +48,24 @@ void ClipboardReader::start() {
     m_notifier = new QSocketNotifier(m_backend->eventFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ClipboardReader::onEvents);
     if (const auto interval = m_backend->wakeInterval(); interval.count() > 0) {
-        auto* timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] { m_backend->wake(); });
-        timer->start(interval);
+        m_stir = new QTimer(this);
+        m_stir->setInterval(interval);
+        connect(m_stir, &QTimer::timeout, this, [this] { m_backend->wake(); });
     }
+    setWatching(m_watching);
     onEvents();
+}
+
+void ClipboardReader::setWatching(bool on) {
+    m_watching = on;
+    if (!m_stir) {
+        return;
+    }
+    if (on) {
+        m_stir->start();
+    } else {
+        m_stir->stop();
+    }
 }
 
 void ClipboardReader::requestClear() {

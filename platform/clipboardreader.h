@@ -13,6 +13,7 @@
 #include <optional>
 
 class QSocketNotifier;
+class QTimer;
 
 // What the clipboard held at one change, read once and never changed after.
 struct ClipboardSnapshot {
@@ -63,6 +64,9 @@ public:
     void interrupt() { m_backend->interrupt(); }
     // On the reader's thread: handles what arrived (a clear request among it).
     void onEvents();
+    // On the reader's thread: stirs a desktop that needs it (see wakeInterval()) only while
+    // someone listens.
+    void setWatching(bool on);
 
     // One look at the selection as it is now.
     static ClipboardSnapshot take(SelectionBackend& backend, SecretFilter& secrets,
@@ -82,6 +86,8 @@ private:
     Publish m_publish;
     std::unique_ptr<SelectionBackend> m_other;
     QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_stir = nullptr;
+    bool m_watching = false;
     SecretFilter m_secrets;
     quint64 m_serial = 0;
     std::atomic<quint64> m_clearsAsked{0};

@@ -105,3 +105,9 @@ void SelectionClipboard::clearNow() {
         apply(empty);
     }
 }
+
+void SelectionClipboard::setWatching(bool on) {
+    ClipboardReader* reader = m_reader;
+    QMetaObject::invokeMethod(reader, raceHandOver([reader, on] { reader->setWatching(on); }),
+                              Qt::QueuedConnection);
+}

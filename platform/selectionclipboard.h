@@ -23,6 +23,7 @@ public:
     QImage image(Kind kind) override;
     void clear() override;
     void clearNow() override;
+    void setWatching(bool on) override;
     quint64 changeCount() const override { return m_changeCount; }
     ImageFault imageFault() const override { return m_imageFault; }
     QSize imageSize() const override { return m_imageSize; }

@@ -100,6 +100,41 @@ private:
     QList<std::pair<QString, QByteArray>> m_offers;
 };
 
+// A desktop that tells of changes only when stirred, and counts the stirs.
+class StirredSelection final : public SelectionBackend {
+public:
+    int eventFd() const override { return interruptFd(); }
+    int dispatch() override { return 0; }
+    std::optional<QStringList> formats(Budget) override { return QStringList(); }
+    Data read(const QString&, qsizetype, Budget) override { return {}; }
+    void clear() override {}
+    void clearNow() override {}
+    std::chrono::milliseconds wakeInterval() const override { return 5ms; }
+    void wake() override { ++stirs; }
+    int stirs = 0;
+};
+
+TEST(StirredDesktop, IsStirredOnlyWhileTheCaptureListens) {
+    auto owned = std::make_unique<StirredSelection>();
+    StirredSelection& selection = *owned;
+    ClipboardReader reader(std::move(owned), [](SnapshotPtr) {});
+    const auto stirsWithin100ms = [&] {
+        const int before = selection.stirs;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 100) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return selection.stirs - before;
+    };
+    reader.start();
+    EXPECT_EQ(stirsWithin100ms(), 0); // monitoring is off after start
+    reader.setWatching(true);
+    EXPECT_GT(stirsWithin100ms(), 5);
+    reader.setWatching(false);
+    EXPECT_EQ(stirsWithin100ms(), 0);
+}
+
 TEST(OfferedTypes, TheOwnersOwnTextBytesAndThePictureThatKeepsItsTransparency) {
     // X11 targets: UTF8_STRING stands for UTF-8 text before a toolkit's MIME name for it.
     using Chosen = QList<std::pair<QString, qsizetype>>;

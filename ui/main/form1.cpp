@@ -302,6 +302,7 @@ void Form1::Befehl1_Click() {
     m_state.CapturedText.clear();
     if (m_monitoring) {
         m_monitoring = false;
+        m_platform.clipboard->setWatching(false);
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();
@@ -313,6 +314,7 @@ void Form1::Befehl1_Click() {
         setIndicatorColor(192);
     } else {
         m_monitoring = true;
+        m_platform.clipboard->setWatching(true);
         setCaption(QString());
         setEmptyCaption(windowHandle());
         m_state.BlinkColor1 = 255;

@@ -144,6 +144,7 @@ void Form1::Befehl3_Click() {
         info(u"Die Zwischenablage wird jetzt nicht mehr überwacht !   "_s);
         Befehl1->setEnabled(true);
         m_monitoring = false;
+        m_platform.clipboard->setWatching(false);
         Zeit1->stop();
         Command2->setEnabled(false);
         Frame3D9->show();
