@@ -9,6 +9,10 @@ SNAPWELL_BIN=$(readlink -f "$1")
 OWNER_BIN=$(readlink -f "${2:-/nonexistent}")
 WLTOOL_BIN=$(readlink -f "${3:-/nonexistent}")
 FOCUS_BIN=$(readlink -f "${4:-/nonexistent}")
+# A program built with a sanitizer runs several times slower: bounds on how long it may keep
+# a window unanswered are stretched by this factor.
+SLOWDOWN=1
+ldd "$SNAPWELL_BIN" 2>/dev/null | grep -qE 'lib(t|a)san' && SLOWDOWN=4
 E2E_DIR=$(mktemp -d /tmp/snapwell-e2e.XXXXXX)
 export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
 export XDG_CONFIG_HOME="$E2E_DIR/config"
