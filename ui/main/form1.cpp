@@ -159,7 +159,7 @@ void Form1::buildControls() {
     Frame3D9 = control<Panel>(client, u"Frame3D9", 2745, 90, 5550, 4005, face);
     Frame3D9->setPicture(QPixmap(u":/background.png"_s));
     Bezeichnung8 = control<QLabel>(Frame3D9, u"Bezeichnung8", 1200, 2820, 2925, 255,
-                                   u"Snapwell 1.0  \u00b7  \u00a9 2026 Pelloran"_s);
+                                   u"Snapwell " SNAPWELL_VERSION_SHORT u"  \u00b7  \u00a9 2026 Pelloran"_s);
     Bezeichnung8->setAlignment(Qt::AlignCenter);
     Bezeichnung8->setFont(sansFont(9.75, true));
     setTextColor(Bezeichnung8, kMaroon);
