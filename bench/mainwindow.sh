@@ -81,24 +81,19 @@ awk -v c=$((c1 - c0)) -v e=$((e1 - e0)) -v t="$ticks" \
     'BEGIN { printf "idle, monitoring, unchanged clipboard, 30 s: %.1f ms CPU (stat: %.0f ms)\n", e / 1e6, 1000 * c / t }'
 
 stored() { grep -c "^$1" "$dat" || true; }
-c0=$(cpu) e0=$(exact)
-for i in $(seq -w 1 20); do
-    copy "Langsam $i"
-    sleep 0.3
-done
-sleep 2
-c1=$(cpu) e1=$(exact)
-n=$(stored Langsam)
-awk -v c=$((c1 - c0)) -v e=$((e1 - e0)) -v t="$ticks" -v s="$n" \
-    'BEGIN { printf "20 pieces 300 ms apart: %d stored, %.2f ms CPU per stored text (stat %.1f)\n", s, s ? e / 1e6 / s : 0, s ? 1000 * c / t / s : 0 }'
-
-c0=$(cpu) e0=$(exact)
-for i in $(seq -w 1 60); do
-    copy "Schnell $i"
-    sleep 0.02
-done
-sleep 5
-c1=$(cpu) e1=$(exact)
-n=$(stored Schnell)
-awk -v c=$((c1 - c0)) -v e=$((e1 - e0)) -v t="$ticks" -v s="$n" \
-    'BEGIN { printf "60 pieces 20 ms apart: %d stored, %.2f ms CPU per stored text (stat %.1f)\n", s, s ? e / 1e6 / s : 0, s ? 1000 * c / t / s : 0 }'
+# Copies count pieces gap seconds apart, waits settle seconds, and prints the CPU per stored text.
+burst() {
+    local word=$1 count=$2 gap=$3 settle=$4 c0 e0 c1 e1 n
+    c0=$(cpu) e0=$(exact)
+    for i in $(seq -w 1 "$count"); do
+        copy "$word $i"
+        sleep "$gap"
+    done
+    sleep "$settle"
+    c1=$(cpu) e1=$(exact)
+    n=$(stored "$word")
+    awk -v c=$((c1 - c0)) -v e=$((e1 - e0)) -v t="$ticks" -v s="$n" -v what="$count pieces $gap s apart" \
+        'BEGIN { printf "%s: %d stored, %.2f ms CPU per stored text (stat %.1f)\n", what, s, s ? e / 1e6 / s : 0, s ? 1000 * c / t / s : 0 }'
+}
+burst Langsam 20 0.3 2
+burst Schnell 60 0.02 5
